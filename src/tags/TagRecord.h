@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+
+namespace corvalis {
+
+inline constexpr int kPageSlotCount = 16;
+inline constexpr int kTagBytesSize = 12;
+inline constexpr int kTagIdBytes = 8;
+
+// One candidate content of a data page with its read counts.
+struct PageContent {
+  char text[17] = {};   // 8 bytes as 16 hex characters
+  char shown[17] = {};  // as the decoder rendered it for display
+  uint8_t hasData = 0;
+  int32_t count = 0;  // I + Q
+  int32_t iCount = 0;
+  int32_t qCount = 0;
+};
+
+struct PageSlot {
+  PageContent primary;
+  PageContent alternate;
+  int32_t pageReads = 0;
+};
+
+// The record of a tag in the pass queue, the seen table and the channel tag
+// lists. Plain data with fixed-size text, so tables of it never allocate.
+struct TagRecord {
+  int32_t count = 0;
+  int32_t readerId = 0;
+  int32_t channel = 0;
+  int32_t firstSeenSec = 0;
+  int32_t firstSeenMs = 0;
+  int32_t lastSeenSec = 0;
+  int32_t lastSeenMs = 0;
+  uint8_t tagBytes[kTagBytesSize] = {};
+  char hexId[17] = {};
+  char nameText[33] = {};
+  char wiegand26Text[11] = {};
+  char wiegand34Text[11] = {};
+  char countText[12] = {};
+  PageSlot pages[kPageSlotCount];
+  int32_t activity = 0;
+  int32_t activityReads = 0;
+  int32_t activityTicks = 0;
+  int32_t activityStartSec = 0;
+  int32_t activityStartMs = 0;
+  int32_t clockOffsetMs = 0;
+  int32_t pcSeenSec = 0;
+  int32_t pcSeenMs = 0;
+  int32_t countAtRefresh = 0;
+  uint8_t logged = 0;
+  uint8_t outputSent = 0;
+  int32_t iCount = 0;
+  int32_t qCount = 0;
+  int32_t iCountTotal = 0;
+  int32_t qCountTotal = 0;
+  int32_t sequence = 0;
+  int32_t dataFlag = 0;
+  uint8_t tamper = 0;
+  uint8_t flagFS = 0;
+  uint8_t flagLS = 0;
+  uint8_t valid = 0;
+  uint8_t pageSet = 0;
+};
+
+}  // namespace corvalis
