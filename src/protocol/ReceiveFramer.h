@@ -76,6 +76,7 @@ class ReceiveFramer {
   StatusReporter& status_;
   ChannelRxBuffer buffers_[kChannelCount];
   int idleCountdown_[kChannelCount] = {};
+  bool cutting_[kChannelCount] = {};
 };
 
 }  // namespace corvalis

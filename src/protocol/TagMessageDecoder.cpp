@@ -1,0 +1,628 @@
+#include "protocol/TagMessageDecoder.h"
+
+#include <cstdio>
+#include <ctime>
+#include <limits>
+#include <string_view>
+
+#include "common/ChannelIndex.h"
+#include "protocol/Checksums.h"
+#include "protocol/Hex.h"
+
+namespace corvalis {
+namespace {
+
+constexpr std::string_view kLrcError = "LRC error";
+constexpr std::string_view kIdError = "Error in ID";
+constexpr std::string_view kTtoLengthError = "TTO data Length";
+constexpr std::string_view kDataPageError = "Error in Data page";
+constexpr std::string_view kBadData = "Bad Data";
+constexpr std::string_view kBinaryMsError = "binary ms >= 1000";
+
+// Every reader of a field below is called only after the caller has checked
+// that the whole field lies inside the message.
+
+// Two hex digits as 0..255, or -1.
+int HexPair(const char* p) {
+  uint8_t value = 0;
+  return ReadHexByte(p, value) ? value : -1;
+}
+
+// Two decimal digits as 0..99, or -1.
+int DecimalPair(const char* p) {
+  if (p[0] < '0' || p[0] > '9' || p[1] < '0' || p[1] > '9') return -1;
+  return (p[0] - '0') * 10 + (p[1] - '0');
+}
+
+// A BCD byte as 0..99, or -1 when a nibble is not a decimal digit.
+int BcdByte(uint8_t b) {
+  const int hi = b >> 4;
+  const int lo = b & 0x0F;
+  if (hi > 9 || lo > 9) return -1;
+  return hi * 10 + lo;
+}
+
+void WriteHex(uint8_t b, char* out) {
+  out[0] = kLowerHexDigits[b >> 4];
+  out[1] = kLowerHexDigits[b & 0x0F];
+}
+
+// Sixteen lower-case hex digits and a NUL.
+void WriteHexId(const uint8_t* bytes, char* out) {
+  for (int i = 0; i < 8; ++i) WriteHex(bytes[i], out + 2 * i);
+  out[16] = '\0';
+}
+
+// "NR-" and ID bytes 4 and 5; room for 8 characters.
+void WriteDefaultName(const uint8_t* id, char* out) {
+  out[0] = 'N';
+  out[1] = 'R';
+  out[2] = '-';
+  WriteHex(id[4], out + 3);
+  WriteHex(id[5], out + 5);
+  out[7] = '\0';
+}
+
+// The read's count under WhichChannels. A message that carries none of the
+// selected counts still reports one read, rather than a read that counts 0.
+int32_t CountFor(int whichChannels, int iCount, int qCount, bool carriesI, bool carriesQ) {
+  const bool useI = (whichChannels & 1) != 0 && carriesI;
+  const bool useQ = (whichChannels & 2) != 0 && carriesQ;
+  if (whichChannels == 0 || (!useI && !useQ)) return 1;
+  return (useI ? iCount : 0) + (useQ ? qCount : 0);
+}
+
+void SetStatusFlags(int status, TagRead& read) {
+  // 0xFF is what readers send for a tampered tag with no further status.
+  if (status == 0xFF) {
+    read.tamper = true;
+    return;
+  }
+  read.tamper = (status & 0x01) != 0;
+  read.flagFS = (status & 0x80) != 0;
+  read.flagLS = (status & 0x40) != 0;
+}
+
+// Characters of the fields after the header that the decoder reads: reader ID
+// to TTO. The LRC and the line number come after them.
+int DecodedFieldChars(const MessageFormat& f) {
+  namespace fc = field_chars;
+  int chars = f.rdrId ? fc::kReaderId : 0;
+  for (bool present : f.idByte) chars += present ? fc::kIdByte : 0;
+  chars += (f.iCount ? fc::kCount : 0) + (f.qCount ? fc::kCount : 0);
+  chars += (f.date ? fc::kDate : 0) + (f.time ? fc::kTime : 0);
+  chars += (f.hundredths ? fc::kHundredths : 0) + (f.millis ? fc::kMillis : 0);
+  chars += (f.msTiming ? fc::kMsTiming : 0) + (f.msTimingP ? fc::kMsTimingExtra : 0);
+  chars += f.tto ? fc::kTto + (f.wideKey ? fc::kWideKeyExtra : 0) : 0;
+  return chars;
+}
+
+int LastPresentIdByte(const MessageFormat& f) {
+  int last = -1;
+  for (int i = 0; i < 8; ++i) {
+    if (f.idByte[i]) last = i;
+  }
+  return last;
+}
+
+}  // namespace
+
+// The fields of a format message, the same for the ASCII and the binary form.
+struct TagMessageDecoder::FormatFields {
+  int readerId = 0;
+  uint8_t id[8] = {};
+  int iCount = 0;
+  int qCount = 0;
+  int year = 0, month = 0, day = 0;
+  int hour = 0, minute = 0, second = 0;
+  int hundredths = 0;
+  int sequence = 0;
+  int dataFlag = 0;
+  int status = 0;
+};
+
+bool TagMessageDecoder::DecodeFormatMessage(int channel, const char* text, int length) {
+  if (!IsValidChannel(channel) || text == nullptr) return false;
+  const MessageFormat& format = formats_.format[channel];
+  if (length != format.length1 && length != format.length2) return false;
+  return format.binary ? DecodeBinary(channel, format, text, length)
+                       : DecodeAscii(channel, format, text, length);
+}
+
+bool TagMessageDecoder::DecodeAscii(int channel, const MessageFormat& f, const char* text,
+                                    int length) {
+  int pos = 0;
+  if (f.asciiHeader1 != 0) {
+    if (pos >= length || static_cast<uint8_t>(text[pos]) != f.asciiHeader1) return false;
+    ++pos;
+  }
+  if (f.asciiHeader2 != 0) {
+    if (pos >= length || static_cast<uint8_t>(text[pos]) != f.asciiHeader2) return false;
+    ++pos;
+  }
+
+  int end = length;
+  if (f.lrc) {
+    if (length - pos < field_chars::kLrc) {
+      status_.SetLastError(kLrcError);
+      return false;
+    }
+    end = length - field_chars::kLrc;
+    unsigned sum = 0;
+    for (int i = pos; i < end; ++i) {
+      const auto c = static_cast<uint8_t>(text[i]);
+      if (f.separator != 0 && c == f.separator) continue;
+      sum += c;
+    }
+    if (HexPair(text + end) != static_cast<int>(sum & 0xFF)) {
+      status_.SetLastError(kLrcError);
+      return false;
+    }
+  }
+  // A message of the other expected length may be too short for the layout.
+  if (end - pos < DecodedFieldChars(f)) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+
+  FormatFields m;
+  const char* p = text + pos;
+  auto hex = [&p](int& out) {
+    out = HexPair(p);
+    p += 2;
+    return out >= 0;
+  };
+  if (f.rdrId && !hex(m.readerId)) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+  for (int i = 0; i < 8; ++i) {
+    if (!f.idByte[i]) continue;
+    int b = 0;
+    if (!hex(b)) {
+      status_.SetLastError(kIdError);
+      return false;
+    }
+    m.id[i] = static_cast<uint8_t>(b);
+  }
+  if ((f.iCount && !hex(m.iCount)) || (f.qCount && !hex(m.qCount))) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+  auto decimal = [&p]() {
+    const int v = DecimalPair(p);
+    p += 2;
+    return v;
+  };
+  if (f.date) {
+    m.year = decimal();
+    m.month = decimal();
+    m.day = decimal();
+  }
+  if (f.time) {
+    m.hour = decimal();
+    m.minute = decimal();
+    m.second = decimal();
+  }
+  if (f.hundredths) {
+    if (f.msTiming) {
+      m.hundredths = decimal();
+    } else {
+      const int v = HexPair(p);
+      p += 2;
+      m.hundredths = v < 0 ? -1 : (v & 0x7F);
+    }
+  }
+  // The 1 ms field and the ms timing data are not used.
+  if (f.millis) p += field_chars::kMillis;
+  if (f.msTiming) p += field_chars::kMsTiming;
+  if (f.msTimingP) p += field_chars::kMsTimingExtra;
+  if (f.tto) {
+    int seqHigh = 0;
+    bool ok = !f.wideKey || hex(seqHigh);
+    ok = ok && hex(m.sequence) && hex(m.dataFlag) && hex(m.status);
+    if (!ok) {
+      status_.SetLastError(kBadData);
+      return false;
+    }
+    m.sequence |= seqHigh << 8;
+  }
+  return FinishFormatRead(channel, f, m);
+}
+
+bool TagMessageDecoder::DecodeBinary(int channel, const MessageFormat& f, const char* text,
+                                     int length) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+  int pos = 0;
+  if (f.binHeader1 != 0) {
+    if (pos >= length || bytes[pos] != f.binHeader1) return false;
+    ++pos;
+  }
+  if (f.binHeader2 != 0) {
+    if (pos >= length || bytes[pos] != f.binHeader2) return false;
+    ++pos;
+  }
+
+  int end = length;
+  if (f.lrc) {
+    // The sum covers the bytes after all header bytes, as in the ASCII form.
+    if (length - pos < 1) {
+      status_.SetLastError(kLrcError);
+      return false;
+    }
+    end = length - 1;
+    unsigned sum = 0;
+    for (int i = pos; i < end; ++i) sum += bytes[i];
+    if (bytes[end] != (sum & 0xFF)) {
+      status_.SetLastError(kLrcError);
+      return false;
+    }
+  }
+  if (end - pos < DecodedFieldChars(f) / 2) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+
+  FormatFields m;
+  const uint8_t* p = bytes + pos;
+  if (f.rdrId) m.readerId = *p++;
+  for (int i = 0; i < 8; ++i) {
+    if (f.idByte[i]) m.id[i] = *p++;
+  }
+  if (f.iCount) m.iCount = *p++;
+  if (f.qCount) m.qCount = *p++;
+  if (f.date) {
+    m.year = BcdByte(*p++);
+    m.month = BcdByte(*p++);
+    m.day = BcdByte(*p++);
+  }
+  if (f.time) {
+    m.hour = BcdByte(*p++);
+    m.minute = BcdByte(*p++);
+    m.second = BcdByte(*p++);
+  }
+  if (f.hundredths) {
+    const uint8_t b = *p++;
+    m.hundredths = f.msTiming ? BcdByte(b) : (b & 0x7F);
+  }
+  if (f.millis) p += field_chars::kMillis / 2;
+  if (f.msTiming) p += field_chars::kMsTiming / 2;
+  if (f.msTimingP) p += field_chars::kMsTimingExtra / 2;
+  if (f.tto) {
+    if (f.wideKey) m.sequence = *p++ << 8;
+    m.sequence |= *p++;
+    m.dataFlag = *p++;
+    m.status = *p++;
+  }
+  if (m.hundredths >= 100) status_.SetLastError(kBinaryMsError);
+  return FinishFormatRead(channel, f, m);
+}
+
+WallTime TagMessageDecoder::ReadTime(const FormatFields& m) {
+  if (m.year == 0 && m.month == 0 && m.day == 0) return clock_.Now();
+
+  // Ranges are checked on the fields as received, so the hundredths carry
+  // below cannot turn an invalid time into a valid one.
+  const bool valid = m.year >= 0 && m.year <= 99 && m.month >= 1 && m.month <= 12 && m.day >= 1 &&
+                     m.day <= 31 && m.hour >= 0 && m.hour <= 23 && m.minute >= 0 &&
+                     m.minute <= 59 && m.second >= 0 && m.second <= 59 && m.hundredths >= 0;
+  int64_t total = 0;
+  bool ok = valid;
+  int hundredths = m.hundredths;
+  if (ok) {
+    int second = m.second, minute = m.minute, hour = m.hour, dayCarry = 0;
+    if (hundredths >= 100) {
+      second += hundredths / 100;
+      hundredths %= 100;
+      if (second > 59) {
+        second -= 60;
+        ++minute;
+      }
+      if (minute > 59) {
+        minute -= 60;
+        ++hour;
+      }
+      if (hour > 23) {
+        hour -= 24;
+        ++dayCarry;
+      }
+    }
+    // The day carry goes through mktime so that it rolls over month and year
+    // ends instead of producing day 32.
+    std::tm tm{};
+    tm.tm_year = m.year <= 38 ? 100 + m.year : m.year;
+    tm.tm_mon = m.month - 1;
+    tm.tm_mday = m.day + dayCarry;
+    tm.tm_isdst = -1;
+    const std::time_t midnight = std::mktime(&tm);
+    total = static_cast<int64_t>(midnight) + hour * 3600 + minute * 60 + second;
+    // Late 2038 dates do not fit a 32-bit read time.
+    ok = midnight != static_cast<std::time_t>(-1) && total <= std::numeric_limits<int32_t>::max() &&
+         total >= std::numeric_limits<int32_t>::min();
+  }
+  if (!ok) {
+    char message[64];
+    std::snprintf(message, sizeof message, "Error in date %02d-%02d-%02d %02d:%02d:%02d.%02d",
+                  m.year, m.month, m.day, m.hour, m.minute, m.second, m.hundredths);
+    status_.SetLastError(message);
+    return clock_.Now();
+  }
+  return {static_cast<int32_t>(total), static_cast<int32_t>(hundredths * 10)};
+}
+
+bool TagMessageDecoder::FinishFormatRead(int channel, const MessageFormat& f,
+                                         const FormatFields& m) {
+  TagRead read;
+  for (int i = 0; i < 8; ++i) read.tagBytes[i] = m.id[i];
+  // A reader that sends six ID bytes leaves the last two to the tag CRC.
+  if (LastPresentIdByte(f) < 6) {
+    const uint16_t crc = TagCrc(read.tagBytes, 6, settings_.crcSeed);
+    read.tagBytes[6] = static_cast<uint8_t>(crc >> 8);
+    read.tagBytes[7] = static_cast<uint8_t>(crc & 0xFF);
+  }
+
+  char name[17] = {};
+  if (m.dataFlag != 0) {
+    // A data read carries data, not an ID: name it by the bytes as received.
+    WriteHexId(m.id, name);
+  } else if (settings_.defaultNames) {
+    WriteDefaultName(read.tagBytes, name);
+  }
+
+  const WallTime when = ReadTime(m);
+  read.channel = settings_.sumAllPorts ? 0 : channel;
+  read.readerId = m.readerId;
+  read.firstSeenSec = read.lastSeenSec = when.sec;
+  read.firstSeenMs = read.lastSeenMs = when.ms;
+  read.count = CountFor(settings_.whichChannels, m.iCount, m.qCount, f.iCount, f.qCount);
+  read.text = name;
+  read.iCount = m.iCount;
+  read.qCount = m.qCount;
+  read.sequence = m.sequence;
+  read.dataFlag = m.dataFlag;
+  SetStatusFlags(m.status, read);
+  if (tagSink_ != nullptr) tagSink_->RecordTagRead(read);
+  return true;
+}
+
+namespace {
+
+// Reads `count` hex pairs at `p` into `out`; false at the first non-hex pair.
+bool ReadHexBytes(const char* p, int count, uint8_t* out) {
+  for (int i = 0; i < count; ++i) {
+    if (!ReadHexByte(p + 2 * i, out[i])) return false;
+  }
+  return true;
+}
+
+// A page read that carries one ID, taken at `now` and counted once unless the
+// caller says otherwise.
+void FillIdRecord(TagRecord& rec, const uint8_t* id, int channel, int readerId, WallTime now,
+                  bool defaultNames) {
+  for (int i = 0; i < 8; ++i) rec.tagBytes[i] = id[i];
+  WriteHexId(id, rec.hexId);
+  if (defaultNames) WriteDefaultName(id, rec.nameText);
+  rec.channel = channel;
+  rec.readerId = readerId;
+  rec.firstSeenSec = rec.lastSeenSec = now.sec;
+  rec.firstSeenMs = rec.lastSeenMs = now.ms;
+}
+
+void SetRecordCounts(TagRecord& rec, int32_t iCount, int32_t qCount) {
+  rec.count = iCount + qCount;
+  rec.iCount = rec.iCountTotal = iCount;
+  rec.qCount = rec.qCountTotal = qCount;
+}
+
+}  // namespace
+
+// Layout: "a1", three hex bytes, one to three IDs of 16 hex characters, LRC.
+// The three bytes are kept in tagBytes[8..10]; the second and third IDs go
+// into page slots 0 and 1 with their text.
+bool TagMessageDecoder::DecodeMultiIdMessage(int channel, const char* text, int length) {
+  if (!IsValidChannel(channel) || text == nullptr) return false;
+  if (length < 4 || !CheckLrc(text + 2, length - 2)) {
+    status_.SetLastError(kLrcError);
+    return false;
+  }
+  const int body = length - 4;
+  if (body < 6 + 16) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+  uint8_t header[3];
+  if (!ReadHexBytes(text + 2, 3, header)) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+  const int idCount = (body - 6) / 16 < 3 ? (body - 6) / 16 : 3;
+  uint8_t ids[3][8];
+  for (int t = 0; t < idCount; ++t) {
+    if (!ReadHexBytes(text + 8 + 16 * t, 8, ids[t])) {
+      status_.SetLastError(kIdError);
+      return false;
+    }
+  }
+
+  TagRecord rec;
+  FillIdRecord(rec, ids[0], settings_.sumAllPorts ? 0 : channel, 0, clock_.Now(),
+               settings_.defaultNames);
+  SetRecordCounts(rec, 1, 0);
+  for (int i = 0; i < 3; ++i) rec.tagBytes[8 + i] = header[i];
+  for (int t = 1; t < idCount; ++t) {
+    PageSlot& slot = rec.pages[t - 1];
+    WriteHexId(ids[t], slot.primary.text);
+    WriteHexId(ids[t], slot.primary.shown);
+    slot.primary.hasData = 1;
+    slot.primary.count = slot.primary.iCount = 1;
+    slot.pageReads = 1;
+  }
+  if (tagSink_ != nullptr) tagSink_->RecordPageRead(rec, rec.channel);
+  return true;
+}
+
+bool TagMessageDecoder::DecodeCompositeMessage(int channel, const char* text, int length) {
+  if (!IsValidChannel(channel) || text == nullptr) return false;
+  formats_.format[channel].compositeMode = true;
+  if (length < 4 || !CheckLrc(text + 2, length - 2)) {
+    status_.SetLastError(kLrcError);
+    return false;
+  }
+  CompositeFormat cf = formats_.composite[channel];
+  const int end = length - 2;
+  int pos = 2;
+  auto bad = [this](std::string_view why) {
+    status_.SetLastError(why);
+    return false;
+  };
+  auto readByte = [&](int& out) {
+    if (end - pos < 2) return false;
+    out = HexPair(text + pos);
+    pos += 2;
+    return out >= 0;
+  };
+
+  if (cf.hasLengthByte) {
+    int value = 0;
+    // A length that disagrees means the layout cannot be trusted.
+    if (!readByte(value) || length != 2 * value + 4) return bad(kBadData);
+  }
+  if (cf.carriesFormatBytes) {
+    int f = 0, g = 0;
+    if (!readByte(f) || !readByte(g)) return bad(kBadData);
+    cf = CompositeFormat::Derive(static_cast<uint8_t>(f), static_cast<uint8_t>(g), cf.mask);
+    formats_.composite[channel] = cf;
+  }
+  int readerId = 0, further = 0, tagCount = cf.maskTagCount;
+  if (cf.hasReaderId && !readByte(readerId)) return bad(kBadData);
+  if (cf.hasFurtherByte && !readByte(further)) return bad(kBadData);
+  if (cf.hasTagCount && !readByte(tagCount)) return bad(kBadData);
+  const int perTag = cf.PerTagChars();
+  if (tagCount * perTag + cf.TailChars() - 2 > end - pos) return bad(kBadData);
+
+  // Check every tag before recording any, so a rejected message records nothing.
+  const int countBytes = cf.countMode == 3 ? 8 : cf.countMode;
+  const int extraBytes = (cf.hasExtraPerTag ? 1 : 0) + countBytes;
+  for (int t = 0; t < tagCount; ++t) {
+    const char* tag = text + pos + t * perTag;
+    uint8_t scratch[9];
+    if (!ReadHexBytes(tag, 8, scratch)) return bad(kIdError);
+    if (!ReadHexBytes(tag + 16, extraBytes, scratch)) return bad(kBadData);
+  }
+
+  const WallTime now = clock_.Now();
+  const int recordChannel = settings_.sumAllPorts ? 0 : channel;
+  for (int t = 0; t < tagCount; ++t) {
+    const char* tag = text + pos + t * perTag;
+    uint8_t id[8];
+    uint8_t extra[9] = {};
+    ReadHexBytes(tag, 8, id);
+    ReadHexBytes(tag + 16, extraBytes, extra);
+    const uint8_t* counts = extra + (cf.hasExtraPerTag ? 1 : 0);
+
+    TagRecord rec;
+    FillIdRecord(rec, id, recordChannel, readerId, now, settings_.defaultNames);
+    // The extra byte and the further byte are kept after the ID.
+    if (cf.hasExtraPerTag) rec.tagBytes[8] = extra[0];
+    rec.tagBytes[9] = static_cast<uint8_t>(further);
+    switch (cf.countMode) {
+      case 1:
+        SetRecordCounts(rec, counts[0], 0);
+        break;
+      case 2:
+        SetRecordCounts(rec, counts[0], counts[1]);
+        break;
+      case 3: {
+        int32_t sum = 0;
+        for (int i = 0; i < 8; ++i) sum += counts[i];
+        SetRecordCounts(rec, sum, 0);
+        break;
+      }
+      default:
+        SetRecordCounts(rec, 1, 0);
+        break;
+    }
+    if (tagSink_ != nullptr) tagSink_->RecordPageRead(rec, recordChannel);
+  }
+  return true;
+}
+
+bool TagMessageDecoder::DecodeTagDataMessage(int channel, const char* text, int length) {
+  if (!IsValidChannel(channel) || text == nullptr) return false;
+  const int idAt = length == 38 ? 2 : 4;
+  const int flagsAt = idAt + 16;
+  // The fields must lie inside the message, whatever its length.
+  if (length < 10 || length < flagsAt + 2) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+  TagDataReport report;
+  report.channel = settings_.sumAllPorts ? 0 : channel;
+  if (!ReadHexBytes(text + idAt, kTagIdBytes, report.tagId) ||
+      !ReadHexByte(text + flagsAt, report.dataFlags)) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+  const int flags = report.dataFlags;
+  report.dataCount = ((flags >> 4) & 0x03) + ((flags >> 6) & 0x03);
+  report.iIndicator = (flags >> 2) & 0x03;
+  report.qIndicator = flags & 0x03;
+  report.beep = (flags & 0xA0) != 0;
+  if (dataDisplay_ != nullptr) dataDisplay_->ShowTagData(report);
+  return true;
+}
+
+bool TagMessageDecoder::DecodeTtoDataMessage(int channel, const char* text, int length) {
+  if (!IsValidChannel(channel) || text == nullptr) return false;
+  if (length != 26 && length != 28 && length != 30) {
+    status_.SetLastError(kTtoLengthError);
+    return false;
+  }
+  if (!CheckLrc(text + 2, length - 2)) {
+    status_.SetLastError(kLrcError);
+    return false;
+  }
+  TagRead page;
+  uint8_t readerId = 0;
+  if (!ReadHexByte(text + 2, readerId)) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+  if (!ReadHexBytes(text + 4, 8, page.tagBytes)) {
+    status_.SetLastError(kDataPageError);
+    return false;
+  }
+  const bool withCounts = length == 30;
+  int iCount = 1, qCount = 0;
+  if (withCounts) {
+    iCount = HexPair(text + 20);
+    qCount = HexPair(text + 22);
+  }
+  const int tail = length == 28 ? 8 : 6;
+  const int sequence = HexPair(text + length - tail);
+  const int dataFlag = HexPair(text + length - tail + 2);
+  const int status = length == 28 ? HexPair(text + length - 4) : 0;
+  if (iCount < 0 || qCount < 0 || sequence < 0 || dataFlag < 0 || status < 0) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+
+  char pageText[17];
+  WriteHexId(page.tagBytes, pageText);
+  const WallTime now = clock_.Now();
+  page.channel = settings_.sumAllPorts ? 0 : channel;
+  page.readerId = readerId;
+  page.firstSeenSec = page.lastSeenSec = now.sec;
+  page.firstSeenMs = page.lastSeenMs = now.ms;
+  page.count = CountFor(settings_.whichChannels, iCount, qCount, withCounts, withCounts);
+  page.text = pageText;
+  page.iCount = iCount;
+  page.qCount = qCount;
+  page.sequence = sequence;
+  page.dataFlag = dataFlag;
+  SetStatusFlags(status, page);
+  if (pageHandler_ != nullptr) pageHandler_->HandleDataPage(page);
+  return true;
+}
+
+}  // namespace corvalis

@@ -43,6 +43,14 @@ class TagMessageDecoder {
   bool DecodeTtoDataMessage(int channel, const char* text, int length);
 
  private:
+  struct FormatFields;
+  bool DecodeAscii(int channel, const MessageFormat& f, const char* text, int length);
+  bool DecodeBinary(int channel, const MessageFormat& f, const char* text, int length);
+  bool FinishFormatRead(int channel, const MessageFormat& f, const FormatFields& m);
+  // The read time of a message's date fields, or the clock's time for a
+  // missing or invalid date.
+  WallTime ReadTime(const FormatFields& m);
+
   ChannelFormats& formats_;
   const ProtocolSettings& settings_;
   const Clock& clock_;

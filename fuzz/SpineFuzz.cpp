@@ -1,0 +1,150 @@
+// Feeds arbitrary bytes through the whole receive path: appends of random
+// sizes on random channels, cutting, dispatch and every decoder, under a
+// format chosen from the input's first bytes.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "common/Clock.h"
+#include "common/StatusReporter.h"
+#include "protocol/ReceiveSpine.h"
+
+namespace {
+
+using namespace corvalis;
+
+// Reads the fields of every read so the sanitizers see any bad value.
+class CheckingSink final : public TagReadSink, public DataPageHandler, public TagDataDisplay {
+ public:
+  void RecordTagRead(const TagRead& read) override { Touch(read); }
+  void RecordPageRead(const TagRecord& record, int channel) override {
+    sum += record.count + channel + static_cast<int>(std::strlen(record.nameText));
+  }
+  void HandleDataPage(const TagRead& page) override { Touch(page); }
+  void ShowTagData(const TagDataReport& report) override { sum += report.dataCount; }
+
+  void Touch(const TagRead& read) {
+    sum += read.count + read.channel + read.readerId + read.iCount + read.qCount;
+    sum += static_cast<int>(std::strlen(read.text));
+    if (read.channel < 0 || read.channel >= kChannelCount) __builtin_trap();
+  }
+  int sum = 0;
+};
+
+class OpenChannels final : public ChannelWriter, public CommandSender {
+ public:
+  bool IsOpen(int) const override { return true; }
+  void WriteToChannel(int, const char* bytes, int count) override {
+    for (int i = 0; i < count; ++i) sum += bytes[i];
+  }
+  void SendCommand(int, int, const char* body) override { sum += body[0]; }
+  int sum = 0;
+};
+
+class Input {
+ public:
+  Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+  size_t Remaining() const { return size_ - pos_; }
+  const uint8_t* Take(size_t n) {
+    const uint8_t* at = data_ + pos_;
+    pos_ += n;
+    return at;
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t pos_ = 0;
+};
+
+void ChooseFormat(Input& in, MessageFormat& format) {
+  FormatBytes bytes;
+  bytes.flags1 = in.Byte();
+  bytes.idMask = in.Byte();
+  bytes.asciiHeader1 = in.Byte() & 1 ? 'a' : 0;
+  bytes.asciiHeader2 = in.Byte() & 1 ? 'a' : 0;
+  bytes.binHeader1 = in.Byte();
+  bytes.binHeader2 = in.Byte() & 1 ? 0x55 : 0;
+  bytes.trailer1 = in.Byte() & 1 ? 0x0D : in.Byte();
+  bytes.trailer2 = in.Byte() & 1 ? 0x0A : in.Byte();
+  bytes.separator = in.Byte() & 1 ? ',' : 0;
+  bytes.flags2 = in.Byte();
+  const uint8_t mode = in.Byte();
+  if (mode & 1) {
+    format.binary = (mode & 2) != 0;
+    format.wideKey = (mode & 4) != 0;
+    format.ApplyFormatBytes(bytes);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Input in(data, size);
+  ManualClock clock;
+  SilentStatus status;
+  ProtocolSettings settings;
+  const uint8_t options = in.Byte();
+  settings.sumAllPorts = (options & 1) != 0;
+  settings.whichChannels = (options >> 1) & 3;
+  settings.compositeOutput = (options & 8) != 0;
+  settings.defaultNames = (options & 16) != 0;
+  settings.crcSeed = (options & 32) != 0 ? 0xFFFF : 0x0000;
+
+  auto spine = std::make_unique<ReceiveSpine>(settings, clock, status);
+
+  CheckingSink sink;
+  OpenChannels channels;
+  spine->decoder.SetTagReadSink(&sink);
+  spine->decoder.SetDataPageHandler(&sink);
+  spine->decoder.SetTagDataDisplay(&sink);
+  spine->dispatcher.SetChannelWriter(&channels);
+  spine->dispatcher.SetCommandSender(&channels);
+
+  for (int channel = 0; channel < kChannelCount; ++channel) {
+    ChooseFormat(in, spine->formats.format[channel]);
+    const uint8_t f = in.Byte();
+    const uint8_t g = in.Byte();
+    const uint16_t m = static_cast<uint16_t>(in.Byte() << 8 | in.Byte());
+    spine->formats.composite[channel] = CompositeFormat::Derive(f, g, m);
+  }
+
+  // The rest: runs of bytes, each with a channel, a transport and a length.
+  char scratch[kRxBufferSize + 1];
+  while (in.Remaining() > 0) {
+    const uint8_t control = in.Byte();
+    const int channel = control % kChannelCount;
+    const size_t n = std::min<size_t>(in.Byte() * 8u + (control >> 5), in.Remaining());
+    const auto* bytes = reinterpret_cast<const char*>(in.Take(n));
+    switch ((control >> 3) & 3) {
+      case 0:
+      case 1:
+        spine->framer.AppendTcp(channel, bytes, static_cast<int>(n));
+        break;
+      case 2: {
+        // A message offered directly, as log import and scripts do.
+        std::memcpy(scratch, bytes, n);
+        spine->dispatcher.DispatchMessage(1, channel, scratch, static_cast<int>(n));
+        break;
+      }
+      case 3: {
+        std::memcpy(scratch, bytes, n);
+        scratch[n] = '\0';
+        const int len = static_cast<int>(n);
+        auto& decoder = spine->decoder;
+        decoder.DecodeFormatMessage(channel, scratch, len);
+        decoder.DecodeMultiIdMessage(channel, scratch, len);
+        decoder.DecodeCompositeMessage(channel, scratch, len);
+        decoder.DecodeTagDataMessage(channel, scratch, len);
+        decoder.DecodeTtoDataMessage(channel, scratch, len);
+        break;
+      }
+    }
+    if (control & 0x80) spine->framer.Tick();
+    if (control & 0x40) spine->dispatcher.RunFormatQueryTick();
+  }
+  return 0;
+}

@@ -1,0 +1,65 @@
+#include "logging/LogFile.h"
+
+#include <QString>
+
+namespace corvalis {
+
+LogFile::LogFile() { buffer_.reserve(2048); }
+
+bool LogFile::OpenFile() {
+  file_.setFileName(QString::fromStdString(path_));
+  // Unbuffered: each line goes to the system as it is written, so a line is
+  // never held back and a failure shows on the line that caused it.
+  return file_.open(QIODevice::Append | QIODevice::Unbuffered);
+}
+
+bool LogFile::Open(const std::string& path) {
+  Close();
+  path_ = path;
+  error_.clear();
+  if (path.empty() || !OpenFile()) {
+    error_ = path.empty() ? std::string("no file name") : file_.errorString().toStdString();
+    return false;
+  }
+  return true;
+}
+
+void LogFile::Close() {
+  if (file_.isOpen()) file_.close();
+}
+
+bool LogFile::Write(std::string_view text) {
+  reopened_ = false;
+  if (!file_.isOpen()) {
+    error_ = "log file is not open";
+    return false;
+  }
+  // Lines written to a file that has been deleted would vanish without an
+  // error; open the path anew so they land where the operator looks.
+  if (!QFile::exists(QString::fromStdString(path_))) {
+    file_.close();
+    if (!OpenFile()) {
+      error_ = "log file was removed and cannot be created again: " +
+               file_.errorString().toStdString();
+      return false;
+    }
+    reopened_ = true;
+  }
+
+  buffer_.clear();
+  for (char c : text) {
+    if (c == '\n') buffer_ += '\r';
+    buffer_ += c;
+  }
+  const qint64 before = file_.size();
+  const qint64 wanted = static_cast<qint64>(buffer_.size());
+  const qint64 written = file_.write(buffer_.data(), wanted);
+  if (written == wanted) return true;
+
+  error_ = file_.errorString().toStdString();
+  if (written > 0) file_.resize(before);
+  file_.unsetError();
+  return false;
+}
+
+}  // namespace corvalis

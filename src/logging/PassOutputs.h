@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "tags/TagRecord.h"
+
+namespace corvalis {
+
+// The special outputs that want one event per completed pass. Each is owned
+// by its window; the log writer only calls what has been registered.
+
+class ExternalDisplayOutput {
+ public:
+  virtual ~ExternalDisplayOutput() = default;
+  // The output port drives a display ("OutputPortUse" is "DISPLAY").
+  virtual bool Selected() const = 0;
+  // Shows the tag's name; true when it was sent.
+  virtual bool ShowName(std::string_view name, const TagRecord& pass) = 0;
+};
+
+class PlugTestOutput {
+ public:
+  virtual ~PlugTestOutput() = default;
+  virtual bool Shown() const = 0;
+  // One timing line for the frame of `channel` (0..3); the view picks the
+  // single frame itself when its single-output box is ticked.
+  virtual void SendTimingLine(int channel, std::string_view line) = 0;
+};
+
+class DemonstrationOutput {
+ public:
+  virtual ~DemonstrationOutput() = default;
+  virtual bool Running() const = 0;
+  // Takes the pass and returns the pass's new outputSent mark.
+  virtual uint8_t HandlePass(TagRecord& pass) = 0;
+};
+
+}  // namespace corvalis
