@@ -114,7 +114,9 @@ void ReceiveFramer::CutText(int channel) {
       return;
     }
 
+    const char terminator = data[end];
     if (!receiver_.DispatchMessage(1, channel, data + pos, end - pos)) {
+      data[end] = terminator;  // the receiver may have written its NUL there
       buffer.start = pos + 1;
       continue;
     }
