@@ -4,7 +4,9 @@
 
 namespace corvalis {
 
-LogFile::LogFile() { buffer_.reserve(2048); }
+LogFile::LogFile() {
+  buffer_.reserve(2048);
+}
 
 bool LogFile::OpenFile() {
   file_.setFileName(QString::fromStdString(path_));
@@ -21,26 +23,28 @@ bool LogFile::Open(const std::string& path) {
     error_ = path.empty() ? std::string("no file name") : file_.errorString().toStdString();
     return false;
   }
+  active_ = true;
   return true;
 }
 
 void LogFile::Close() {
+  active_ = false;
   if (file_.isOpen()) file_.close();
 }
 
 bool LogFile::Write(std::string_view text) {
   reopened_ = false;
-  if (!file_.isOpen()) {
+  if (!active_) {
     error_ = "log file is not open";
     return false;
   }
   // Lines written to a file that has been deleted would vanish without an
   // error; open the path anew so they land where the operator looks.
-  if (!QFile::exists(QString::fromStdString(path_))) {
+  if (!file_.isOpen() || !QFile::exists(QString::fromStdString(path_))) {
     file_.close();
     if (!OpenFile()) {
-      error_ = "log file was removed and cannot be created again: " +
-               file_.errorString().toStdString();
+      error_ =
+          "log file was removed and cannot be created again: " + file_.errorString().toStdString();
       return false;
     }
     reopened_ = true;

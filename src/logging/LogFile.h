@@ -15,14 +15,16 @@ class LogFile {
 
   bool Open(const std::string& path);
   void Close();
-  bool IsOpen() const { return file_.isOpen(); }
+  // Between a successful Open and Close, even while the file itself is gone.
+  bool IsOpen() const { return active_; }
   const std::string& Path() const { return path_; }
 
   // Writes `text` with every line feed stored as CR LF. False when not all
   // of it reached the file; ErrorText() then says why.
   bool Write(std::string_view text);
   const std::string& ErrorText() const { return error_; }
-  // True when the last Write found the file gone and opened it anew.
+  // True when the last Write found the file gone (or closed by an earlier
+  // failure) and opened it anew.
   bool Reopened() const { return reopened_; }
 
  private:
@@ -33,6 +35,7 @@ class LogFile {
   std::string buffer_;
   std::string error_;
   bool reopened_ = false;
+  bool active_ = false;
 };
 
 }  // namespace corvalis

@@ -63,12 +63,6 @@ void ApplyLogPreset(LogSettings& s, LogPreset preset) {
   }
 }
 
-int NormalizeWaitTime(int typed) {
-  if (typed >= 0 && typed <= 9) return 10;
-  if (typed >= -9 && typed <= -1) return -10;
-  return typed;
-}
-
 std::string DecodeLogText(std::string_view typed) {
   std::string out;
   for (size_t i = 0; i < typed.size(); ++i) {
@@ -78,11 +72,21 @@ std::string DecodeLogText(std::string_view typed) {
       continue;
     }
     switch (typed[i + 1]) {
-      case '\\': out += '\\'; break;
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
-      default: out += '\\'; continue;  // the next character is taken as it is
+      case '\\':
+        out += '\\';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      default:
+        out += '\\';
+        continue;  // the next character is taken as it is
     }
     ++i;
   }

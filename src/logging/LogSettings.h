@@ -51,10 +51,6 @@ enum class LogPreset { kRigWatch, kStandard, kStepping };
 // Fills the fields a preset sets; the rest stay as they are.
 void ApplyLogPreset(LogSettings& settings, LogPreset preset);
 
-// A wait time as the dialog stores it: 0..9 become 10, -9..-1 become -10, so
-// a pass always has a gap to close on.
-int NormalizeWaitTime(int typed);
-
 // A separator or tamper text as typed, with "\\", "\n", "\r" and "\t"
 // decoded; any other backslash stays as typed. Cut to 19 characters, never
 // inside a UTF-8 sequence.

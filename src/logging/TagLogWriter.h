@@ -13,6 +13,7 @@
 #include "logging/PassOutputs.h"
 #include "tags/TagNames.h"
 #include "tags/TagRecord.h"
+#include "tags/TagTableHooks.h"
 
 namespace corvalis {
 
@@ -58,7 +59,7 @@ struct LogOpenResult {
 
 // Turns closed tag passes into lines of the tag log, writes Record snapshots
 // of the seen table, and hands each pass to the special outputs.
-class TagLogWriter {
+class TagLogWriter final : public PassCompleter {
  public:
   TagLogWriter(TagNames& names, const Clock& clock, StatusReporter& status);
 
@@ -75,7 +76,8 @@ class TagLogWriter {
 
   // Called once a pass closes (and, with a negative wait time, at its reads
   // until it is logged). Writes at most one line per pass.
-  PassLogResult CompletePass(TagRecord& pass);
+  PassLogResult FinishPass(TagRecord& pass);
+  void CompletePass(TagRecord& pass) override { FinishPass(pass); }
 
   // Logging on with `path`, opened for appending. Keeps the file name and
   // the on switch in the settings whether or not it opens.
@@ -122,9 +124,5 @@ class TagLogWriter {
   bool failing_ = false;
   int lostLines_ = 0;
 };
-
-// Local date and time of a read time: "%04d/%02d/%02d", "%02d:%02d:%02d".
-// False when the time cannot be converted.
-bool LocalDateTime(int32_t sec, struct tm& out);
 
 }  // namespace corvalis

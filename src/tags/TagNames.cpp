@@ -15,7 +15,9 @@ namespace {
 
 constexpr int kMaxLineChars = 1024;
 
-constexpr bool IsDelimiter(char c) { return c == ' ' || c == '\t' || c == ','; }
+constexpr bool IsDelimiter(char c) {
+  return c == ' ' || c == '\t' || c == ',';
+}
 
 // A grid cell holds one line; a line break inside a name would split the
 // entry when the list is written.
@@ -72,16 +74,18 @@ void FormatTagHexId(const uint8_t* idBytes, char* out17) {
   out17[16] = '\0';
 }
 
-TagNames::TagNames(int capacity) { EnsureCapacity(std::max(capacity, 1)); }
+TagNames::TagNames(int capacity) {
+  EnsureCapacity(std::max(capacity, 1));
+}
 
 bool TagNames::EnsureCapacity(int rows) {
   if (rows <= capacity_) return true;
   const int wanted = std::max(rows, capacity_ * 2);
   rows_.reserve(static_cast<size_t>(wanted));
-  size_t slots = 1;
-  while (slots < static_cast<size_t>(wanted) * 2) slots <<= 1;
-  slots_.assign(slots, Slot{});
-  slotMask_ = slots - 1;
+  size_t slotCount = 1;
+  while (slotCount < static_cast<size_t>(wanted) * 2) slotCount <<= 1;
+  slots_.assign(slotCount, Slot{});
+  slotMask_ = slotCount - 1;
   capacity_ = wanted;
   RebuildIndex();
   return true;
@@ -183,7 +187,11 @@ void TagNames::Clear() {
   if (listener_ != nullptr) listener_->Reset();
 }
 
-std::string_view TagNames::LookupTagName(const uint8_t* idBytes, std::string_view text) {
+std::string TagNames::LookupTagName(const uint8_t id[kTagIdBytes], const char* text) {
+  return std::string(LookupName(id, text == nullptr ? std::string_view() : std::string_view(text)));
+}
+
+std::string_view TagNames::LookupName(const uint8_t* idBytes, std::string_view text) {
   const int found = FindRow(idBytes);
   if (found >= 0) return rows_[found].name;
   if (!autoRegister_) return {};
@@ -207,8 +215,7 @@ std::string_view TagNames::LookupTagName(const uint8_t* idBytes, std::string_vie
   return row.name;
 }
 
-bool TagNames::ParseLine(std::string_view line, uint16_t crcSeed, TagNameRow& out,
-                         bool& rejected) {
+bool TagNames::ParseLine(std::string_view line, uint16_t crcSeed, TagNameRow& out, bool& rejected) {
   rejected = false;
   line = line.substr(0, std::min(line.find('\n'), line.size()));
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -296,7 +303,8 @@ TagNameFileResult TagNames::WriteTagNameFile(const std::string& path, TagNameWri
   saveFile.setDirectWriteFallback(true);
   QIODevice* out = mode == TagNameWriteMode::kAppend ? static_cast<QIODevice*>(&appendFile)
                                                      : static_cast<QIODevice*>(&saveFile);
-  const auto openMode = mode == TagNameWriteMode::kAppend ? QIODevice::Append : QIODevice::WriteOnly;
+  const auto openMode =
+      mode == TagNameWriteMode::kAppend ? QIODevice::Append : QIODevice::WriteOnly;
   if (path.empty() || !out->open(openMode)) {
     result.message = "Could not open file for output!";
     return result;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tags/TagRecord.h"
+#include "tags/TagTableHooks.h"
 
 namespace corvalis {
 
@@ -17,15 +18,6 @@ inline constexpr int kDefaultTagNameCapacity = 65536;
 inline constexpr std::string_view kTagNamesCodeHeader = "Code";
 inline constexpr std::string_view kTagNamesNameHeader = "Name";
 inline constexpr std::string_view kDefaultRegistrationFileName = "alias.tag";
-
-// Looks a tag's name up by its 8 ID bytes. `text` is what the read carried;
-// it becomes the name when the tag is registered on the fly. The returned view
-// stays valid until the list is next changed.
-class TagNameLookup {
- public:
-  virtual ~TagNameLookup() = default;
-  virtual std::string_view LookupTagName(const uint8_t* idBytes, std::string_view text) = 0;
-};
 
 // Told about every change so a grid can mirror the list. Rows are 0-based
 // data rows (the grid's header row is not counted).
@@ -46,11 +38,11 @@ struct TagNameRow {
 struct TagNameFileResult {
   bool ok = false;
   int added = 0;
-  int ignoredLines = 0;     // one token, or a code neither 12 nor 16 long
-  int rejectedCodes = 0;    // 12 characters that are not hexadecimal
-  int unwritableRows = 0;   // rows a file could not give back (writing)
-  std::string message;      // for the operator when !ok
-  std::string title;        // message box title when !ok
+  int ignoredLines = 0;    // one token, or a code neither 12 nor 16 long
+  int rejectedCodes = 0;   // 12 characters that are not hexadecimal
+  int unwritableRows = 0;  // rows a file could not give back (writing)
+  std::string message;     // for the operator when !ok
+  std::string title;       // message box title when !ok
 };
 
 enum class TagNameWriteMode { kOverwrite, kAppend };
@@ -87,7 +79,10 @@ class TagNames final : public TagNameLookup {
   // the empty name when AutoRegister is off; otherwise a row (hex ID, text)
   // is appended and its name returned. A read without text registers the
   // hex ID as the name, because an empty name would hide the tag as unnamed.
-  std::string_view LookupTagName(const uint8_t* idBytes, std::string_view text) override;
+  // The view stays valid until the list next changes.
+  std::string_view LookupName(const uint8_t* idBytes, std::string_view text);
+  // The same for the tag table, with the read's NUL-terminated text.
+  std::string LookupTagName(const uint8_t id[kTagIdBytes], const char* text) override;
 
   // Row of the first code equal to the ID, -1 when none.
   int FindRow(const uint8_t* idBytes) const;
