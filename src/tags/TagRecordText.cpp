@@ -31,14 +31,14 @@ void FormatHexId(const uint8_t id[kTagIdBytes], char (&out)[17]) {
 }
 
 void FormatWiegand26(const uint8_t id[kTagIdBytes], char (&out)[11]) {
-  const unsigned long value = (unsigned long{id[3]} << 16) | (unsigned long{id[4]} << 8) | id[5];
-  WritePadded(out, out + sizeof out, static_cast<long long>(value), 0);
+  const uint32_t value = (uint32_t{id[3]} << 16) | (uint32_t{id[4]} << 8) | id[5];
+  WritePadded(out, out + sizeof out, value, 0);
 }
 
 void FormatWiegand34(const uint8_t id[kTagIdBytes], char (&out)[11]) {
-  const unsigned long value = (unsigned long{id[2]} << 24) | (unsigned long{id[3]} << 16) |
-                              (unsigned long{id[4]} << 8) | id[5];
-  WritePadded(out, out + sizeof out, static_cast<long long>(value), 0);
+  const uint32_t value =
+      (uint32_t{id[2]} << 24) | (uint32_t{id[3]} << 16) | (uint32_t{id[4]} << 8) | id[5];
+  WritePadded(out, out + sizeof out, value, 0);
 }
 
 void FormatSeenCountText(int32_t count, int noiseLimit, bool created, char (&out)[12]) {

@@ -1,0 +1,469 @@
+#pragma once
+
+// Member definitions of BasicTagTable; included only by the files that
+// instantiate it.
+
+#include <cstring>
+#include <string>
+
+#include "tags/BasicTagTable.h"
+#include "tags/PageMerge.h"
+#include "tags/TagRecordText.h"
+
+namespace corvalis {
+
+// Marks a read in progress so a flush started from inside it (nested message
+// processing) leaves the queue alone. Counted, so nesting cannot clear it
+// early.
+template <class Index>
+class BasicTagTable<Index>::UpdateScope {
+ public:
+  explicit UpdateScope(BasicTagTable& table) : table_(table) { ++table_.updateDepth_; }
+  ~UpdateScope() { --table_.updateDepth_; }
+  UpdateScope(const UpdateScope&) = delete;
+  UpdateScope& operator=(const UpdateScope&) = delete;
+
+ private:
+  BasicTagTable& table_;
+};
+
+namespace tag_table_detail {
+
+inline int32_t OffsetMs(int32_t sec, int32_t ms, WallTime now) {
+  return static_cast<int32_t>(MillisBetween(now, WallTime{sec, ms}));
+}
+
+inline void CopyText(char* out, size_t size, const char* text) {
+  if (text == nullptr) text = "";
+  size_t length = 0;
+  while (length + 1 < size && text[length] != '\0') ++length;
+  std::memcpy(out, text, length);
+  out[length] = '\0';
+}
+
+}  // namespace tag_table_detail
+
+template <class Index>
+BasicTagTable<Index>::BasicTagTable(const Clock& clock, TagTableSettings settings)
+    : clock_(clock),
+      settings_(settings),
+      tables_(AllocateZeroed<TagTableStorage>()),
+      index_(*tables_) {}
+
+template <class Index>
+PageMergeOptions BasicTagTable<Index>::MergeOptions() const {
+  return PageMergeOptions{settings_.useVoting, settings_.onlyMaxCount};
+}
+
+template <class Index>
+int64_t BasicTagTable<Index>::WaitWindow() const {
+  const int64_t wait = settings_.waitTime;
+  return wait < 0 ? -wait : wait;
+}
+
+template <class Index>
+void BasicTagTable<Index>::RecordTagRead(const TagRead& tagRead) {
+  // Per-channel tables exist for the four reader channels only; anything
+  // else would index past them.
+  if (tagRead.channel < 0 || tagRead.channel >= kReaderChannelCount) return;
+  UpdateScope update(*this);
+  ++readsSeen_[tagRead.channel];
+  // A sequence number indexes a 65,536-slot table: out-of-range ones, either
+  // side, drop the read.
+  if (tagRead.sequence < 0 || tagRead.sequence >= kSequenceSlots) return;
+
+  Read read;
+  read.tagBytes = tagRead.tagBytes;
+  read.channel = tagRead.channel;
+  read.readerId = tagRead.readerId;
+  read.firstSeenSec = tagRead.firstSeenSec;
+  read.firstSeenMs = tagRead.firstSeenMs;
+  read.count = tagRead.count;
+  read.lastSeenSec = tagRead.lastSeenSec;
+  read.lastSeenMs = tagRead.lastSeenMs;
+  read.text = tagRead.text != nullptr ? tagRead.text : "";
+  read.iCount = tagRead.iCount;
+  read.qCount = tagRead.qCount;
+  read.sequence = tagRead.sequence;
+  read.dataFlag = tagRead.dataFlag;
+  read.tamper = tagRead.tamper ? 1 : 0;
+  read.flagFS = tagRead.flagFS ? 1 : 0;
+  read.flagLS = tagRead.flagLS ? 1 : 0;
+
+  if (read.dataFlag != 0) {
+    // Data reads belong to the data-page handler and leave these tables alone.
+    if (hooks_.dataPageHandler != nullptr) hooks_.dataPageHandler->HandleDataPage(tagRead);
+    return;
+  }
+  std::memcpy(tables_->sequenceIndex[read.sequence].id, read.tagBytes, kTagIdBytes);
+  RecordRead(read);
+}
+
+template <class Index>
+void BasicTagTable<Index>::RecordPageRead(const TagRecord& record, int channel) {
+  if (channel < 0 || channel >= kReaderChannelCount) return;
+  UpdateScope update(*this);
+  ++readsSeen_[channel];
+  if (record.sequence < 0 || record.sequence >= kSequenceSlots) return;
+
+  Read read;
+  read.tagBytes = record.tagBytes;
+  read.channel = channel;
+  read.readerId = record.readerId;
+  read.firstSeenSec = record.firstSeenSec;
+  read.firstSeenMs = record.firstSeenMs;
+  read.count = record.count;
+  read.lastSeenSec = record.lastSeenSec;
+  read.lastSeenMs = record.lastSeenMs;
+  read.text = record.nameText;
+  read.iCount = record.iCount;
+  read.qCount = record.qCount;
+  read.sequence = record.sequence;
+  read.dataFlag = record.dataFlag;
+  read.tamper = record.tamper;
+  read.flagFS = record.flagFS;
+  read.flagLS = record.flagLS;
+  read.page = &record;
+  if (read.dataFlag == 0) {
+    std::memcpy(tables_->sequenceIndex[read.sequence].id, read.tagBytes, kTagIdBytes);
+  }
+  RecordRead(read);
+}
+
+template <class Index>
+void BasicTagTable<Index>::RecordRead(const Read& read) {
+  const WallTime now = clock_.Now();
+  if (passCount_ == kPassQueueSize) {
+    ++lostReads_[read.channel];
+    return;
+  }
+  UpdateChannelList(read);
+  UpdateSeenTable(read);
+  JoinOrOpenPass(read, now);
+}
+
+template <class Index>
+void BasicTagTable<Index>::UpdateChannelList(const Read& read) {
+  const int channel = read.channel;
+  auto& list = tables_->channelLists[channel];
+  const PassKey flags{read.readerId, read.tagBytes, read.tamper, read.flagFS, read.flagLS};
+  const int found = read.page != nullptr
+                        ? index_.FindChannelPageEntry(channel, read.tagBytes, read.page->pageSet,
+                                                      channelCount_[channel])
+                        : index_.FindChannelEntry(channel, flags, channelCount_[channel]);
+  if (found >= 0) {
+    ChannelTagEntry& entry = list[found];
+    entry.record.count += read.count;
+    entry.record.iCount += read.iCount;
+    entry.record.qCount += read.qCount;
+    if (read.page != nullptr) {
+      for (int p = 0; p < kPageSlotCount; ++p) {
+        entry.record.pages[p].pageReads += read.page->pages[p].pageReads;
+      }
+    }
+    RewriteChannelLineCount(entry.record.count, entry.line);
+    if (hooks_.uniqueTagList != nullptr) {
+      hooks_.uniqueTagList->ReplaceLine(entry.lineNumber, entry.line);
+    }
+    return;
+  }
+  if (channelCount_[channel] >= kChannelListSize) return;
+
+  const int slot = channelCount_[channel];
+  ChannelTagEntry& entry = list[slot];
+  // A reused entry must not keep fields of the tag that held it before.
+  entry.record = TagRecord{};
+  TagRecord& record = entry.record;
+  record.tamper = read.tamper;
+  record.flagFS = read.flagFS;
+  record.flagLS = read.flagLS;
+  record.count = read.count;
+  record.iCount = read.iCount;
+  record.qCount = read.qCount;
+  record.readerId = read.readerId;
+  record.channel = channel;
+  record.firstSeenSec = read.firstSeenSec;
+  record.firstSeenMs = read.firstSeenMs;
+  record.lastSeenSec = read.lastSeenSec;
+  record.lastSeenMs = read.lastSeenMs;
+  std::memcpy(record.tagBytes, read.tagBytes, kTagBytesSize);
+  FormatHexId(read.tagBytes, record.hexId);
+  if (read.page != nullptr) {
+    record.pageSet = read.page->pageSet;
+    for (int p = 0; p < kPageSlotCount; ++p) {
+      record.pages[p].pageReads = read.page->pages[p].pageReads;
+    }
+  }
+  entry.lineNumber = listLineCounter_++;
+  FormatChannelLine(read.tagBytes, channel, StatusLetter(read.tamper, read.flagFS, read.flagLS),
+                    read.count, entry.line);
+  channelCount_[channel] = slot + 1;
+  index_.ChannelEntryAppended(channel, slot);
+  if (hooks_.uniqueTagList != nullptr) {
+    hooks_.uniqueTagList->AppendLine(entry.lineNumber, entry.line);
+  }
+  ++uniqueSeen_[channel];
+}
+
+template <class Index>
+void BasicTagTable<Index>::UpdateSeenTable(const Read& read) {
+  TagTableLock::Guard guard(lock_);
+  if (read.dataFlag == 0) {
+    std::memcpy(tables_->sequenceIndex[read.sequence].id, read.tagBytes, kTagIdBytes);
+  }
+  idsThisSecond_ += read.iCount + read.qCount;
+  readRate_.Add(read.channel, read.iCount, read.qCount);
+  const WallTime now = clock_.Now();
+  if (soundOn_ && hooks_.beeper != nullptr) hooks_.beeper->Beep();
+
+  int index = read.page != nullptr
+                  ? index_.FindSeenPage(read.tagBytes, read.page->pageSet, seenLength_)
+                  : index_.FindSeen(read.tagBytes, seenLength_);
+  if (index >= 0) {
+    TagRecord& entry = tables_->seenTable[index];
+    entry.count += read.count;
+    entry.iCount += read.iCount;
+    entry.iCountTotal += read.iCount;
+    entry.qCount += read.qCount;
+    entry.qCountTotal += read.qCount;
+    entry.tamper = read.tamper;
+    entry.flagFS = read.flagFS;
+    entry.flagLS = read.flagLS;
+    FormatSeenCountText(entry.count, settings_.noiseLimit, false, entry.countText);
+    entry.lastSeenSec = read.lastSeenSec;
+    entry.lastSeenMs = read.lastSeenMs;
+    entry.pcSeenSec = now.sec;
+    entry.pcSeenMs = now.ms;
+    lastSeenIndex_ = index;
+    if (read.page != nullptr) MergePages(entry, *read.page, MergeOptions());
+  } else {
+    seenTableFull_ = false;
+    if (seenLength_ == kSeenTableSize) {
+      seenTableFull_ = true;
+      index = kSeenTableSize;
+      if (hooks_.seenView != nullptr) hooks_.seenView->ShowSeenOverflow(">");
+    } else {
+      // Without a name list every tag is shown under the read's own text.
+      std::string looked;
+      const char* name = read.text;
+      if (hooks_.nameLookup != nullptr) {
+        looked = hooks_.nameLookup->LookupTagName(read.tagBytes, read.text);
+        if (looked.empty()) return;  // not in the name list and not registering
+        name = looked.c_str();
+      }
+
+      index = seenLength_;
+      TagRecord& entry = tables_->seenTable[index];
+      // Start from a clean record (or the page read itself): slots are reused
+      // after time-outs and must not keep the previous tag's fields.
+      if (read.page != nullptr) {
+        entry = *read.page;
+        entry.channel = read.channel;
+      } else {
+        entry = TagRecord{};
+        entry.readerId = read.readerId;
+        entry.channel = read.channel;
+      }
+      entry.count = read.count;
+      entry.iCount = entry.iCountTotal = read.iCount;
+      entry.qCount = entry.qCountTotal = read.qCount;
+      entry.countAtRefresh = 0;
+      entry.activity = 1;
+      entry.activityReads = 0;
+      entry.activityTicks = 0;
+      entry.firstSeenSec = read.firstSeenSec;
+      entry.firstSeenMs = read.firstSeenMs;
+      entry.lastSeenSec = read.lastSeenSec;
+      entry.lastSeenMs = read.lastSeenMs;
+      entry.clockOffsetMs = tag_table_detail::OffsetMs(read.firstSeenSec, read.firstSeenMs, now);
+      entry.pcSeenSec = now.sec;
+      entry.pcSeenMs = now.ms;
+      std::memcpy(entry.tagBytes, read.tagBytes, kTagBytesSize);
+      tag_table_detail::CopyText(entry.nameText, sizeof entry.nameText, name);
+      entry.sequence = read.sequence;
+      entry.dataFlag = read.dataFlag;
+      entry.tamper = read.tamper;
+      entry.flagFS = read.flagFS;
+      entry.flagLS = read.flagLS;
+      FormatSeenCountText(entry.count, settings_.noiseLimit, true, entry.countText);
+      // A page read's pages are merged in once, so a new entry counts them
+      // once.
+      ClearPages(entry);
+      if (read.page != nullptr) MergePages(entry, *read.page, MergeOptions());
+      FormatHexId(read.tagBytes, entry.hexId);
+      FormatWiegand26(read.tagBytes, entry.wiegand26Text);
+      FormatWiegand34(read.tagBytes, entry.wiegand34Text);
+      lastSeenIndex_ = index;
+      seenLength_ = index + 1;
+      index_.SeenAppended(index);
+      if (hooks_.seenView != nullptr) hooks_.seenView->ShowSeenOverflow(" ");
+    }
+  }
+  if (read.dataFlag == 0 && index < kSeenTableSize) {
+    tables_->sequenceIndex[read.sequence].seenIndex = index;
+  }
+  if (hooks_.tagSeenListener != nullptr) {
+    // With the table full there is no entry; the read names the same tag.
+    char hexId[17];
+    FormatHexId(read.tagBytes, hexId);
+    hooks_.tagSeenListener->TagSeen(std::string_view(hexId, 16));
+  }
+}
+
+template <class Index>
+void BasicTagTable<Index>::JoinOrOpenPass(const Read& read, WallTime now) {
+  const int64_t window = WaitWindow();
+  const PassKey key{read.readerId, read.tagBytes, read.tamper, read.flagFS, read.flagLS};
+  const int found = index_.FindPass(key, oldest_, passCount_, [&](const TagRecord& pass) {
+    const int64_t gap = MillisBetween(WallTime{pass.lastSeenSec, pass.lastSeenMs},
+                                      WallTime{read.firstSeenSec, read.firstSeenMs});
+    return gap < window;
+  });
+
+  if (found >= 0) {
+    TagRecord& pass = tables_->passQueue[found];
+    pass.count += read.count;
+    pass.iCount += read.iCount;
+    pass.iCountTotal += read.iCount;
+    pass.qCount += read.qCount;
+    pass.qCountTotal += read.qCount;
+    pass.lastSeenSec = read.lastSeenSec;
+    pass.lastSeenMs = read.lastSeenMs;
+    pass.pcSeenSec = now.sec;
+    pass.pcSeenMs = now.ms;
+    if (read.page != nullptr) MergePages(pass, *read.page, MergeOptions());
+    if (pass.valid == 0 && pass.count >= settings_.noiseLimit) {
+      pass.valid = 1;
+      ++validPasses_;
+    }
+    if (settings_.waitTime < 0 && pass.logged == 0 && hooks_.passCompleter != nullptr) {
+      hooks_.passCompleter->CompletePass(pass);
+    }
+    return;
+  }
+
+  const int slot = write_;
+  if (read.dataFlag == 0) tables_->sequenceIndex[read.sequence].passIndex = slot;
+  TagRecord& pass = tables_->passQueue[slot];
+  pass = TagRecord{};
+  pass.tamper = read.tamper;
+  pass.flagFS = read.flagFS;
+  pass.flagLS = read.flagLS;
+  pass.count = read.count;
+  pass.valid = read.count >= settings_.noiseLimit ? 1 : 0;
+  if (pass.valid != 0) ++validPasses_;
+  pass.iCount = pass.iCountTotal = read.iCount;
+  pass.qCount = pass.qCountTotal = read.qCount;
+  pass.logged = 0;
+  pass.outputSent = 0;
+  pass.readerId = read.readerId;
+  pass.channel = read.channel;
+  pass.firstSeenSec = read.firstSeenSec;
+  pass.firstSeenMs = read.firstSeenMs;
+  pass.lastSeenSec = read.lastSeenSec;
+  pass.lastSeenMs = read.lastSeenMs;
+  pass.clockOffsetMs = tag_table_detail::OffsetMs(read.lastSeenSec, read.lastSeenMs, now);
+  pass.pcSeenSec = now.sec;
+  pass.pcSeenMs = now.ms;
+  tag_table_detail::CopyText(pass.nameText, sizeof pass.nameText, read.text);
+  std::memcpy(pass.tagBytes, read.tagBytes, kTagBytesSize);
+  FormatHexId(read.tagBytes, pass.hexId);
+  pass.sequence = read.sequence;
+  pass.dataFlag = read.dataFlag;
+  if (read.page != nullptr) {
+    pass.pageSet = read.page->pageSet;
+    MergePages(pass, *read.page, MergeOptions());
+  }
+
+  // The pass is in the queue before anyone else sees it.
+  write_ = (write_ + 1) % kPassQueueSize;
+  ++passCount_;
+  index_.PassCreated(slot);
+  if (settings_.waitTime < 0 && hooks_.passCompleter != nullptr) {
+    hooks_.passCompleter->CompletePass(pass);
+  }
+}
+
+template <class Index>
+void BasicTagTable<Index>::FlushPasses(bool force) {
+  // A completion that processes messages may fire the timer again; a nested
+  // walk would move records under this one.
+  if (updateDepth_ > 0 || flushing_) return;
+  flushing_ = true;
+  const WallTime now = clock_.Now();
+  const int64_t window = WaitWindow();
+  auto& queue = tables_->passQueue;
+  int keep = -1;
+  int closed = 0;
+  int p = oldest_;
+  const int open = passCount_;
+  for (int k = 0; k < open; ++k, p = (p + 1) % kPassQueueSize) {
+    TagRecord& pass = queue[p];
+    const int64_t age = MillisBetween(WallTime{pass.pcSeenSec, pass.pcSeenMs}, now);
+    if (age >= window || force) {
+      if (hooks_.passCompleter != nullptr) hooks_.passCompleter->CompletePass(pass);
+      ++closed;
+      if (keep >= 0) {
+        // Move the oldest kept pass up into the freed record, so the open
+        // passes end up together just below the write position.
+        queue[p] = queue[keep];
+        keep = (keep + 1) % kPassQueueSize;
+      }
+    } else if (keep < 0) {
+      keep = p;
+    }
+  }
+  flushing_ = false;
+  if (closed == 0) return;
+  passCount_ -= closed;
+  oldest_ = passCount_ > 0 ? keep : write_;
+  index_.PassesRebuilt(oldest_, passCount_);
+}
+
+template <class Index>
+void BasicTagTable<Index>::ClearSeenTable() {
+  TagTableLock::Guard guard(lock_);
+  lastSeenIndex_ = -1;
+  seenLength_ = 0;
+  readRate_.Clear();
+  index_.SeenRebuilt(0);
+  if (hooks_.seenView != nullptr) hooks_.seenView->SeenTableCleared();
+}
+
+template <class Index>
+void BasicTagTable<Index>::ClearTagCounters() {
+  for (int c = 0; c < kReaderChannelCount; ++c) {
+    readsSeen_[c] = 0;
+    uniqueSeen_[c] = 0;
+    lostReads_[c] = 0;
+    channelCount_[c] = 0;
+  }
+  listLineCounter_ = 0;
+  oldest_ = 0;
+  write_ = 0;
+  passCount_ = 0;
+  index_.PassesRebuilt(0, 0);
+  index_.ChannelListsCleared();
+  if (hooks_.seenView != nullptr) hooks_.seenView->TagCountersCleared();
+}
+
+template <class Index>
+int BasicTagTable<Index>::RemoveSeenEntriesOlderThan(int64_t timeoutMs) {
+  const WallTime now = clock_.Now();
+  return RemoveSeenEntries([&](int, const TagRecord& entry) {
+    return MillisBetween(WallTime{entry.pcSeenSec, entry.pcSeenMs}, now) > timeoutMs;
+  });
+}
+
+template <class Index>
+void BasicTagTable<Index>::FinishSeenRemoval(int oldLength, int newLength,
+                                             const int32_t* newIndexOf) {
+  seenLength_ = newLength;
+  // Keep pointing at the same tag, or at none when it left.
+  if (lastSeenIndex_ >= 0 && lastSeenIndex_ < oldLength) {
+    lastSeenIndex_ = newIndexOf[lastSeenIndex_];
+  }
+  if (newLength != oldLength) index_.SeenRebuilt(newLength);
+}
+
+}  // namespace corvalis

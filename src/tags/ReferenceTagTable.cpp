@@ -1,0 +1,9 @@
+#include "tags/ReferenceTagTable.h"
+
+#include "tags/BasicTagTableImpl.h"
+
+namespace corvalis {
+
+template class BasicTagTable<LinearTagIndex>;
+
+}  // namespace corvalis
