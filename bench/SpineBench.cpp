@@ -62,7 +62,7 @@ void BM_SpineDefaultFormat(benchmark::State& state) {
   NullTagSink sink;
   spine->decoder.SetTagReadSink(&sink);
 
-  const uint64_t allocationsBefore = AllocationCount();
+  const uint64_t allocationsBefore = bench::AllocationCount();
   for (auto _ : state) {
     const char* bytes = stream.data();
     int left = static_cast<int>(stream.size());
@@ -73,7 +73,7 @@ void BM_SpineDefaultFormat(benchmark::State& state) {
       left -= n;
     }
   }
-  const uint64_t allocations = AllocationCount() - allocationsBefore;
+  const uint64_t allocations = bench::AllocationCount() - allocationsBefore;
   const double lines = static_cast<double>(state.iterations()) * kLines;
   if (sink.reads != static_cast<int64_t>(lines)) state.SkipWithError("reads were lost");
   state.SetItemsProcessed(static_cast<int64_t>(lines));

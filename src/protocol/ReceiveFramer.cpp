@@ -9,6 +9,24 @@ namespace {
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// The first CR or LF from `pos` on, or the first trailer pair lying wholly
+// within the held bytes; -1 when the line is not complete yet.
+int FindLineEnd(const char* data, int pos, int length, char trailer1, char trailer2,
+                int& terminatorSize) {
+  // A trailer pair only matters when its first byte is neither CR nor LF:
+  // otherwise that byte ends the line by itself first.
+  const bool pairMatters = trailer2 != '\0' && !IsLineEnd(trailer1);
+  for (int p = pos; p < length; ++p) {
+    const char c = data[p];
+    if (IsLineEnd(c)) return p;
+    if (pairMatters && c == trailer1 && p + 1 < length && data[p + 1] == trailer2) {
+      terminatorSize = 2;
+      return p;
+    }
+  }
+  return -1;
+}
+
 }  // namespace
 
 void ReceiveFramer::AppendSerial(int channel, int waiting, SerialByteSource& port) {
@@ -95,20 +113,8 @@ void ReceiveFramer::CutText(int channel) {
     buffer.start = pos;
     if (pos >= buffer.length) break;
 
-    int end = -1;
     int terminatorSize = 1;
-    for (int p = pos; p < buffer.length; ++p) {
-      if (IsLineEnd(data[p])) {
-        end = p;
-        break;
-      }
-      if (trailer2 != '\0' && data[p] == trailer1 && p + 1 < buffer.length &&
-          data[p + 1] == trailer2) {
-        end = p;
-        terminatorSize = 2;
-        break;
-      }
-    }
+    const int end = FindLineEnd(data, pos, buffer.length, trailer1, trailer2, terminatorSize);
     if (end < 0) {
       Compact(buffer);
       return;
