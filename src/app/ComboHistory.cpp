@@ -9,7 +9,9 @@ namespace {
 
 const QString kEntriesKey = QStringLiteral("Entries");
 
-QString EntryKey(int index) { return QStringLiteral("ENT_%1").arg(index); }
+QString EntryKey(int index) {
+  return QStringLiteral("ENT_%1").arg(index);
+}
 
 }  // namespace
 

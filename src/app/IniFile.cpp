@@ -18,7 +18,7 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 // Files written on Windows may hold ANSI text; anything that is not valid
 // UTF-8 is taken byte for byte so it is at least not mangled into U+FFFD.
 QString DecodeText(const QByteArray& bytes) {
-  QStringDecoder decoder(QStringDecoder::Utf8);
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = decoder(bytes);
   if (decoder.hasError()) return QString::fromLatin1(bytes);
   return text;
@@ -35,7 +35,9 @@ bool SameName(const QString& a, const QString& b) {
   return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-QByteArray ValueBytes(const QByteArray& raw) { return raw.mid(raw.indexOf('=') + 1); }
+QByteArray ValueBytes(const QByteArray& raw) {
+  return raw.mid(raw.indexOf('=') + 1);
+}
 
 }  // namespace
 
@@ -152,7 +154,9 @@ void IniFile::Apply(Document& doc, const PendingWrite& write) {
                    MakeLine(write.key.toUtf8() + "=" + valueBytes, false));
 }
 
-bool IniFile::HasSection(const QString& section) const { return FindSection(doc_, section) >= 0; }
+bool IniFile::HasSection(const QString& section) const {
+  return FindSection(doc_, section) >= 0;
+}
 
 bool IniFile::HasKey(const QString& section, const QString& key) const {
   return Value(section, key).has_value();
@@ -255,7 +259,8 @@ bool IniFile::Flush() {
 
 std::optional<int> ParseIniInteger(const QString& text) {
   const QString t = text.trimmed();
-  if (t.size() > 2 && t[0] == QLatin1Char('0') && (t[1] == QLatin1Char('x') || t[1] == QLatin1Char('X'))) {
+  if (t.size() > 2 && t[0] == QLatin1Char('0') &&
+      (t[1] == QLatin1Char('x') || t[1] == QLatin1Char('X'))) {
     QStringView digits = QStringView(t).mid(2);
     while (digits.size() > 1 && digits.front() == QLatin1Char('0')) digits = digits.mid(1);
     if (digits.size() > 8) return std::nullopt;

@@ -12,21 +12,21 @@ constexpr IniSection kD = IniSection::kDisplay;
 constexpr bool kSaved = true;
 constexpr bool kNotSaved = false;
 
-constexpr SettingDef Str(Setting id, IniSection section, const char* key, const char* fallback,
+constexpr SettingDef Str(Setting id, const char* key, IniSection section, const char* fallback,
                          bool saved, ValueRule rule = ValueRule::kPlain) {
   return SettingDef{id, section, key, SettingType::kString, 0, fallback, saved, rule};
 }
 
-constexpr SettingDef Int(Setting id, IniSection section, const char* key, int fallback, bool saved,
+constexpr SettingDef Int(Setting id, const char* key, IniSection section, int fallback, bool saved,
                          ValueRule rule = ValueRule::kPlain, int minimum = 0, int maximum = 0) {
-  return SettingDef{id,    section, key,  SettingType::kInteger, fallback, "",
-                    saved, rule,    minimum, maximum};
+  return SettingDef{id,   section, key,    SettingType::kInteger, fallback, "", saved,
+                    rule, minimum, maximum};
 }
 
-constexpr SettingDef Bool(Setting id, IniSection section, const char* key, bool fallback,
+constexpr SettingDef Bool(Setting id, const char* key, IniSection section, bool fallback,
                           bool saved, ValueRule rule = ValueRule::kPlain, int radioValue = 0) {
-  return SettingDef{id, section, key, SettingType::kBoolean, fallback ? 1 : 0, "", saved, rule,
-                    radioValue};
+  return SettingDef{id,    section, key,       SettingType::kBoolean, fallback ? 1 : 0, "",
+                    saved, rule,    radioValue};
 }
 
 // Setting::X and its key text "X" from one name.
@@ -211,8 +211,12 @@ const char* SectionName(IniSection section) {
   return "";
 }
 
-std::span<const SettingDef> SettingTable() { return kTable; }
+std::span<const SettingDef> SettingTable() {
+  return kTable;
+}
 
-const SettingDef& Definition(Setting id) { return kTable[static_cast<std::size_t>(id)]; }
+const SettingDef& Definition(Setting id) {
+  return kTable[static_cast<std::size_t>(id)];
+}
 
 }  // namespace corvalis

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace corvalis {
 namespace {
 
@@ -15,7 +17,11 @@ bool HasDirectoryPart(const QString& path) {
 QString DefaultFileName(const QStringList& arguments) {
   QString stem;
   if (!arguments.isEmpty()) {
-    const QString name = QFileInfo(QDir::fromNativeSeparators(arguments.front())).fileName();
+    // Either separator: a Windows-style program path names the same program.
+    const QString& program = arguments.front();
+    const QString name = program.mid(
+        std::max(program.lastIndexOf(QLatin1Char('/')), program.lastIndexOf(QLatin1Char('\\'))) +
+        1);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     stem = dot > 0 ? name.left(dot) : name;
   }

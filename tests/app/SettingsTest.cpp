@@ -1,0 +1,285 @@
+#include "app/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <vector>
+
+#include "app/ComboHistory.h"
+#include "app/IniFile.h"
+#include "app/IniTestSupport.h"
+
+namespace corvalis {
+namespace {
+
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+QString Section(const SettingDef& def) {
+  return QString::fromLatin1(SectionName(def.section));
+}
+QString Key(const SettingDef& def) {
+  return QString::fromLatin1(def.key);
+}
+
+// A value unlike the default for every key, consistent with the rules the
+// model enforces, as it would appear in the file.
+QString NonDefaultText(const SettingDef& def) {
+  switch (def.id) {
+    case Setting::FilteredFileName:
+      return "logs/passes.log";
+    case Setting::RegistrationFileName:
+      return "names/site.tag";
+    case Setting::OutputPortUse:
+      return "composite";
+    case Setting::RegenerateCRCSeed:
+      return "4660";
+    case Setting::ShowSeenWhat:
+      return "3";
+    case Setting::DisplayWiegand34:
+      return "1";
+    case Setting::DisplayID:
+    case Setting::DisplayName:
+    case Setting::DisplayWiegand26:
+      return "0";
+    case Setting::LoggingSeparator:
+      return ";";
+    default:
+      break;
+  }
+  switch (def.type) {
+    case SettingType::kString:
+      return QStringLiteral("v-") + Key(def);
+    case SettingType::kInteger:
+      return QString::number(def.defaultNumber + 7);
+    case SettingType::kBoolean:
+      return def.defaultNumber ? "0" : "1";
+  }
+  return {};
+}
+
+// Every key set, CR LF, in the order a save writes them, with a comment, a
+// stale key and a foreign section that must all survive.
+QByteArray FullFile() {
+  QByteArray text = "; site settings\r\n";
+  IniSection current = IniSection::kCustomize;
+  text += "[CUSTOMIZE]\r\n";
+  for (const SettingDef& def : SettingTable()) {
+    if (def.section != current) {
+      current = def.section;
+      if (current == IniSection::kDisplay) {
+        text += "\r\n[cmbCmdTagID]\r\nEntries=1\r\nENT_0=0011223344556677\r\n";
+        text += "\r\n[cmbCmdData]\r\nEntries=0\r\n";
+        text += "\r\n[cmbCmdMask]\r\nEntries=0\r\n";
+        for (int n = 0; n < 16; ++n) {
+          text += QStringLiteral("\r\n[cmbRWData%1]\r\nEntries=2\r\nENT_0=%1a\r\nENT_1=%1b\r\n")
+                      .arg(n)
+                      .toUtf8();
+        }
+        text += "\r\n[cmbMPText]\r\nEntries=1\r\nENT_0=hello\r\n";
+        text += "\r\n[Vendor]\r\nSecret=keep me\r\n";
+      }
+      text += QByteArray("\r\n[") + SectionName(current) + "]\r\n";
+      if (current == IniSection::kMode) text += "RetiredKey=42\r\n";
+    }
+    text += (Key(def) + "=" + NonDefaultText(def) + "\r\n").toUtf8();
+  }
+  for (int row = 0; row < 12; ++row)
+    text += QStringLiteral("Window%1=row %1\r\n").arg(row).toUtf8();
+  return text;
+}
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  QString PathOf(const QString& name) const { return dir_.filePath(name); }
+  Settings Loaded(const QString& path) const {
+    Settings settings;
+    settings.applicationDir = dir_.path();
+    EXPECT_TRUE(LoadIniSettings(path, settings));
+    LoadComboHistories(path, settings);
+    return settings;
+  }
+  QTemporaryDir dir_;
+};
+
+TEST_F(SettingsTest, EveryKeyRoundTripsThroughAFreshFile) {
+  const QString original = PathOf("Corvalis.ini");
+  WriteBytes(original, FullFile());
+  const Settings settings = Loaded(original);
+  EXPECT_EQ(settings.OutputPort(), OutputPortUse::kComposite);
+  EXPECT_EQ(settings.RegenerateCrcSeed(), 4660);
+  EXPECT_EQ(settings.Integer(Setting::WaitTime), 507);
+  EXPECT_EQ(settings.DisplayWindowRow(11), "row 11");
+  EXPECT_EQ(settings.History("cmbRWData15"), (QStringList{"15a", "15b"}));
+
+  const QString fresh = PathOf("fresh.ini");
+  std::vector<int> gauge;
+  ASSERT_TRUE(SaveIniSettings(fresh, settings, [&gauge](int value) { gauge.push_back(value); }));
+  const IniFile in(original);
+  const IniFile out(fresh);
+  for (const SettingDef& def : SettingTable()) {
+    if (def.saved) {
+      EXPECT_EQ(out.Value(Section(def), Key(def)), in.Value(Section(def), Key(def))) << def.key;
+    } else {
+      EXPECT_FALSE(out.HasKey(Section(def), Key(def))) << def.key;
+    }
+  }
+  EXPECT_EQ(out.ReadString("DISPLAY", "Window11", ""), "row 11");
+  EXPECT_EQ(out.ReadString("cmbRWData7", "ENT_1", ""), "7b");
+  EXPECT_EQ(out.ReadString("cmbMPText", "ENT_0", ""), "hello");
+  EXPECT_EQ(gauge.front(), 0);
+  EXPECT_EQ(gauge.back(), 67);
+  EXPECT_TRUE(std::is_sorted(gauge.begin(), gauge.end()));
+
+  // Saving over the file it came from changes nothing at all.
+  ASSERT_TRUE(SaveIniSettings(original, settings));
+  EXPECT_EQ(ReadBytes(original), FullFile());
+}
+
+TEST_F(SettingsTest, SaveRewritesOnlyWhatItMustOverTheSameFile) {
+  const QString path = PathOf("Corvalis.ini");
+  const QByteArray before =
+      FullFile()
+          .replace("RegenerateCRCSeed=4660", "RegenerateCRCSeed=0x1D0F")
+          .replace("OutputPortUse=composite", "OutputPortUse=Display")
+          .replace("ShowSeenWhat=3", "ShowSeenWhat=7")
+          .replace("LoggingTamper=v-LoggingTamper", "LoggingTamper=abcdefghijklmnopqrstuvwxyz");
+  WriteBytes(path, before);
+  const Settings settings = Loaded(path);
+  EXPECT_EQ(settings.Integer(Setting::RegenerateCRCSeed), 7439);
+  EXPECT_EQ(settings.OutputPort(), OutputPortUse::kDisplay);
+  EXPECT_EQ(settings.Integer(Setting::ShowSeenWhat), 1);
+  EXPECT_TRUE(settings.Bool(Setting::DisplayID));
+  EXPECT_FALSE(settings.Bool(Setting::DisplayWiegand34));
+  ASSERT_TRUE(SaveIniSettings(path, settings));
+
+  const QList<QByteArray> oldLines = before.split('\n');
+  const QList<QByteArray> newLines = ReadBytes(path).split('\n');
+  ASSERT_EQ(oldLines.size(), newLines.size());
+  QList<QByteArray> changed;
+  for (qsizetype i = 0; i < oldLines.size(); ++i) {
+    if (oldLines[i] != newLines[i]) changed << newLines[i];
+  }
+  EXPECT_EQ(changed,
+            (QList<QByteArray>{"LoggingTamper=abcdefghijklmnopqrs\r", "RegenerateCRCSeed=7439\r",
+                               "DisplayID=1\r", "DisplayWiegand34=0\r", "OutputPortUse=display\r",
+                               "ShowSeenWhat=1\r"}));
+}
+
+TEST_F(SettingsTest, MissingOrBrokenValuesGiveDefaults) {
+  const Settings defaults;
+  // No sections at all, and no file at all.
+  WriteBytes(PathOf("flat.ini"), "WaitTime=1\r\nNumToShow=9\r\n");
+  for (const QString& name : {QStringLiteral("flat.ini"), QStringLiteral("none.ini")}) {
+    Settings settings;
+    EXPECT_TRUE(LoadIniSettings(PathOf(name), settings));
+    for (const SettingDef& def : SettingTable()) {
+      EXPECT_EQ(settings.String(def.id), defaults.String(def.id)) << def.key;
+      EXPECT_EQ(settings.Integer(def.id), defaults.Integer(def.id)) << def.key;
+    }
+  }
+  EXPECT_EQ(defaults.Integer(Setting::RegenerateCRCSeed), 0xFFFF);
+  EXPECT_EQ(defaults.OutputPort(), OutputPortUse::kNone);
+  EXPECT_TRUE(defaults.Bool(Setting::DisplayID));  // ShowSeenWhat 1 checks the ID button
+  EXPECT_EQ(defaults.String(Setting::LoggingNoTamper), " ");
+
+  WriteBytes(PathOf("junk.ini"),
+             "[mode]\r\nwaittime=soon\r\nAutoRegister=yes\r\nNumToShow=0x\r\n"
+             "OutputPortUse=both\r\nReadRatePeriod=0\r\nNumToShow=500\r\n"
+             "[Files]\r\nwritefiltered=1\r\n");
+  Settings junk;
+  EXPECT_TRUE(LoadIniSettings(PathOf("junk.ini"), junk));
+  EXPECT_EQ(junk.Integer(Setting::WaitTime), 500);
+  EXPECT_TRUE(junk.Bool(Setting::AutoRegister));
+  EXPECT_EQ(junk.Integer(Setting::NumToShow), 4);  // first "NumToShow" line wins
+  EXPECT_EQ(junk.OutputPort(), OutputPortUse::kNone);
+  EXPECT_EQ(junk.Integer(Setting::ReadRatePeriod), 1);  // a zero period would divide by zero
+  EXPECT_TRUE(junk.Bool(Setting::WriteFiltered));
+}
+
+TEST_F(SettingsTest, FreshFileHoldsOnlyTheSavedKeys) {
+  const QString path = PathOf("new.ini");
+  ASSERT_TRUE(SaveIniSettings(path, Settings{}));
+  const IniFile ini(path);
+  EXPECT_FALSE(ini.HasSection("CUSTOMIZE"));
+  for (const char* key : {"AutoQueryMessageFormat", "ShowDownloadTab", "ShowTagSimTab", "ShowRTTab",
+                          "MaxHoppingSpaces"}) {
+    EXPECT_FALSE(ini.HasKey("MODE", key)) << key;
+  }
+  EXPECT_EQ(ini.ReadString("MODE", "OutputPortUse", ""), "none");
+  EXPECT_EQ(ini.ReadString("MODE", "RegenerateCRCSeed", ""), "65535");
+  EXPECT_EQ(ini.ReadString("MODE", "LoggingNoTamper", ""), " ");
+  EXPECT_EQ(ini.ReadString("FILES", "RegistrationFileName", ""), "alias.tag");
+  EXPECT_EQ(ini.ReadString("FILES", "FilteredFileName", "x"), "");
+  EXPECT_EQ(ini.ReadString("DISPLAY", "Window4", ""), "SCROLL UP");
+  EXPECT_FALSE(ini.HasKey("DISPLAY", "Window5"));
+  EXPECT_EQ(ini.ReadInteger("cmbMPText", "Entries", -1), 0);
+
+  Settings back;
+  ASSERT_TRUE(LoadIniSettings(path, back));
+  EXPECT_EQ(back.String(Setting::LoggingNoTamper), " ");
+}
+
+TEST_F(SettingsTest, KeysThatAreNotSavedKeepWhatTheUserTyped) {
+  const QString path = PathOf("Corvalis.ini");
+  WriteBytes(path,
+             "[CUSTOMIZE]\r\nTitle=Gate 3\r\n[MODE]\r\nShowRTTab=1\r\nMaxHoppingSpaces=0x20\r\n");
+  Settings settings;
+  ASSERT_TRUE(LoadIniSettings(path, settings));
+  EXPECT_EQ(settings.String(Setting::Title), "Gate 3");
+  EXPECT_EQ(settings.Integer(Setting::MaxHoppingSpaces), 32);
+  settings.SetBool(Setting::ShowRTTab, false);
+  ASSERT_TRUE(SaveIniSettings(path, settings));
+  const IniFile ini(path);
+  EXPECT_EQ(ini.ReadString("MODE", "ShowRTTab", ""), "1");
+  EXPECT_EQ(ini.ReadString("MODE", "MaxHoppingSpaces", ""), "0x20");
+  EXPECT_EQ(ini.ReadString("CUSTOMIZE", "Title", ""), "Gate 3");
+}
+
+TEST_F(SettingsTest, FileNamesAreWrittenRelativeInsideTheApplicationDirectory) {
+  const QString app = QDir::cleanPath(dir_.filePath("app"));
+  EXPECT_EQ(PathForSaving(app + "/logs/a.log", app), "logs/a.log");
+  EXPECT_EQ(PathForSaving("alias.tag", app), "alias.tag");
+  EXPECT_EQ(PathForSaving(dir_.filePath("other/a.log"), app),
+            QDir::cleanPath(dir_.filePath("other/a.log")));
+  EXPECT_EQ(PathForSaving("../other/a.log", app), QDir::cleanPath(dir_.filePath("other/a.log")));
+  EXPECT_EQ(PathForSaving(app + "/..notes.log", app), "..notes.log");  // a name, not the parent
+  EXPECT_EQ(PathForSaving("", app), "");
+  EXPECT_EQ(ResolveStoredPath("logs/a.log", app), app + "/logs/a.log");
+
+  Settings settings;
+  settings.applicationDir = app + "/";
+  settings.SetString(Setting::FilteredFileName, dir_.filePath("sibling/passes.log"));
+  settings.SetString(Setting::RegistrationFileName, app + "/names/site.tag");
+  const QString path = PathOf("Corvalis.ini");
+  ASSERT_TRUE(SaveIniSettings(path, settings));
+  const IniFile ini(path);
+  EXPECT_EQ(ini.ReadString("FILES", "FilteredFileName", ""),
+            QDir::cleanPath(dir_.filePath("sibling/passes.log")));
+  EXPECT_EQ(ini.ReadString("FILES", "RegistrationFileName", ""), "names/site.tag");
+}
+
+TEST_F(SettingsTest, SettersKeepTheModelConsistent) {
+  Settings s;
+  s.SetBool(Setting::DisplayWiegand26, true);
+  EXPECT_EQ(s.Integer(Setting::ShowSeenWhat), 2);
+  EXPECT_FALSE(s.Bool(Setting::DisplayID));
+  s.SetBool(Setting::DisplayWiegand26, false);  // a radio group cannot be emptied
+  EXPECT_TRUE(s.Bool(Setting::DisplayWiegand26));
+  s.SetInteger(Setting::RegenerateCRCSeed, 0x12345);
+  EXPECT_EQ(s.RegenerateCrcSeed(), 0x2345);
+  s.SetInteger(Setting::RegenerateCRCSeed, -1);
+  EXPECT_EQ(s.Integer(Setting::RegenerateCRCSeed), 0xFFFF);
+  s.SetString(Setting::OutputPortUse, " Composite ");
+  EXPECT_EQ(s.OutputPort(), OutputPortUse::kComposite);
+}
+
+TEST_F(SettingsTest, UnwritableFileIsReported) {
+  WriteBytes(PathOf("plain"), "x");
+  EXPECT_FALSE(SaveIniSettings(PathOf("plain/Corvalis.ini"), Settings{}));
+}
+
+}  // namespace
+}  // namespace corvalis
