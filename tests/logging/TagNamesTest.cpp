@@ -240,20 +240,14 @@ TEST_F(TagNamesFiles, ManyEntriesAreAllFoundAndGrowTheListAtLoad) {
   names.SetAutoRegister(false);
   ASSERT_EQ(names.ReadTagNameFile(WriteFile("many.tag", text), kDefaultCrcSeed).added, 5000);
   EXPECT_GE(names.Capacity(), 5000);
+  uint8_t id[8] = {};
   for (int i = 0; i < 5000; ++i) {
     const uint32_t v = static_cast<uint32_t>(i * 7919);
-    const uint8_t id[8] = {0,
-                           0,
-                           0,
-                           0,
-                           static_cast<uint8_t>(v >> 24),
-                           static_cast<uint8_t>(v >> 16),
-                           static_cast<uint8_t>(v >> 8),
-                           static_cast<uint8_t>(v)};
+    for (int b = 0; b < 4; ++b) id[4 + b] = static_cast<uint8_t>(v >> (24 - 8 * b));
     ASSERT_EQ(names.LookupName(id, ""), "Tag " + std::to_string(i));
   }
-  const uint8_t absent[8] = {0, 0, 0, 1, 0, 0, 0, 0};
-  EXPECT_EQ(names.LookupName(absent, ""), "");
+  id[3] = 1;
+  EXPECT_EQ(names.LookupName(id, ""), "");
 }
 
 }  // namespace
