@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "PassScheduler.h"
+#include "Simulator.h"
+#include "common/Clock.h"
+#include "protocol/ReceiveSpine.h"
+#include "support/RecordingStatus.h"
+
+namespace corvalis::readersim {
+namespace {
+
+constexpr WallTime kStart{1'741'955'696, 0};
+
+int64_t Ms(WallTime t) {
+  return int64_t{t.sec} * 1000 + t.ms;
+}
+
+// Every read of the scheduler over `durationMs`, polled every `stepMs`.
+std::vector<ScheduledRead> RunFor(PassScheduler& scheduler, ManualClock& clock, int64_t durationMs,
+                                  int stepMs = 7) {
+  std::vector<ScheduledRead> reads;
+  for (int64_t t = 0; t <= durationMs; t += stepMs) {
+    scheduler.Poll(reads);
+    clock.AdvanceMs(stepMs);
+  }
+  return reads;
+}
+
+struct Burst {
+  int64_t firstMs = 0;
+  int64_t lastMs = 0;
+  int reads = 0;
+  int64_t widestSpacingMs = 0;
+};
+
+// Reads of one tag cut where the tag was silent longer than the console's
+// 500 ms wait: what the console would see as passes.
+std::map<int, std::vector<Burst>> BurstsByTag(const std::vector<ScheduledRead>& reads) {
+  std::map<int, std::vector<Burst>> bursts;
+  for (const ScheduledRead& r : reads) {
+    auto& list = bursts[r.tag];
+    if (list.empty() || r.atMs - list.back().lastMs > 500) {
+      list.push_back({r.atMs, r.atMs, 1, 0});
+    } else {
+      Burst& b = list.back();
+      b.widestSpacingMs = std::max(b.widestSpacingMs, r.atMs - b.lastMs);
+      b.lastMs = r.atMs;
+      ++b.reads;
+    }
+  }
+  return bursts;
+}
+
+void ExpectCleanPasses(const std::map<int, std::vector<Burst>>& bursts, int readsPerPass) {
+  for (const auto& [tag, list] : bursts) {
+    for (size_t i = 0; i < list.size(); ++i) {
+      EXPECT_EQ(list[i].reads, readsPerPass) << "tag " << tag << " burst " << i;
+      EXPECT_LE(list[i].widestSpacingMs, kMaxReadSpacingMs);
+      if (i > 0) {
+        EXPECT_GE(list[i].firstMs - list[i - 1].lastMs, kMinGapMs);
+      }
+    }
+  }
+}
+
+TEST(PassSchedulerTest, PassLimitGivesExactlyThatManyBurstsThenSilence) {
+  ManualClock clock(kStart);
+  PassScheduler scheduler({.tags = 1, .rate = 20, .readsPerPass = 3, .passLimit = 3, .seed = 5},
+                          clock);
+  const auto reads = RunFor(scheduler, clock, 10'000);
+  const auto bursts = BurstsByTag(reads);
+  ASSERT_EQ(bursts.size(), 1u);
+  EXPECT_EQ(bursts.at(0).size(), 3u);
+  ExpectCleanPasses(bursts, 3);
+  EXPECT_TRUE(scheduler.Finished());
+  EXPECT_EQ(reads.size(), 9u);
+}
+
+TEST(PassSchedulerTest, ManyTagsKeepTheRateWithoutBreakingPasses) {
+  ManualClock clock(kStart);
+  PassScheduler scheduler({.tags = 30, .rate = 40, .readsPerPass = 5, .seed = 9}, clock);
+  const auto reads = RunFor(scheduler, clock, 30'000);
+  // 40 slots a second, one read each while a tag is in the field.
+  EXPECT_LE(reads.size(), 40u * 30 + 1);
+  EXPECT_GE(reads.size(), 40u * 30 * 9 / 10);
+  auto bursts = BurstsByTag(reads);
+  EXPECT_EQ(bursts.size(), 30u);
+  // The pass still running when the run stops may be cut short.
+  for (auto& [tag, list] : bursts) {
+    if (list.back().lastMs > Ms(kStart) + 29'000) list.pop_back();
+  }
+  ExpectCleanPasses(bursts, 5);
+  for (size_t i = 1; i < reads.size(); ++i) EXPECT_GE(reads[i].atMs, reads[i - 1].atMs);
+}
+
+TEST(PassSchedulerTest, FieldOffEndsPassesAndKeepsTheGap) {
+  ManualClock clock(kStart);
+  PassScheduler scheduler({.tags = 2, .rate = 20, .readsPerPass = 10, .seed = 3}, clock);
+  auto reads = RunFor(scheduler, clock, 120);
+  ASSERT_FALSE(reads.empty());
+  scheduler.EndPasses();
+  EXPECT_EQ(scheduler.PassesCompleted(), 2);
+  clock.AdvanceMs(100);
+  scheduler.Resume();
+  auto later = RunFor(scheduler, clock, 5000);
+  ASSERT_FALSE(later.empty());
+  EXPECT_GE(later.front().atMs - reads.back().atMs, kMinGapMs);
+}
+
+// The simulator's bytes fed through the console's own receive path.
+class RoundTripTest : public ::testing::TestWithParam<std::pair<FormatPreset, bool>> {
+ protected:
+  struct Sink final : TagReadSink {
+    void RecordTagRead(const TagRead& read) override { reads.push_back(read); }
+    void RecordPageRead(const TagRecord&, int) override { ++pageReads; }
+    std::vector<TagRead> reads;
+    int pageReads = 0;
+  };
+
+  // Asks the simulator for its format the way the console does and takes it
+  // over for channel 1.
+  void LearnFormat(Simulator& sim, bool binary) {
+    std::vector<std::string> chunks;
+    const std::string query = "ab00ff118e\r\n";
+    sim.Receive(query.data(), query.size(), chunks);
+    std::string reply;
+    for (const auto& c : chunks) reply += c;
+    ASSERT_EQ(reply.substr(0, 8), "ab030a11");
+    uint8_t bytes[10];
+    for (int i = 0; i < 10; ++i) {
+      bytes[i] = static_cast<uint8_t>(std::stoi(reply.substr(8 + 2 * i, 2), nullptr, 16));
+    }
+    const FormatBytes b{bytes[0], bytes[1], bytes[2], bytes[3], bytes[4],
+                        bytes[5], bytes[6], bytes[7], bytes[8], bytes[9]};
+    MessageFormat& format = spine.formats.format[1];
+    format.binary = binary;
+    format.ApplyFormatBytes(b);
+  }
+
+  ManualClock clock{kStart};
+  ProtocolSettings settings;
+  testing::RecordingStatus status;
+  ReceiveSpine spine{settings, clock, status};
+  Sink sink;
+};
+
+TEST_P(RoundTripTest, EveryIntactMessageDecodesToTheScheduledRead) {
+  const auto [preset, noise] = GetParam();
+  Options options;
+  options.format = preset;
+  options.tags = 20;
+  options.rate = 100;
+  options.noise = noise;
+  options.readerId = 3;
+  options.tamper = true;
+  options.flagFS = true;
+  Simulator sim(options, clock);
+  LearnFormat(sim, preset == FormatPreset::kBinary);
+  spine.decoder.SetTagReadSink(&sink);
+
+  sim.StartStream();
+  std::vector<std::string> chunks;
+  for (int step = 0; step < 600; ++step) {
+    sim.Poll(chunks);
+    for (const std::string& c : chunks) {
+      spine.framer.AppendTcp(1, c.data(), static_cast<int>(c.size()));
+    }
+    chunks.clear();
+    clock.AdvanceMs(10);
+  }
+
+  const SimStats& stats = sim.State().stats;
+  ASSERT_GT(stats.readsSent, 150u);
+  if (noise) {
+    EXPECT_GT(stats.noiseLines, 0);
+  }
+  const MessageFormat& f = sim.State().format;
+  // Without an LRC a damaged message cannot exist, only garbage lines.
+  const uint32_t damaged = f.lrc ? stats.noiseLines : 0;
+  EXPECT_GE(sink.reads.size() + damaged, stats.readsSent);
+  EXPECT_LE(sink.reads.size(), stats.readsSent);
+  EXPECT_EQ(sink.pageReads, 0);
+
+  for (const TagRead& read : sink.reads) {
+    bool known = false;
+    for (int t = 0; t < options.tags; ++t) {
+      known |= std::equal(read.tagBytes, read.tagBytes + 8, sim.Encoder().Id(t).begin());
+    }
+    EXPECT_TRUE(known);
+    if (f.rdrId) {
+      EXPECT_EQ(read.readerId, 3);
+    }
+    if (f.tto) {
+      EXPECT_TRUE(read.tamper && read.flagFS && !read.flagLS);
+    }
+    if (f.date) {
+      const int64_t at = int64_t{read.firstSeenSec} * 1000 + read.firstSeenMs;
+      EXPECT_GE(at, Ms(kStart));
+      EXPECT_LE(at, Ms(kStart) + 6000);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Presets, RoundTripTest,
+                         ::testing::Values(std::pair{FormatPreset::kDefault, false},
+                                           std::pair{FormatPreset::kDefault, true},
+                                           std::pair{FormatPreset::kStandard, true},
+                                           std::pair{FormatPreset::kReduced, false},
+                                           std::pair{FormatPreset::kReduced, true},
+                                           std::pair{FormatPreset::kBinary, false},
+                                           std::pair{FormatPreset::kBinary, true}));
+
+TEST(SimulatorTest, RfOffStopsTheStreamAndRfOnResumesIt) {
+  ManualClock clock(kStart);
+  Options options;
+  options.rate = 50;
+  Simulator sim(options, clock);
+  std::vector<std::string> out;
+  EXPECT_EQ(sim.MsUntilNextPoll(), -1);  // no client yet
+  sim.StartStream();
+  sim.Poll(out);
+  ASSERT_EQ(out.size(), 1u);
+
+  const std::string off = "ab0001060087\r\n";
+  out.clear();
+  sim.Receive(off.data(), off.size(), out);
+  EXPECT_EQ(out, std::vector<std::string>{"ab0001060087\r\n"});
+  EXPECT_EQ(sim.MsUntilNextPoll(), -1);
+  clock.AdvanceMs(3000);
+  out.clear();
+  sim.Poll(out);
+  EXPECT_TRUE(out.empty());
+
+  const std::string on = "ab0001060188\r\n";
+  sim.Receive(on.data(), on.size(), out);
+  out.clear();
+  sim.Poll(out);
+  EXPECT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].size(), 72u);
+}
+
+}  // namespace
+}  // namespace corvalis::readersim

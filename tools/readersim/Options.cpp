@@ -1,0 +1,188 @@
+#include "Options.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+#include "PassScheduler.h"
+
+namespace corvalis::readersim {
+namespace {
+
+std::optional<long long> ParseInteger(const std::string& text, long long min, long long max) {
+  long long value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (ec != std::errc() || ptr != end || text.empty() || value < min || value > max) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<double> ParseRate(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+  if (value < 0.1 || value > 10000.0) return std::nullopt;
+  return value;
+}
+
+std::optional<FormatPreset> ParseFormat(const std::string& text) {
+  if (text == "default") return FormatPreset::kDefault;
+  if (text == "standard") return FormatPreset::kStandard;
+  if (text == "reduced") return FormatPreset::kReduced;
+  if (text == "extended") return FormatPreset::kExtended;
+  if (text == "binary") return FormatPreset::kBinary;
+  return std::nullopt;
+}
+
+bool IsKnownBaud(long long baud) {
+  for (long long b : {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400}) {
+    if (b == baud) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+ParseResult ParseOptions(const std::vector<std::string>& args) {
+  ParseResult result;
+  Options& o = result.options;
+  int links = 0;
+
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> inlineValue;
+    if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+      inlineValue = name.substr(eq + 1);
+      name.resize(eq);
+    }
+    auto fail = [&](const std::string& why) {
+      result.error = why;
+      return result;
+    };
+    auto flag = [&](bool& target) {
+      if (inlineValue) return false;
+      target = true;
+      return true;
+    };
+    // The option's value, from "=value" or the next argument.
+    auto value = [&]() -> std::optional<std::string> {
+      if (inlineValue) return inlineValue;
+      if (i + 1 >= args.size()) return std::nullopt;
+      return args[++i];
+    };
+    auto integer = [&](long long min, long long max) -> std::optional<long long> {
+      const auto text = value();
+      return text ? ParseInteger(*text, min, max) : std::nullopt;
+    };
+
+    if (name == "-h" || name == "--help") {
+      result.help = true;
+      return result;
+    } else if (name == "--tcp") {
+      const auto port = integer(0, 65535);
+      if (!port) return fail("--tcp needs a port number 0 to 65535");
+      o.link = LinkKind::kTcp;
+      o.tcpPort = static_cast<int>(*port);
+      ++links;
+    } else if (name == "--pty") {
+      bool on = false;
+      if (!flag(on)) return fail("--pty takes no value");
+      o.link = LinkKind::kPty;
+      ++links;
+    } else if (name == "--serial") {
+      const auto device = value();
+      if (!device || device->empty()) return fail("--serial needs a device path");
+      o.link = LinkKind::kSerial;
+      o.serialDevice = *device;
+      ++links;
+    } else if (name == "--baud") {
+      const auto baud = integer(1, 10'000'000);
+      if (!baud || !IsKnownBaud(*baud))
+        return fail("--baud needs a standard rate (1200 to 230400)");
+      o.baud = static_cast<int>(*baud);
+    } else if (name == "--format") {
+      const auto text = value();
+      const auto preset = text ? ParseFormat(*text) : std::nullopt;
+      if (!preset) return fail("--format needs default, standard, reduced, extended or binary");
+      o.format = *preset;
+    } else if (name == "--tags") {
+      const auto n = integer(1, 1000);
+      if (!n) return fail("--tags needs a number 1 to 1000");
+      o.tags = static_cast<int>(*n);
+    } else if (name == "--rate") {
+      const auto text = value();
+      const auto rate = text ? ParseRate(*text) : std::nullopt;
+      if (!rate) return fail("--rate needs reads per second, 0.1 to 10000");
+      o.rate = *rate;
+    } else if (name == "--passes") {
+      const auto n = integer(0, 1'000'000'000);
+      if (!n) return fail("--passes needs a number (0 = no limit)");
+      o.passes = static_cast<int>(*n);
+    } else if (name == "--reads-per-pass") {
+      const auto n = integer(1, 1000);
+      if (!n) return fail("--reads-per-pass needs a number 1 to 1000");
+      o.readsPerPass = static_cast<int>(*n);
+    } else if (name == "--seed") {
+      const auto n = integer(0, 0xFFFFFFFFLL);
+      if (!n) return fail("--seed needs a number 0 to 4294967295");
+      o.seed = static_cast<uint32_t>(*n);
+    } else if (name == "--reader-id") {
+      const auto n = integer(0, 255);
+      if (!n) return fail("--reader-id needs a number 0 to 255");
+      o.readerId = static_cast<int>(*n);
+    } else if (name == "--tamper") {
+      if (!flag(o.tamper)) return fail("--tamper takes no value");
+    } else if (name == "--fs") {
+      if (!flag(o.flagFS)) return fail("--fs takes no value");
+    } else if (name == "--ls") {
+      if (!flag(o.flagLS)) return fail("--ls takes no value");
+    } else if (name == "--noise") {
+      if (!flag(o.noise)) return fail("--noise takes no value");
+    } else {
+      return fail("unknown option " + args[i]);
+    }
+  }
+
+  if (links != 1) {
+    result.error = "choose exactly one of --tcp PORT, --pty, --serial DEVICE";
+  } else if (o.readsPerPass > 1 && 1000.0 / o.rate > kMaxReadSpacingMs) {
+    // Slower reads would leave the console's wait time between two reads of
+    // one pass and split it.
+    result.error = "--rate below 4 needs --reads-per-pass 1";
+  }
+  return result;
+}
+
+std::string UsageText() {
+  return R"(Usage: corvalis-readersim (--tcp PORT | --pty | --serial DEVICE) [options]
+
+Behaves like one RFID reader: streams tag reads and answers framed commands.
+
+Link (exactly one):
+  --tcp PORT            listen on 127.0.0.1:PORT (0 picks a free port), one client at a time
+  --pty                 create a pseudo-terminal and print its device path
+  --serial DEVICE       use a serial device
+  --baud B              serial line rate (default 9600)
+
+Tag stream:
+  --format F            default (70-character lines), standard, reduced, extended, binary
+  --tags N              tags passing the reader (default 12)
+  --rate R              reads per second, all tags together (default 20)
+  --reads-per-pass K    reads in one pass of a tag (default 5)
+  --passes N            stop streaming after N complete passes (default 0: no limit)
+  --seed S              seed for tag IDs, timing and noise (default 1)
+  --reader-id ID        this reader's ID, 0 to 255 (default 0)
+  --tamper, --fs, --ls  set the tamper, FS or LS status bit on every read
+  --noise               add bad-LRC lines and garbage, split writes into pieces
+
+  -h, --help            show this text
+
+Stops cleanly on SIGINT or SIGTERM. Exit code 2 for bad options or a link that cannot open.
+)";
+}
+
+}  // namespace corvalis::readersim

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvalis::readersim {
+
+enum class LinkKind { kNone, kTcp, kPty, kSerial };
+
+// The tag-message layouts the simulator can start with.
+enum class FormatPreset { kDefault, kStandard, kReduced, kExtended, kBinary };
+
+struct Options {
+  LinkKind link = LinkKind::kNone;
+  int tcpPort = 0;  // 0 picks a free port
+  std::string serialDevice;
+  int baud = 9600;
+  FormatPreset format = FormatPreset::kDefault;
+  int tags = 12;
+  double rate = 20.0;  // reads per second, all tags together
+  int passes = 0;      // 0 streams for ever
+  int readsPerPass = 5;
+  uint32_t seed = 1;
+  int readerId = 0;
+  bool tamper = false;
+  bool flagFS = false;
+  bool flagLS = false;
+  bool noise = false;
+};
+
+struct ParseResult {
+  Options options;
+  bool help = false;
+  std::string error;  // empty when the arguments were good
+};
+
+// `args` excludes the program name. Accepts "--name value" and "--name=value".
+ParseResult ParseOptions(const std::vector<std::string>& args);
+
+std::string UsageText();
+
+}  // namespace corvalis::readersim

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+#include "common/Clock.h"
+#include "protocol/MessageFormat.h"
+
+namespace corvalis::readersim {
+
+struct SimStats {
+  uint32_t readsSent = 0;  // tag messages, damaged ones included
+  uint32_t passesCompleted = 0;
+  uint16_t commands = 0;  // command lines addressed to this reader
+  uint16_t errorReplies = 0;
+  uint16_t noiseLines = 0;  // bad-LRC messages and garbage lines sent
+};
+
+// What the commands can see and change.
+struct ReaderState {
+  int readerId = 0;
+  MessageFormat format;
+  bool rfOn = true;
+  // Composite layout reported by the composite query. F bit 7 stays clear:
+  // this reader streams format messages, and a console that saw composite
+  // mode would stop decoding them.
+  uint8_t compositeF = 0x2C;  // reader ID, length byte, tag count
+  uint8_t compositeG = 0x02;  // I and Q count bytes per tag
+  uint16_t compositeMask = 0x000F;
+  SimStats stats;
+};
+
+// The computer's local calendar time of a read time.
+inline std::tm LocalCalendar(WallTime t) {
+  const std::time_t seconds = t.sec;
+  std::tm out{};
+  localtime_r(&seconds, &out);
+  return out;
+}
+
+}  // namespace corvalis::readersim

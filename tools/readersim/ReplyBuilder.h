@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace corvalis::readersim {
+
+// Reply codes the simulator sends.
+namespace reply_code {
+inline constexpr uint8_t kRfControl = 0x06;
+inline constexpr uint8_t kMessageFormat = 0x11;
+inline constexpr uint8_t kDateTime = 0x44;
+inline constexpr uint8_t kCompositeFormat = 0x4E;
+inline constexpr uint8_t kStats = 0x60;
+inline constexpr uint8_t kLengthError = 0xF0;  // 240
+inline constexpr uint8_t kBadLrc = 0xF1;       // 241
+inline constexpr uint8_t kUnknownCommand = 0xF2;
+inline constexpr uint8_t kUnsupportedCommand = 0xF4;
+inline constexpr uint8_t kUnsupportedSubCommand = 0xF5;
+}  // namespace reply_code
+
+// "ab", reader ID, LL, CC, data, the LRC over everything after "ab", CR LF;
+// hex in lower case.
+std::string FrameReply(int readerId, uint8_t code, std::span<const uint8_t> data);
+
+// An error reply carries no data: "ab" rid "00" code LRC CR LF.
+inline std::string ErrorReply(int readerId, uint8_t code) {
+  return FrameReply(readerId, code, {});
+}
+
+}  // namespace corvalis::readersim

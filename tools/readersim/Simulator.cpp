@@ -1,0 +1,99 @@
+#include "Simulator.h"
+
+#include <algorithm>
+
+#include "FormatPresets.h"
+
+namespace corvalis::readersim {
+namespace {
+
+SchedulerConfig SchedulerConfigOf(const Options& o) {
+  return {.tags = o.tags,
+          .rate = o.rate,
+          .readsPerPass = o.readsPerPass,
+          .passLimit = o.passes,
+          .seed = o.seed};
+}
+
+WallTime ToWallTime(int64_t ms) {
+  return {static_cast<int32_t>(ms / 1000), static_cast<int32_t>(ms % 1000)};
+}
+
+}  // namespace
+
+Simulator::Simulator(const Options& options, const Clock& clock)
+    : clock_(clock),
+      commands_(state_, clock),
+      scheduler_(SchedulerConfigOf(options), clock),
+      encoder_(options.tags, options.seed),
+      noise_(options.seed),
+      noisy_(options.noise),
+      status_(StatusByte(options.tamper, options.flagFS, options.flagLS)) {
+  state_.readerId = options.readerId;
+  state_.format = MakePresetFormat(options.format);
+}
+
+void Simulator::StartStream() {
+  streaming_ = true;
+  earlierPasses_ = state_.stats.passesCompleted;
+  scheduler_.Start();
+}
+
+void Simulator::StopStream() {
+  streaming_ = false;
+}
+
+void Simulator::Receive(const char* bytes, size_t count, std::vector<std::string>& chunks) {
+  const bool wasOn = state_.rfOn;
+  std::vector<std::string> replies;
+  commands_.Receive(bytes, count, replies);
+  if (wasOn && !state_.rfOn) {
+    // Without the field every tag in it is gone at once.
+    scheduler_.EndPasses();
+    state_.stats.passesCompleted =
+        earlierPasses_ + static_cast<uint32_t>(scheduler_.PassesCompleted());
+  } else if (!wasOn && state_.rfOn) {
+    scheduler_.Resume();
+  }
+  for (std::string& reply : replies) Emit(std::move(reply), chunks);
+}
+
+void Simulator::Poll(std::vector<std::string>& chunks) {
+  if (!streaming_ || !state_.rfOn) return;
+  due_.clear();
+  scheduler_.Poll(due_);
+  const MessageFormat& format = state_.format;
+  for (const ScheduledRead& read : due_) {
+    std::string message =
+        encoder_.Encode(format, state_.readerId, read, ToWallTime(read.atMs), status_);
+    if (message.empty()) continue;
+    ++state_.stats.readsSent;
+    if (noisy_) {
+      std::string garbage = noise_.MaybeGarbage(format);
+      if (!garbage.empty()) {
+        ++state_.stats.noiseLines;
+        Emit(std::move(garbage), chunks);
+      }
+      if (noise_.MaybeCorruptLrc(format, message)) ++state_.stats.noiseLines;
+    }
+    Emit(message + Trailer(format), chunks);
+  }
+  state_.stats.passesCompleted =
+      earlierPasses_ + static_cast<uint32_t>(scheduler_.PassesCompleted());
+}
+
+int64_t Simulator::MsUntilNextPoll() const {
+  if (!streaming_ || !state_.rfOn || scheduler_.Finished()) return -1;
+  const WallTime now = clock_.Now();
+  return std::max<int64_t>(0, scheduler_.NextSlotMs() - (int64_t{now.sec} * 1000 + now.ms));
+}
+
+void Simulator::Emit(std::string bytes, std::vector<std::string>& chunks) {
+  if (noisy_) {
+    noise_.Split(bytes, chunks);
+  } else {
+    chunks.push_back(std::move(bytes));
+  }
+}
+
+}  // namespace corvalis::readersim

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "CommandProcessor.h"
+#include "Options.h"
+#include "PassScheduler.h"
+#include "ReadStream.h"
+#include "ReaderState.h"
+#include "common/Clock.h"
+
+namespace corvalis::readersim {
+
+// One simulated reader without its transport: the link feeds it received
+// bytes and polls it for due reads, and writes every chunk it returns as a
+// separate write.
+class Simulator {
+ public:
+  Simulator(const Options& options, const Clock& clock);
+
+  // A client is there: passes start afresh from now.
+  void StartStream();
+  // The client is gone: nothing streams until the next one.
+  void StopStream();
+
+  void Receive(const char* bytes, size_t count, std::vector<std::string>& chunks);
+  // The messages of every read due by now.
+  void Poll(std::vector<std::string>& chunks);
+  // Milliseconds until Poll has something to do; -1 when nothing is due
+  // until a command or a new client changes that.
+  int64_t MsUntilNextPoll() const;
+
+  const ReaderState& State() const { return state_; }
+  const ReadEncoder& Encoder() const { return encoder_; }
+
+ private:
+  void Emit(std::string bytes, std::vector<std::string>& chunks);
+
+  const Clock& clock_;
+  ReaderState state_;
+  CommandProcessor commands_;
+  PassScheduler scheduler_;
+  ReadEncoder encoder_;
+  NoiseMaker noise_;
+  bool noisy_;
+  uint8_t status_;
+  bool streaming_ = false;
+  uint32_t earlierPasses_ = 0;  // passes of earlier clients
+  std::vector<ScheduledRead> due_;
+};
+
+}  // namespace corvalis::readersim

@@ -1,0 +1,117 @@
+// corvalis-readersim: a stand-in reader for demos, tests and benchmarks.
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Links.h"
+#include "Options.h"
+#include "SignalWatcher.h"
+#include "Simulator.h"
+#include "common/Clock.h"
+
+namespace corvalis::readersim {
+namespace {
+
+constexpr int kUsageError = 2;
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "corvalis-readersim: %s\n", message.c_str());
+  return kUsageError;
+}
+
+// Moves bytes between the link and the simulator and wakes it for due reads.
+class Host final : public QObject {
+ public:
+  Host(Simulator& sim, Link& link) : sim_(sim), link_(link) {
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      sim_.Poll(chunks_);
+      Send();
+    });
+    connect(&link_, &Link::ClientArrived, this, [this] {
+      sim_.StartStream();
+      Send();
+    });
+    connect(&link_, &Link::ClientLeft, this, [this] {
+      sim_.StopStream();
+      Send();
+    });
+    connect(&link_, &Link::BytesReceived, this, [this](const QByteArray& bytes) {
+      sim_.Receive(bytes.constData(), static_cast<size_t>(bytes.size()), chunks_);
+      Send();
+    });
+  }
+
+ private:
+  void Send() {
+    for (const std::string& chunk : chunks_) link_.Write(chunk);
+    chunks_.clear();
+    const int64_t wait = sim_.MsUntilNextPoll();
+    if (wait < 0) {
+      timer_.stop();
+    } else {
+      timer_.start(static_cast<int>(wait));
+    }
+  }
+
+  Simulator& sim_;
+  Link& link_;
+  QTimer timer_;
+  std::vector<std::string> chunks_;
+};
+
+int Run(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const ParseResult parsed = ParseOptions(args);
+  if (parsed.help) {
+    std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (!parsed.error.empty()) return Fail(parsed.error + " (see --help)");
+  const Options& options = parsed.options;
+
+  SignalWatcher stopSignals;
+  std::string error;
+  if (!stopSignals.Install(error)) return Fail(error);
+  QObject::connect(&stopSignals, &SignalWatcher::Stop, &app, &QCoreApplication::quit);
+
+  std::unique_ptr<Link> link;
+  bool connectedFromStart = true;
+  if (options.link == LinkKind::kTcp) {
+    auto tcp = std::make_unique<TcpLink>();
+    if (!tcp->Listen(static_cast<quint16>(options.tcpPort), error)) {
+      return Fail("cannot listen on 127.0.0.1:" + std::to_string(options.tcpPort) + ": " + error);
+    }
+    std::printf("listening on 127.0.0.1:%u\n", static_cast<unsigned>(tcp->Port()));
+    link = std::move(tcp);
+    connectedFromStart = false;
+  } else if (options.link == LinkKind::kPty) {
+    std::string path;
+    link = FdLink::OpenPty(path, error);
+    if (!link) return Fail("cannot create a pty: " + error);
+    std::printf("pty: %s\n", path.c_str());
+  } else {
+    link = FdLink::OpenSerial(options.serialDevice, options.baud, error);
+    if (!link) return Fail("cannot open " + error);
+    std::printf("serial: %s\n", options.serialDevice.c_str());
+  }
+  std::fflush(stdout);
+
+  SystemClock clock;
+  Simulator sim(options, clock);
+  Host host(sim, *link);
+  if (connectedFromStart) emit link->ClientArrived();
+  return app.exec();
+}
+
+}  // namespace
+}  // namespace corvalis::readersim
+
+int main(int argc, char** argv) {
+  return corvalis::readersim::Run(argc, argv);
+}
