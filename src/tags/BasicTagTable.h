@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "common/Clock.h"
 #include "protocol/ReadSinks.h"
@@ -53,6 +54,10 @@ class BasicTagTable : public TagReadSink {
 
   int SeenLength() const { return seenLength_; }
   const TagRecord& SeenEntry(int index) const { return tables_->seenTable[index]; }
+  // Entries 0 to length-1, for the Record snapshot; read under the lock.
+  std::span<const TagRecord> SeenEntries() const {
+    return {tables_->seenTable, static_cast<size_t>(seenLength_)};
+  }
   // For the view's activity fields and page clears; the ID bytes must stay.
   TagRecord& SeenEntryForUpdate(int index) { return tables_->seenTable[index]; }
   int LastSeenIndex() const { return lastSeenIndex_; }

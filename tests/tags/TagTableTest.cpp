@@ -86,13 +86,6 @@ TEST_F(TagTableTest, NegativeWaitTimeCompletesAPassAtItsFirstReadOnly) {
   EXPECT_EQ(table.PassCount(), 0);
 }
 
-TEST_F(TagTableTest, ReadStampedBeforeTheOpenPassStillJoinsIt) {
-  ReadNow(1);
-  table.RecordTagRead(MakeRead(1, WallTime{clock.Now().sec - 5, 0}));
-  ASSERT_EQ(table.PassCount(), 1);
-  EXPECT_EQ(table.Pass(0).count, 2);
-}
-
 TEST_F(TagTableTest, OlderPassIsJoinedWhenTheNewerOneHasMovedBackInTime) {
   const WallTime t0 = clock.Now();
   const auto at = [&](int64_t ms) {
