@@ -125,8 +125,17 @@ bool TagMessageDecoder::DecodeFormatMessage(int channel, const char* text, int l
   if (!IsValidChannel(channel) || text == nullptr) return false;
   const MessageFormat& format = formats_.format[channel];
   if (length != format.length1 && length != format.length2) return false;
-  return format.binary ? DecodeBinary(channel, format, text, length)
-                       : DecodeAscii(channel, format, text, length);
+  if (!format.binary) return DecodeAscii(channel, format, text, length);
+  // Binary TTO data frames share the channel with tag frames; their header
+  // byte and length tell them apart. A frame that fits both reads as a tag.
+  const auto first = static_cast<uint8_t>(text[0]);
+  const uint8_t tagHeader = format.binHeader1 != 0 ? format.binHeader1 : format.binHeader2;
+  const bool couldBeTag = length == format.length1 && (tagHeader == 0 || first == tagHeader);
+  if (length > 0 && length == format.length2 && format.binHeader1b != 0 &&
+      first == format.binHeader1b && !couldBeTag) {
+    return DecodeBinaryTto(channel, format, text, length);
+  }
+  return DecodeBinary(channel, format, text, length);
 }
 
 bool TagMessageDecoder::DecodeAscii(int channel, const MessageFormat& f, const char* text,
@@ -544,6 +553,51 @@ bool TagMessageDecoder::DecodeCompositeMessage(int channel, const char* text, in
     }
     if (tagSink_ != nullptr) tagSink_->RecordPageRead(rec, recordChannel);
   }
+  return true;
+}
+
+// Binary TTO data frame: header byte, reader ID, 8 page bytes, I and Q counts
+// when the format has them, sequence number (two bytes with wideKey, high
+// first), data flag, status, and the LRC over the bytes after the header when
+// the format has one.
+bool TagMessageDecoder::DecodeBinaryTto(int channel, const MessageFormat& f, const char* text,
+                                        int length) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+  int end = length;
+  if (f.lrc) {
+    end = length - 1;
+    unsigned sum = 0;
+    for (int i = 1; i < end; ++i) sum += bytes[i];
+    if (end < 1 || bytes[end] != (sum & 0xFF)) {
+      status_.SetLastError(kLrcError);
+      return false;
+    }
+  }
+  const int needed = 1 + 1 + 8 + (f.iCount ? 1 : 0) + (f.qCount ? 1 : 0) + (f.wideKey ? 2 : 1) + 2;
+  if (end < needed) {
+    status_.SetLastError(kBadData);
+    return false;
+  }
+  TagRead page;
+  const uint8_t* p = bytes + 1;
+  page.readerId = *p++;
+  for (int i = 0; i < 8; ++i) page.tagBytes[i] = *p++;
+  page.iCount = f.iCount ? *p++ : 1;
+  page.qCount = f.qCount ? *p++ : 0;
+  if (f.wideKey) page.sequence = *p++ << 8;
+  page.sequence |= *p++;
+  page.dataFlag = *p++;
+  SetStatusFlags(*p, page);
+
+  char pageText[17];
+  WriteHexId(page.tagBytes, pageText);
+  const WallTime now = clock_.Now();
+  page.channel = settings_.sumAllPorts ? 0 : channel;
+  page.firstSeenSec = page.lastSeenSec = now.sec;
+  page.firstSeenMs = page.lastSeenMs = now.ms;
+  page.count = CountFor(settings_.whichChannels, page.iCount, page.qCount, f.iCount, f.qCount);
+  page.text = pageText;
+  if (pageHandler_ != nullptr) pageHandler_->HandleDataPage(page);
   return true;
 }
 

@@ -46,6 +46,7 @@ class TagMessageDecoder {
   struct FormatFields;
   bool DecodeAscii(int channel, const MessageFormat& f, const char* text, int length);
   bool DecodeBinary(int channel, const MessageFormat& f, const char* text, int length);
+  bool DecodeBinaryTto(int channel, const MessageFormat& f, const char* text, int length);
   bool FinishFormatRead(int channel, const MessageFormat& f, const FormatFields& m);
   // The read time of a message's date fields, or the clock's time for a
   // missing or invalid date.

@@ -184,6 +184,27 @@ int EncodeTtoDataMessage(const TtoDataFields& fields, int length, char* out, int
   return w.Finish();
 }
 
+int EncodeBinaryTtoFrame(const MessageFormat& format, const TtoDataFields& fields, char* out,
+                         int capacity) {
+  Writer w(out, capacity);
+  w.Byte(format.binHeader1b);
+  w.Byte(fields.readerId);
+  for (uint8_t b : fields.page) w.Byte(b);
+  if (format.iCount) w.Byte(fields.iCount);
+  if (format.qCount) w.Byte(fields.qCount);
+  if (format.wideKey) w.Byte(fields.sequence >> 8);
+  w.Byte(fields.sequence);
+  w.Byte(fields.dataFlag);
+  w.Byte(fields.status);
+  if (w.Position() > capacity) return -1;
+  if (format.lrc) {
+    unsigned sum = 0;
+    for (int i = 1; i < w.Position(); ++i) sum += static_cast<unsigned char>(w.Data()[i]);
+    w.Byte(static_cast<int>(sum & 0xFF));
+  }
+  return w.Finish();
+}
+
 int EncodeMultiIdMessage(const uint8_t header[3], const uint8_t (*ids)[8], int idCount, char* out,
                          int capacity) {
   Writer w(out, capacity);

@@ -51,6 +51,12 @@ struct TtoDataFields {
 // `length` picks the layout: 26, 28 (with status) or 30 (with I and Q).
 int EncodeTtoDataMessage(const TtoDataFields& fields, int length, char* out, int capacity);
 
+// A binary TTO data frame in `format`'s binary layout: binHeader1b, reader ID,
+// page, I and Q counts as the format has them, sequence number (two bytes with
+// wideKey), data flag, status, LRC as the format has it.
+int EncodeBinaryTtoFrame(const MessageFormat& format, const TtoDataFields& fields, char* out,
+                         int capacity);
+
 // "a1": three header bytes, then `idCount` (1..3) IDs of 8 bytes.
 int EncodeMultiIdMessage(const uint8_t header[3], const uint8_t (*ids)[8], int idCount, char* out,
                          int capacity);
