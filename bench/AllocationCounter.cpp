@@ -9,7 +9,9 @@ std::atomic<uint64_t> allocations{0};
 }
 
 namespace corvalis::bench {
-uint64_t AllocationCount() { return allocations.load(std::memory_order_relaxed); }
+uint64_t AllocationCount() {
+  return allocations.load(std::memory_order_relaxed);
+}
 }  // namespace corvalis::bench
 
 // Counting replacements, so a benchmark can show its loop allocates nothing.
@@ -18,5 +20,9 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}

@@ -30,7 +30,8 @@ std::string DefaultFormatStream(int lineCount, int tagCount) {
     TagMessageFields fields;
     fields.readerId = 1 + i % 4;
     const int tag = i % tagCount;
-    for (int b = 0; b < 8; ++b) fields.id[b] = static_cast<uint8_t>((tag * 131 + b * 17) >> (b % 3));
+    for (int b = 0; b < 8; ++b)
+      fields.id[b] = static_cast<uint8_t>((tag * 131 + b * 17) >> (b % 3));
     fields.id[6] = static_cast<uint8_t>(tag >> 8);
     fields.id[7] = static_cast<uint8_t>(tag);
     fields.iCount = 1 + i % 7;

@@ -8,6 +8,8 @@ inline constexpr int kChannelCount = 5;
 inline constexpr int kReaderChannelCount = 4;
 inline constexpr int kOutputChannel = 4;
 
-constexpr bool IsValidChannel(int channel) { return channel >= 0 && channel < kChannelCount; }
+constexpr bool IsValidChannel(int channel) {
+  return channel >= 0 && channel < kChannelCount;
+}
 
 }  // namespace corvalis

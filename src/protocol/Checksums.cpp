@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "protocol/ByteScan.h"
 #include "protocol/Hex.h"
 
 namespace corvalis {
@@ -29,9 +30,7 @@ constexpr std::array<uint16_t, 256> kCrcTable = BuildCrcTable();
 }  // namespace
 
 uint8_t ComputeLrc(const char* text, int count) {
-  unsigned sum = 0;
-  for (int i = 0; i < count; ++i) sum += static_cast<unsigned char>(text[i]);
-  return static_cast<uint8_t>(sum & 0xFFu);
+  return static_cast<uint8_t>(SumBytes(text, count) & 0xFFu);
 }
 
 void FormatLrc(uint8_t lrc, char* out) {
@@ -58,6 +57,8 @@ uint16_t TagCrc(const uint8_t* bytes, int count, uint16_t seed) {
   return static_cast<uint16_t>(TagCrcFrom(bytes, count, seed) ^ kFinalXor);
 }
 
-uint16_t TagCrcTableEntry(uint8_t index) { return kCrcTable[index]; }
+uint16_t TagCrcTableEntry(uint8_t index) {
+  return kCrcTable[index];
+}
 
 }  // namespace corvalis

@@ -10,9 +10,12 @@ namespace hex_detail {
 constexpr std::array<int8_t, 256> BuildDigitTable() {
   std::array<int8_t, 256> table{};
   for (auto& value : table) value = -1;
-  for (int c = '0'; c <= '9'; ++c) table[static_cast<std::size_t>(c)] = static_cast<int8_t>(c - '0');
-  for (int c = 'a'; c <= 'f'; ++c) table[static_cast<std::size_t>(c)] = static_cast<int8_t>(c - 'a' + 10);
-  for (int c = 'A'; c <= 'F'; ++c) table[static_cast<std::size_t>(c)] = static_cast<int8_t>(c - 'A' + 10);
+  for (int c = '0'; c <= '9'; ++c)
+    table[static_cast<std::size_t>(c)] = static_cast<int8_t>(c - '0');
+  for (int c = 'a'; c <= 'f'; ++c)
+    table[static_cast<std::size_t>(c)] = static_cast<int8_t>(c - 'a' + 10);
+  for (int c = 'A'; c <= 'F'; ++c)
+    table[static_cast<std::size_t>(c)] = static_cast<int8_t>(c - 'A' + 10);
   return table;
 }
 // A table, because every received character goes through it.
@@ -24,7 +27,9 @@ constexpr int HexDigitValue(char c) {
   return hex_detail::kDigitValue[static_cast<unsigned char>(c)];
 }
 
-constexpr bool IsHexDigit(char c) { return HexDigitValue(c) >= 0; }
+constexpr bool IsHexDigit(char c) {
+  return HexDigitValue(c) >= 0;
+}
 
 // Reads two hex digits at `text`; false when either is not a hex digit.
 constexpr bool ReadHexByte(const char* text, uint8_t& out) {

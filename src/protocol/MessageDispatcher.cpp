@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "protocol/ByteScan.h"
 #include "protocol/Hex.h"
 
 namespace corvalis {
@@ -14,10 +15,7 @@ bool StartsWith(const char* text, int length, const char* prefix) {
 }
 
 bool HexAfterPrefix(const char* text, int length) {
-  for (int i = 2; i < length; ++i) {
-    if (!IsHexDigit(text[i])) return false;
-  }
-  return true;
+  return length <= 2 || AllHexDigits(text + 2, length - 2);
 }
 
 }  // namespace

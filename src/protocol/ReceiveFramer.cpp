@@ -1,5 +1,7 @@
 #include "protocol/ReceiveFramer.h"
 
+#include "protocol/ByteScan.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -7,7 +9,9 @@
 namespace corvalis {
 namespace {
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n';
+}
 
 // The first CR or LF from `pos` on, or the first trailer pair lying wholly
 // within the held bytes; -1 when the line is not complete yet.
@@ -16,6 +20,7 @@ int FindLineEnd(const char* data, int pos, int length, char trailer1, char trail
   // A trailer pair only matters when its first byte is neither CR nor LF:
   // otherwise that byte ends the line by itself first.
   const bool pairMatters = trailer2 != '\0' && !IsLineEnd(trailer1);
+  if (!pairMatters) return FindLineBreak(data, pos, length);
   for (int p = pos; p < length; ++p) {
     const char c = data[p];
     if (IsLineEnd(c)) return p;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/ChannelIndex.h"
+#include "protocol/ByteScan.h"
 #include "protocol/Checksums.h"
 #include "protocol/Hex.h"
 
@@ -158,10 +159,13 @@ bool TagMessageDecoder::DecodeAscii(int channel, const MessageFormat& f, const c
     }
     end = length - field_chars::kLrc;
     unsigned sum = 0;
-    for (int i = pos; i < end; ++i) {
-      const auto c = static_cast<uint8_t>(text[i]);
-      if (f.separator != 0 && c == f.separator) continue;
-      sum += c;
+    if (f.separator == 0) {
+      sum = SumBytes(text + pos, end - pos);
+    } else {
+      for (int i = pos; i < end; ++i) {
+        const auto c = static_cast<uint8_t>(text[i]);
+        if (c != f.separator) sum += c;
+      }
     }
     if (HexPair(text + end) != static_cast<int>(sum & 0xFF)) {
       status_.SetLastError(kLrcError);
@@ -338,12 +342,8 @@ WallTime TagMessageDecoder::ReadTime(const FormatFields& m) {
     }
     // The day carry goes through mktime so that it rolls over month and year
     // ends instead of producing day 32.
-    std::tm tm{};
-    tm.tm_year = m.year <= 38 ? 100 + m.year : m.year;
-    tm.tm_mon = m.month - 1;
-    tm.tm_mday = m.day + dayCarry;
-    tm.tm_isdst = -1;
-    const std::time_t midnight = std::mktime(&tm);
+    const std::time_t midnight =
+        midnight_.Of(m.year <= 38 ? 100 + m.year : m.year, m.month - 1, m.day + dayCarry);
     total = static_cast<int64_t>(midnight) + hour * 3600 + minute * 60 + second;
     // Late 2038 dates do not fit a 32-bit read time.
     ok = midnight != static_cast<std::time_t>(-1) && total <= std::numeric_limits<int32_t>::max() &&

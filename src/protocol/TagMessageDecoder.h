@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
 #include "protocol/CompositeFormat.h"
+#include "protocol/LocalMidnight.h"
 #include "protocol/MessageFormat.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReadSinks.h"
@@ -59,6 +60,7 @@ class TagMessageDecoder {
   TagReadSink* tagSink_ = nullptr;
   DataPageHandler* pageHandler_ = nullptr;
   TagDataDisplay* dataDisplay_ = nullptr;
+  LocalMidnight midnight_;
 };
 
 }  // namespace corvalis

@@ -245,9 +245,7 @@ TEST_F(DispatcherTest, BinaryFramesReachTheBinaryDecoder) {
 class LineMemo final : public TextMemo {
  public:
   int LineCount() const override { return static_cast<int>(lines.size()); }
-  void RemoveOldestLines(int count) override {
-    lines.erase(lines.begin(), lines.begin() + count);
-  }
+  void RemoveOldestLines(int count) override { lines.erase(lines.begin(), lines.begin() + count); }
   void AppendLine(std::string_view line) override { lines.emplace_back(line); }
   std::vector<std::string> lines;
 };
@@ -258,7 +256,10 @@ TEST(RawDataMonitorTest, ShowsChannelNumberAndMasksControlBytes) {
   monitor.ObserveMessage(0, "hidden", 6);
   EXPECT_TRUE(memo.lines.empty());
   monitor.SetEnabled(true);
-  monitor.ObserveMessage(0, "aa\x01\x1f" "b", 5);
+  monitor.ObserveMessage(0,
+                         "aa\x01\x1f"
+                         "b",
+                         5);
   monitor.ObserveMessage(9, "x", 1);
   EXPECT_EQ(memo.lines, (std::vector<std::string>{" 1 aa..b", "10 x"}));
 }

@@ -215,8 +215,14 @@ class BinaryFramerTest : public ReceiveFramerTest {
 
 TEST_F(BinaryFramerTest, InterleavedKindsAndGarbageYieldFramesInOrder) {
   Feed(0, "junk" + Frame1('a') + "\x01\x02" + Frame2('b') + Frame1('c') + "zz" + Frame2('d'));
-  EXPECT_EQ(receiver.Texts(),
-            (std::vector<std::string>{"\xAA" "a1234", "\xAE" "b56", "\xAA" "c1234", "\xAE" "d56"}));
+  EXPECT_EQ(receiver.Texts(), (std::vector<std::string>{"\xAA"
+                                                        "a1234",
+                                                        "\xAE"
+                                                        "b56",
+                                                        "\xAA"
+                                                        "c1234",
+                                                        "\xAE"
+                                                        "d56"}));
 }
 
 TEST_F(BinaryFramerTest, FrameSplitAcrossAppendsWaitsForItsRest) {
@@ -232,17 +238,21 @@ TEST_F(BinaryFramerTest, FrameSplitAcrossAppendsWaitsForItsRest) {
 
 TEST_F(BinaryFramerTest, HeaderValueInsideGarbageIsSkippedWhenItsTrailerIsWrong) {
   Feed(0, std::string("\xAA") + "xxxxxxx" + Frame2('b'));
-  EXPECT_EQ(receiver.Texts(), std::vector<std::string>{"\xAE" "b56"});
+  EXPECT_EQ(receiver.Texts(), std::vector<std::string>{"\xAE"
+                                                       "b56"});
 }
 
 TEST_F(BinaryFramerTest, IdleFlushMovesPastATruncatedFrame) {
-  Feed(0, "\xAA" "ab");
+  Feed(0,
+       "\xAA"
+       "ab");
   for (int i = 0; i < kIdleFlushTicks - 1; ++i) framer.Tick();
   EXPECT_EQ(framer.Buffer(0).length, 3);
   framer.Tick();
   EXPECT_EQ(framer.Buffer(0).length, 0);
   Feed(0, Frame2('z'));
-  EXPECT_EQ(receiver.Texts(), std::vector<std::string>{"\xAE" "z56"});
+  EXPECT_EQ(receiver.Texts(), std::vector<std::string>{"\xAE"
+                                                       "z56"});
 }
 
 TEST_F(BinaryFramerTest, TextModeChannelsIgnoreTheIdleFlush) {
