@@ -2,26 +2,45 @@
 
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
+#include "logging/TagLogWriter.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReceiveSpine.h"
+#include "tags/TagNames.h"
+#include "tags/TagTable.h"
 
 namespace corvalis {
 
+class Settings;
+
 // Owns every per-run table of the console: settings in memory, the five
-// channels' receive buffers and message formats, and (as they arrive) the tag
-// tables and logs. The program makes one; each test makes its own.
+// channels' receive buffers and message formats, the tag tables, the tag
+// names and the tag log. The program makes one; each test makes its own.
+// Reads flow spine -> tag table -> log writer; the windows only look on.
 class AppContext {
  public:
-  AppContext(const Clock& clockSource, StatusReporter& statusSink)
-      : clock(clockSource), status(statusSink), spine(protocolSettings, clock, status) {}
+  AppContext(const Clock& clockSource, StatusReporter& statusSink);
 
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
+
+  // Takes the live settings of the receive path, tag table, names and log
+  // from the settings model (at start).
+  void ApplySettings(const Settings& settings);
+  // Writes the live values back into the model (before it is saved).
+  void StoreSettings(Settings& settings) const;
+
+  // The work of one 100 ms display-timer tick for the receive path: idle
+  // flush of binary channels, closing quiet passes into log lines, and the
+  // automatic message-format query.
+  void Tick();
 
   const Clock& clock;
   StatusReporter& status;
   ProtocolSettings protocolSettings;
   ReceiveSpine spine;
+  TagTable tagTable;
+  TagNames tagNames;
+  TagLogWriter logWriter;
 };
 
 }  // namespace corvalis

@@ -74,8 +74,8 @@ struct ChainSlot {
 // increment) and adds the survivors again, which keeps chains exact.
 class ChainIndex {
  public:
-  void Attach(ChainSlot* slots, uint32_t size) {
-    slots_ = slots;
+  void Attach(ChainSlot* slotArray, uint32_t size) {
+    slots_ = slotArray;
     mask_ = size - 1;
   }
 

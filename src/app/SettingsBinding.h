@@ -1,0 +1,21 @@
+#pragma once
+
+#include "app/Settings.h"
+#include "logging/LogSettings.h"
+#include "protocol/ProtocolSettings.h"
+#include "tags/TagTableHooks.h"
+
+namespace corvalis {
+
+// The settings each part of the receive and logging path reads live, taken
+// from the settings model at start and written back before it is saved.
+ProtocolSettings ProtocolSettingsFrom(const Settings& settings);
+TagTableSettings TagTableSettingsFrom(const Settings& settings);
+// File names are resolved against the settings' application directory.
+LogSettings LogSettingsFrom(const Settings& settings);
+
+void StoreProtocolSettings(const ProtocolSettings& live, Settings& settings);
+void StoreTagTableSettings(const TagTableSettings& live, Settings& settings);
+void StoreLogSettings(const LogSettings& live, Settings& settings);
+
+}  // namespace corvalis

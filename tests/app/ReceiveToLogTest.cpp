@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+
+#include "app/AppContext.h"
+#include "app/Settings.h"
+#include "protocol/TagMessageEncoder.h"
+#include "support/RecordingStatus.h"
+
+namespace corvalis {
+namespace {
+
+// A reader's line in the default format for tag `last`, stamped 2026-12-08
+// 10:20:30 plus `hundredths`.
+std::string ReaderLine(int readerId, uint8_t last, int hundredths, int iCount = 2) {
+  TagMessageFields fields;
+  fields.readerId = readerId;
+  const uint8_t id[8] = {0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, last};
+  std::copy(id, id + 8, fields.id);
+  fields.iCount = iCount;
+  fields.qCount = 1;
+  fields.year = 26;
+  fields.month = 12;
+  fields.day = 8;
+  fields.hour = 10;
+  fields.minute = 20;
+  fields.second = 30;
+  fields.hundredths = hundredths;
+  char line[128];
+  const int n = EncodeFormatMessage(MessageFormat{}, fields, line, sizeof line);
+  return std::string(line, static_cast<size_t>(n)) + "\r\n";
+}
+
+class ReceiveToLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    logPath = dir.filePath("tags.log").toStdString();
+  }
+  void Feed(int channel, const std::string& bytes) {
+    context->spine.framer.AppendTcp(channel, bytes.data(), static_cast<int>(bytes.size()));
+  }
+  void TicksFor(int ms) {
+    for (int t = 0; t < ms / 100; ++t) {
+      clock.AdvanceMs(100);
+      context->Tick();
+    }
+  }
+  std::string LogText() const {
+    QFile file(QString::fromStdString(logPath));
+    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+    return file.readAll().toStdString();
+  }
+
+  QTemporaryDir dir;
+  std::string logPath;
+  ManualClock clock{WallTime{1'796'000'000, 0}};
+  testing::RecordingStatus status;
+  std::unique_ptr<AppContext> context = std::make_unique<AppContext>(clock, status);
+};
+
+TEST_F(ReceiveToLogTest, BytesFromTwoReadersBecomeOneLogLinePerPass) {
+  Settings settings;
+  settings.SetBool(Setting::LogTagID, true);
+  settings.SetBool(Setting::LogReaderID, true);
+  settings.SetBool(Setting::LogIQCount, true);
+  settings.SetBool(Setting::LogChannelNumber, true);
+  settings.SetBool(Setting::FirstSeenIncludeMS, true);
+  context->ApplySettings(settings);
+  ASSERT_TRUE(context->logWriter.StartLogging(logPath).ok);
+
+  // Tag ...41 passes reader 1 in three reads split across appends; tag ...42
+  // passes reader 2 on channel 2 once.
+  const std::string first = ReaderLine(1, 0x41, 0) + ReaderLine(1, 0x41, 20);
+  Feed(0, first.substr(0, 100));
+  Feed(0, first.substr(100));
+  Feed(1, ReaderLine(2, 0x42, 50, 5));
+  TicksFor(300);
+  Feed(0, ReaderLine(1, 0x41, 40));
+  EXPECT_EQ(LogText(), "");  // both passes still open
+  TicksFor(600);
+
+  // The pass heard last by the computer closes last.
+  EXPECT_EQ(LogText(),
+            "Depot,3031323334353642,NR-3435,2026/12/08,10:20:30.500,2,2,6\r\n"
+            "Depot,3031323334353641,NR-3435,2026/12/08,10:20:30.000,1,1,9\r\n");
+  EXPECT_EQ(context->tagTable.PassCount(), 0);
+  EXPECT_EQ(context->tagTable.SeenLength(), 2);
+  EXPECT_EQ(context->tagTable.LostReads(0), 0);
+}
+
+TEST_F(ReceiveToLogTest, ReadsOfTheSameTagAfterTheWaitTimeStartANewPass) {
+  context->ApplySettings(Settings{});
+  ASSERT_TRUE(context->logWriter.StartLogging(logPath).ok);
+  Feed(0, ReaderLine(1, 0x41, 0));
+  TicksFor(700);
+  Feed(0, ReaderLine(1, 0x41, 10));
+  TicksFor(700);
+  EXPECT_EQ(LogText(),
+            "Depot,NR-3435,2026/12/08,10:20:30\r\n"
+            "Depot,NR-3435,2026/12/08,10:20:30\r\n");
+}
+
+TEST_F(ReceiveToLogTest, SettingsRoundTripThroughTheLiveParts) {
+  Settings settings;
+  settings.SetInteger(Setting::WaitTime, -250);
+  settings.SetInteger(Setting::WhichChannels, 2);
+  settings.SetBool(Setting::SumAllPorts, true);
+  settings.SetBool(Setting::AutoRegister, false);
+  settings.SetString(Setting::LoggingSeparator, ";");
+  settings.SetOutputPort(OutputPortUse::kComposite);
+  context->ApplySettings(settings);
+  EXPECT_EQ(context->tagTable.settings().waitTime, -250);
+  EXPECT_EQ(context->protocolSettings.whichChannels, 2);
+  EXPECT_TRUE(context->protocolSettings.sumAllPorts);
+  EXPECT_TRUE(context->protocolSettings.compositeOutput);
+  EXPECT_FALSE(context->tagNames.AutoRegister());
+
+  Settings stored;
+  context->StoreSettings(stored);
+  for (Setting id : {Setting::WaitTime, Setting::WhichChannels, Setting::SumAllPorts,
+                     Setting::AutoRegister, Setting::LoggingSeparator, Setting::OutputPortUse}) {
+    EXPECT_EQ(stored.String(id), settings.String(id)) << static_cast<int>(id);
+    EXPECT_EQ(stored.Integer(id), settings.Integer(id)) << static_cast<int>(id);
+  }
+}
+
+}  // namespace
+}  // namespace corvalis
