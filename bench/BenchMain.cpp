@@ -11,6 +11,22 @@ namespace {
 const std::map<std::string, std::string> kFigureUnits = {
     {"spine_lines_per_s", "lines/s"},
     {"spine_allocations_per_line", "allocations/line"},
+    {"table_lines_per_s_600_tags", "lines/s"},
+    {"table_lines_per_s_10000_passes", "lines/s"},
+    {"reference_lines_per_s_10000_passes", "lines/s"},
+    {"table_ratio_vs_reference", "x"},
+    {"tables_resident_mb", "MB"},
+};
+
+// Figures computed from others once every benchmark has run.
+struct Ratio {
+  const char* name;
+  const char* numerator;
+  const char* denominator;
+};
+const Ratio kRatios[] = {
+    {"table_ratio_vs_reference", "table_lines_per_s_10000_passes",
+     "reference_lines_per_s_10000_passes"},
 };
 
 class FigureReporter final : public benchmark::ConsoleReporter {
@@ -23,7 +39,14 @@ class FigureReporter final : public benchmark::ConsoleReporter {
       }
     }
   }
-  void PrintFigures() const {
+  void PrintFigures() {
+    for (const Ratio& ratio : kRatios) {
+      const auto top = figures_.find(ratio.numerator);
+      const auto bottom = figures_.find(ratio.denominator);
+      if (top != figures_.end() && bottom != figures_.end() && bottom->second > 0) {
+        figures_[ratio.name] = top->second / bottom->second;
+      }
+    }
     for (const auto& [name, value] : figures_) {
       const char* format = value >= 100 ? "%s: %.0f %s\n" : "%s: %.3g %s\n";
       std::printf(format, name.c_str(), value, kFigureUnits.at(name).c_str());

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "AllocationCounter.h"
+#include "ReaderStream.h"
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
 #include "protocol/ReceiveSpine.h"
-#include "protocol/TagMessageEncoder.h"
 
 namespace corvalis {
 namespace {
@@ -21,40 +21,10 @@ class NullTagSink final : public TagReadSink {
   int64_t reads = 0;
 };
 
-// A stream of `lineCount` default-format lines for `tagCount` distinct tags.
-std::string DefaultFormatStream(int lineCount, int tagCount) {
-  const MessageFormat format;
-  std::string stream;
-  char line[128];
-  for (int i = 0; i < lineCount; ++i) {
-    TagMessageFields fields;
-    fields.readerId = 1 + i % 4;
-    const int tag = i % tagCount;
-    for (int b = 0; b < 8; ++b)
-      fields.id[b] = static_cast<uint8_t>((tag * 131 + b * 17) >> (b % 3));
-    fields.id[6] = static_cast<uint8_t>(tag >> 8);
-    fields.id[7] = static_cast<uint8_t>(tag);
-    fields.iCount = 1 + i % 7;
-    fields.qCount = i % 5;
-    fields.year = 26;
-    fields.month = 12;
-    fields.day = 8;
-    fields.hour = 10 + i % 10;
-    fields.minute = i % 60;
-    fields.second = (i / 60) % 60;
-    fields.hundredths = i % 100;
-    fields.sequence = i % 256;
-    const int n = EncodeFormatMessage(format, fields, line, sizeof line);
-    stream.append(line, static_cast<size_t>(n));
-    stream += "\r\n";
-  }
-  return stream;
-}
-
 void BM_SpineDefaultFormat(benchmark::State& state) {
   const int chunkSize = static_cast<int>(state.range(0));
   constexpr int kLines = 4096;
-  const std::string stream = DefaultFormatStream(kLines, 600);
+  const std::string stream = bench::DefaultFormatStream(kLines, 600);
 
   ProtocolSettings settings;
   ManualClock clock;

@@ -29,7 +29,7 @@ std::string_view FirstLine(std::string_view text) {
 template <size_t N>
 void CopyCut(std::string_view text, char (&out)[N]) {
   const size_t n = std::min(text.size(), N - 1);
-  std::memcpy(out, text.data(), n);
+  if (n > 0) std::memcpy(out, text.data(), n);  // an empty view may have no data
   out[n] = '\0';
 }
 
