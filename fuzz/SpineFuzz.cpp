@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes through the whole receive path: appends of random
-// sizes on random channels, cutting, dispatch and every decoder, under a
-// format chosen from the input's first bytes.
+// sizes on random channels, cutting, dispatch, every decoder and the tag
+// table with its names and pass closing, under a format chosen from the
+// input's first bytes.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -10,17 +11,19 @@
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
 #include "protocol/ReceiveSpine.h"
+#include "tags/TagNames.h"
+#include "tags/TagTable.h"
 
 namespace {
 
 using namespace corvalis;
 
-// Reads the fields of every read so the sanitizers see any bad value.
-class CheckingSink final : public TagReadSink, public DataPageHandler, public TagDataDisplay {
+// Reads the fields of what reaches it so the sanitizers see any bad value.
+class CheckingSink final : public DataPageHandler, public TagDataDisplay, public PassCompleter {
  public:
-  void RecordTagRead(const TagRead& read) override { Touch(read); }
-  void RecordPageRead(const TagRecord& record, int channel) override {
-    sum += record.count + channel + static_cast<int>(std::strlen(record.nameText));
+  void CompletePass(TagRecord& pass) override {
+    sum += pass.count + static_cast<int>(std::strlen(pass.nameText) + std::strlen(pass.hexId));
+    pass.logged = 1;
   }
   void HandleDataPage(const TagRead& page) override { Touch(page); }
   void ShowTagData(const TagDataReport& report) override { sum += report.dataCount; }
@@ -98,7 +101,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   CheckingSink sink;
   OpenChannels channels;
-  spine->decoder.SetTagReadSink(&sink);
+  // The table's arrays are large: make them once and empty them per input.
+  static ManualClock tableClock;
+  static TagTable* const table = new TagTable(tableClock);
+  tableClock = clock;
+  table->ClearTagCounters();
+  table->ClearSeenTable();
+  table->hooks() = TagTableHooks{};
+  static TagNames* const names = new TagNames(512);
+  names->Clear();
+  names->SetAutoRegister((options & 64) != 0);
+  table->hooks().nameLookup = names;
+  table->hooks().passCompleter = &sink;
+  table->hooks().dataPageHandler = &sink;
+  table->settings().waitTime = (options & 128) != 0 ? -300 : 300;
+  spine->decoder.SetTagReadSink(table);
   spine->decoder.SetDataPageHandler(&sink);
   spine->decoder.SetTagDataDisplay(&sink);
   spine->dispatcher.SetChannelWriter(&channels);
@@ -143,7 +160,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
     }
-    if (control & 0x80) spine->framer.Tick();
+    if (control & 0x80) {
+      tableClock.AdvanceMs(100);
+      spine->framer.Tick();
+      table->FlushPasses((control & 0x20) != 0);
+      if ((control & 0x27) == 0x27) table->RemoveSeenEntriesOlderThan(200);
+    }
     if (control & 0x40) spine->dispatcher.RunFormatQueryTick();
   }
   return 0;
