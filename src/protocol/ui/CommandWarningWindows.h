@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+
+#include "protocol/CommandHooks.h"
+
+namespace corvalis {
+
+// A small warning that stays above the other windows at the screen's
+// top-left corner and does not take the focus from the window in use.
+class WarningWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit WarningWindow(const QString& caption, QWidget* parent = nullptr);
+  void ShowOnTop();
+  void HideIfVisible();
+
+ protected:
+  QLabel* AddLabel(const char* name, const QString& text);
+};
+
+class TfrmNoReplyToCommand final : public WarningWindow {
+  Q_OBJECT
+
+ public:
+  explicit TfrmNoReplyToCommand(QWidget* parent = nullptr);
+
+  QLabel* lblNoReply;
+  QLabel* lblCheckReader;
+  QLabel* lblCheckChannel;
+  QLabel* lblCheckCable;
+  QLabel* lblCheckPort;
+  QLabel* lblCheckReaderId;
+};
+
+class TfrmChannelClosed final : public WarningWindow {
+  Q_OBJECT
+
+ public:
+  explicit TfrmChannelClosed(QWidget* parent = nullptr);
+
+  QLabel* lblChannelClosed;
+};
+
+class TfrmBadCommand final : public WarningWindow {
+  Q_OBJECT
+
+ public:
+  explicit TfrmBadCommand(QWidget* parent = nullptr);
+
+  QLabel* lblErrorMessage;
+};
+
+// The three windows behind the sender's warnings; created once, hidden.
+class CommandWarningWindows final : public CommandWarnings {
+ public:
+  void ShowNoReply() override { noReply.ShowOnTop(); }
+  void HideNoReply() override { noReply.HideIfVisible(); }
+  void ShowChannelClosed() override { channelClosed.ShowOnTop(); }
+  void HideChannelClosed() override { channelClosed.HideIfVisible(); }
+  void ShowBadCommand(std::string_view message) override;
+  void HideBadCommand() override { badCommand.HideIfVisible(); }
+
+  TfrmNoReplyToCommand noReply;
+  TfrmChannelClosed channelClosed;
+  TfrmBadCommand badCommand;
+};
+
+}  // namespace corvalis
