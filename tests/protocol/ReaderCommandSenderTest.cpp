@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "protocol/Checksums.h"
+#include "protocol/ReceiveSpine.h"
+#include "protocol/TagMessageEncoder.h"
 #include "support/RecordingStatus.h"
 
 namespace corvalis {
@@ -259,10 +261,9 @@ TEST_F(SenderTest, FormatRepliesUpdateTheChannelAndEveryRouteGetsItsCode) {
   Fakes second;
   sender.AddReplyRoute(17, &fakes);
   sender.AddReplyRoute(17, &second);
-  // Standard layout: no TTO, ID bytes B7 to B2, headers "aa".
-  Receive(2, Reply("000a11"
-                   "7ffc61610000"
-                   "0d0a0000"));
+  // No TTO, ID bytes B7 to B2, headers "aa".
+  const std::string formatReply = Reply("000a11" + std::string("7ffc616100000d0a0000"));
+  Receive(2, formatReply);
   MessageFormat expected;
   expected.ApplyFormatBytes({0x7f, 0xfc, 'a', 'a', 0, 0, 0x0d, 0x0a, 0, 0});
   EXPECT_EQ(formats.format[2].length1, expected.length1);
@@ -271,21 +272,62 @@ TEST_F(SenderTest, FormatRepliesUpdateTheChannelAndEveryRouteGetsItsCode) {
   EXPECT_EQ(fakes.routed.size(), 1u);
   EXPECT_EQ(second.routed.size(), 1u);
 
-  Receive(1, Reply("00044e"
-                   "ac02000f"));
+  Receive(1, Reply("00044e" + std::string("ac02000f")));
   EXPECT_EQ(formats.composite[1].mask, 0x000f);
   EXPECT_TRUE(formats.format[1].compositeMode);
 
   // A route that leaves during the fan-out does not upset the others.
   fakes.onReply = [&](const ReplyView&) { sender.RemoveReplyRoute(17, &fakes); };
-  Receive(2, Reply("000a11"
-                   "7ffc61610000"
-                   "0d0a0000"));
-  Receive(2, Reply("000a11"
-                   "7ffc61610000"
-                   "0d0a0000"));
+  Receive(2, formatReply);
+  Receive(2, formatReply);
   EXPECT_EQ(fakes.routed.size(), 2u);
   EXPECT_EQ(second.routed.size(), 3u);
+}
+
+class ReadCounter final : public TagReadSink {
+ public:
+  void RecordTagRead(const TagRead&) override { ++reads; }
+  void RecordPageRead(const TagRecord&, int) override {}
+  int reads = 0;
+};
+
+TEST_F(SenderTest, AutomaticFormatQueryRoundTripsThroughTheSpine) {
+  ProtocolSettings settings;
+  settings.autoQueryMessageFormat = true;
+  ManualClock clock;
+  auto spine = std::make_unique<ReceiveSpine>(settings, clock, status);
+  ReadCounter counter;
+  ReaderCommandSender wired(spine->formats, status);  // replies land in the spine's formats
+  wired.SetChannelWriter(&fakes);
+  spine->decoder.SetTagReadSink(&counter);
+  spine->dispatcher.SetReplyHandler(&wired);
+  spine->dispatcher.SetChannelWriter(&fakes);
+  spine->dispatcher.SetCommandSender(&wired);
+
+  // The reader streams a layout without the TTO field; the channel expects 70 characters.
+  MessageFormat readerFormat;
+  readerFormat.ApplyFormatBytes({0x7f, 0xfc, 'a', 'a', 0xaa, 0, 0x0d, 0x0a, 0, 0x1c});
+  TagMessageFields fields;
+  fields.id[0] = 0x12;
+  fields.year = 26, fields.month = 12, fields.day = 8, fields.hour = 12;
+  char line[128];
+  const int n = EncodeFormatMessage(readerFormat, fields, line, sizeof line);
+  const std::string read = std::string(line, size_t(n)) + "\r\n";
+  auto feed = [&](const std::string& bytes) {
+    spine->framer.AppendTcp(1, bytes.data(), int(bytes.size()));
+  };
+  for (int i = 0; i < 5; ++i) feed(read);
+  EXPECT_EQ(counter.reads, 0);
+  spine->dispatcher.RunFormatQueryTick();
+  ASSERT_EQ(fakes.written.size(), 1u);
+  EXPECT_EQ(fakes.written[0].substr(0, 10), "1:ab00ff11");
+
+  EXPECT_TRUE(wired.Awaiting());
+  feed(Reply("000a11" + std::string("7ffc6161aa000d0a001c")) + "\r\n");
+  EXPECT_FALSE(wired.Awaiting());
+  EXPECT_EQ(spine->formats.format[1].length1, readerFormat.length1);
+  feed(read);
+  EXPECT_EQ(counter.reads, 1);
 }
 
 // WaitForReply runs a real nested loop; replies and ticks arrive as queued
