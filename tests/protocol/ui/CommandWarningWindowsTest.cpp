@@ -4,7 +4,6 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <string>
 
 #include "protocol/ReaderCommandSender.h"
 #include "support/RecordingStatus.h"
@@ -12,82 +11,58 @@
 namespace corvalis {
 namespace {
 
-class Channels final : public ChannelWriter {
+class OnlyChannelOneOpen final : public ChannelWriter {
  public:
   bool IsOpen(int channel) const override { return channel == 0; }
   void WriteToChannel(int, const char*, int) override {}
 };
 
-class WarningWindowsTest : public ::testing::Test {
- protected:
-  WarningWindowsTest() {
-    sender.SetChannelWriter(&channels);
-    sender.SetWarnings(&windows);
-  }
-  void Ticks(int n) {
-    for (int i = 0; i < n; ++i) sender.Tick();
-  }
-  static QString Text(const QWidget& window, const char* label) {
-    const auto* found = window.findChild<QLabel*>(label);
-    return found != nullptr ? found->text() : QString("<missing %1>").arg(label);
-  }
-  static void ExpectOnTopAtCorner(const QWidget& window) {
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(window.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
-  }
+QString Text(const QWidget& window, const char* label) {
+  const auto* found = window.findChild<QLabel*>(label);
+  return found != nullptr ? found->text() : QString("missing ") + label;
+}
 
-  ChannelFormats formats;
-  testing::RecordingStatus status;
-  Channels channels;
-  CommandWarningWindows windows;
-  ReaderCommandSender sender{formats, status};
-};
-
-TEST_F(WarningWindowsTest, NoReplyWindowShowsItsChecksAndClosesAfterThreeSeconds) {
-  const QWidget& window = windows.noReply;
-  EXPECT_EQ(window.windowTitle(), "No Reply To Command");
-  EXPECT_EQ(Text(window, "lblNoReply"), "No reply was received to a transmitted command");
-  EXPECT_EQ(Text(window, "lblCheckReader"), "Check reader ");
-  EXPECT_EQ(Text(window, "lblCheckChannel"), "Check Channel");
-  EXPECT_EQ(Text(window, "lblCheckCable"), "Check serial cable");
-  EXPECT_EQ(Text(window, "lblCheckPort"), "Check Serial Port");
-  EXPECT_EQ(Text(window, "lblCheckReaderId"), "Check Reader ID");
-
-  sender.SendCommand(0, 0, "0044");
-  Ticks(2);
-  EXPECT_FALSE(window.isVisible());
-  Ticks(1);
-  ExpectOnTopAtCorner(window);
-  Ticks(29);
+// Shown on top at the corner; gone exactly when its 30-tick countdown ends.
+void ExpectShownForThirtyTicks(ReaderCommandSender& sender, const QWidget& window) {
+  EXPECT_TRUE(window.isVisible()) << window.windowTitle().toStdString();
+  EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_EQ(window.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+  for (int i = 0; i < 29; ++i) sender.Tick();
   EXPECT_TRUE(window.isVisible());
-  Ticks(1);
-  EXPECT_FALSE(window.isVisible());
-
-  sender.SetNoReplySuppressed(true);
-  sender.SendCommand(0, 0, "0044");
-  Ticks(3);
+  sender.Tick();
   EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(WarningWindowsTest, ChannelClosedAndBadCommandWindowsShowAndClose) {
-  const QWidget& closed = windows.channelClosed;
-  EXPECT_EQ(closed.windowTitle(), "The selected channel is closed");
-  EXPECT_EQ(Text(closed, "lblChannelClosed"), "The channel selected for command output is closed");
-  sender.SendCommand(2, 0, "0044");
-  ExpectOnTopAtCorner(closed);
-  Ticks(30);
-  EXPECT_FALSE(closed.isVisible());
+TEST(CommandWarningWindowsTest, CaptionsTextsAndCountdowns) {
+  ChannelFormats formats;
+  testing::RecordingStatus status;
+  OnlyChannelOneOpen channels;
+  CommandWarningWindows windows;
+  ReaderCommandSender sender(formats, status);
+  sender.SetChannelWriter(&channels);
+  sender.SetWarnings(&windows);
 
-  const QWidget& bad = windows.badCommand;
-  EXPECT_EQ(bad.windowTitle(), "Bad Command");
-  sender.SendCommand(0, 0, "0099");
-  const std::string reply = "ab0000f258";
-  sender.HandleReply(0, reply.c_str(), int(reply.size()));
-  ExpectOnTopAtCorner(bad);
-  EXPECT_EQ(Text(bad, "lblErrorMessage"), "Unknown Command");
-  Ticks(30);
-  EXPECT_FALSE(bad.isVisible());
+  EXPECT_EQ(windows.noReply.windowTitle(), "No Reply To Command");
+  EXPECT_EQ(Text(windows.noReply, "lblNoReply"), "No reply was received to a transmitted command");
+  EXPECT_EQ(Text(windows.noReply, "lblCheckReader"), "Check reader ");
+  EXPECT_EQ(Text(windows.noReply, "lblCheckChannel"), "Check Channel");
+  EXPECT_EQ(Text(windows.noReply, "lblCheckCable"), "Check serial cable");
+  EXPECT_EQ(Text(windows.noReply, "lblCheckPort"), "Check Serial Port");
+  EXPECT_EQ(Text(windows.noReply, "lblCheckReaderId"), "Check Reader ID");
+  sender.SendCommand(0, 0, "0044");
+  for (int i = 0; i < 3; ++i) sender.Tick();
+  ExpectShownForThirtyTicks(sender, windows.noReply);
+
+  EXPECT_EQ(windows.channelClosed.windowTitle(), "The selected channel is closed");
+  EXPECT_EQ(Text(windows.channelClosed, "lblChannelClosed"),
+            "The channel selected for command output is closed");
+  sender.SendCommand(2, 0, "0044");
+  ExpectShownForThirtyTicks(sender, windows.channelClosed);
+
+  EXPECT_EQ(windows.badCommand.windowTitle(), "Bad Command");
+  sender.HandleReply(0, "ab0000f258", 10);
+  EXPECT_EQ(Text(windows.badCommand, "lblErrorMessage"), "Unknown Command");
+  ExpectShownForThirtyTicks(sender, windows.badCommand);
 }
 
 }  // namespace
