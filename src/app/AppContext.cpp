@@ -10,7 +10,9 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       status(statusSink),
       spine(protocolSettings, clock, status),
       tagTable(clock),
-      logWriter(tagNames, clock, status) {
+      logWriter(tagNames, clock, status),
+      channels(spine.framer, status) {
+  spine.dispatcher.SetChannelWriter(&channels);
   spine.decoder.SetTagReadSink(&tagTable);
   tagTable.hooks().passCompleter = &logWriter;
   tagTable.hooks().nameLookup = &tagNames;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "channels/ChannelSet.h"
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
 #include "logging/TagLogWriter.h"
@@ -14,7 +15,7 @@ class Settings;
 
 // Owns every per-run table of the console: settings in memory, the five
 // channels' receive buffers and message formats, the tag tables, the tag
-// names and the tag log. The program makes one; each test makes its own.
+// names, the tag log and the channels. The program makes one; each test makes its own.
 // Reads flow spine -> tag table -> log writer; the windows only look on.
 class AppContext {
  public:
@@ -41,6 +42,8 @@ class AppContext {
   TagTable tagTable;
   TagNames tagNames;
   TagLogWriter logWriter;
+  // The five channels; they write for the dispatcher's composite copy.
+  ChannelSet channels;
 };
 
 }  // namespace corvalis

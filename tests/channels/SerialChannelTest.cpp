@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "channels/ChannelTestSupport.h"
+
+namespace corvalis {
+namespace {
+
+// Two linked ptys from socat: what is written to one end comes out of the
+// other, like a reader on a null-modem cable.
+class PtyPair {
+ public:
+  bool Start() {
+    if (QStandardPaths::findExecutable("socat").isEmpty()) return false;
+    process.setReadChannel(QProcess::StandardError);
+    process.start("socat", {"-d", "-d", "pty,raw,echo=0", "pty,raw,echo=0"});
+    if (!process.waitForStarted(3000)) return false;
+    const QRegularExpression pty("PTY is (\\S+)");
+    QString err;
+    while (ends.size() < 2 && process.waitForReadyRead(3000)) {
+      err += QString::fromLocal8Bit(process.readAllStandardError());
+      ends.clear();
+      for (auto it = pty.globalMatch(err); it.hasNext();) ends << it.next().captured(1);
+    }
+    if (ends.size() < 2) return false;
+    readerFd = ::open(ends[0].toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    return readerFd >= 0;
+  }
+  ~PtyPair() { Stop(); }
+  void Stop() {
+    if (readerFd >= 0) ::close(readerFd);
+    readerFd = -1;
+    if (process.state() != QProcess::NotRunning) {
+      process.terminate();
+      process.waitForFinished(3000);
+    }
+  }
+  // The reader's side writes `bytes`.
+  void Send(const std::string& bytes) {
+    ASSERT_EQ(::write(readerFd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  std::string Receive() {
+    char buf[512];
+    const ssize_t n = ::read(readerFd, buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+  }
+  QString ConsoleEnd() const { return ends[1]; }
+
+  QProcess process;
+  QStringList ends;
+  int readerFd = -1;
+};
+
+class SerialChannelTest : public ::testing::Test, public testing::ConsoleFixture {
+ protected:
+  void SetUp() override {
+    if (!pty.Start()) GTEST_SKIP() << "socat is not available";
+    device = pty.ConsoleEnd();
+    settings.name = device;
+    settings.open = true;
+    WriteSection(0, settings);
+    context->channels.Start();
+    ASSERT_TRUE(context->channels.IsOpen(0));
+  }
+  termios PortTermios() {
+    termios tio{};
+    EXPECT_EQ(::tcgetattr(context->channels.Port(0).NativeHandle(), &tio), 0);
+    return tio;
+  }
+
+  PtyPair pty;
+  QString device;
+  ChannelSettings settings;
+};
+
+TEST_F(SerialChannelTest, BytesFromTheDeviceReachTheSpineAsMessages) {
+  const std::string name = device.toStdString();
+  EXPECT_TRUE(Logged("Device ready: " + name + " (code: 0)"));
+  EXPECT_EQ(context->channels.View(0).panelText, "Chan 1: " + device + " 9600");
+  EXPECT_FALSE(context->channels.View(0).openEnabled);
+  EXPECT_TRUE(context->channels.View(0).closeEnabled);
+
+  const std::string lines = testing::ReaderLine(1, 0x41, 0) + testing::ReaderLine(1, 0x42, 10);
+  pty.Send(lines.substr(0, 50));
+  QTest::qWait(50);
+  pty.Send(lines.substr(50));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable.ReadsSeen(0) == 2; }, 3000));
+  EXPECT_EQ(context->tagTable.UniqueSeen(0), 2);
+  EXPECT_TRUE(Logged("RXCHAR SIGNAL " + name));
+  EXPECT_TRUE(LoggedPrefix("Reading "));
+  EXPECT_EQ(context->channels.View(0).activity, kMarkReceive);
+
+  // The console's writes reach the device.
+  context->channels.WriteToChannel(0, "ab00ff1100\r\n", 12);
+  std::string got;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (got += pty.Receive()).size() >= 12; }, 2000));
+  EXPECT_EQ(got, "ab00ff1100\r\n");
+}
+
+TEST_F(SerialChannelTest, LineSettingsApplyToTheOpenPortAndAreSaved) {
+  // A pty takes the line rate but keeps 8N1 whatever it is told, so framing
+  // is checked as far as the port object.
+  ChannelSettings changed = settings;
+  changed.baud = 19200;
+  changed.parity = "even";
+  context->channels.ApplySettings(0, changed);
+  ASSERT_TRUE(context->channels.IsOpen(0));
+  termios tio = PortTermios();
+  EXPECT_EQ(cfgetospeed(&tio), B19200);
+  EXPECT_EQ(context->channels.Port(0).GetParity(), Parity::kEven);
+
+  changed.parity = "odd";
+  changed.baud = 115200;
+  context->channels.ApplySettings(0, changed);
+  tio = PortTermios();
+  EXPECT_EQ(cfgetospeed(&tio), B115200);
+  EXPECT_EQ(context->channels.Port(0).GetParity(), Parity::kOdd);
+  EXPECT_EQ(context->channels.View(0).panelText, "Chan 1: " + device + " 115200");
+
+  const ChannelSettings saved = ReadChannelSettings(iniPath, 0);
+  EXPECT_EQ(saved.baud, 115200);
+  EXPECT_EQ(saved.parity, "odd");
+  EXPECT_TRUE(saved.open);
+
+  // Still receiving after the changes.
+  pty.Send(testing::ReaderLine(1, 0x43, 0));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return context->tagTable.ReadsSeen(0) == 1; }, 3000));
+}
+
+TEST_F(SerialChannelTest, VanishedDeviceIsReportedAndTheChannelClosed) {
+  pty.Send(testing::ReaderLine(1, 0x41, 0));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable.ReadsSeen(0) == 1; }, 3000));
+  pty.Stop();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !context->channels.IsOpen(0); }, 3000));
+  EXPECT_TRUE(Logged("Device lost, channel closed: " + device.toStdString()));
+  EXPECT_EQ(context->channels.View(0).panelText, "Chan 1: " + device + " Closed");
+  EXPECT_TRUE(context->channels.View(0).openEnabled);
+  // The operator did not close it: it is tried again at the next start.
+  EXPECT_TRUE(ReadChannelSettings(iniPath, 0).open);
+}
+
+TEST_F(SerialChannelTest, SwitchingAnOpenChannelToTcpClosesThePortAndConnects) {
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+  ChannelSettings tcp = settings;
+  tcp.port = false;
+  tcp.ipAddress = "127.0.0.1";
+  tcp.ipPort = server.serverPort();
+  context->channels.ApplySettings(0, tcp);
+  EXPECT_FALSE(context->channels.Port(0).Enabled());
+  ASSERT_TRUE(server.waitForNewConnection(3000));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return context->channels.Socket(0).state() == QAbstractSocket::ConnectedState; },
+      3000));
+  context->channels.RefreshStatus();
+  EXPECT_EQ(context->channels.View(0).panelText,
+            QStringLiteral("Chan 1: 127.0.0.1 %1").arg(server.serverPort()));
+  EXPECT_FALSE(ReadChannelSettings(iniPath, 0).port);
+}
+
+}  // namespace
+}  // namespace corvalis

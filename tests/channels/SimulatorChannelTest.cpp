@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include "channels/ChannelTestSupport.h"
+
+namespace corvalis {
+namespace {
+
+// The console against the bundled reader simulator over loopback TCP, with
+// the real clock: passes close on the console's own wait time.
+TEST(SimulatorChannelTest, EveryPassTheSimulatorSendsBecomesOneLogLine) {
+  constexpr int kPasses = 6;
+  QProcess sim;
+  sim.start(READERSIM_EXECUTABLE, {"--tcp", "0", "--passes", QString::number(kPasses), "--rate",
+                                   "40", "--reads-per-pass", "3", "--tags", "4"});
+  ASSERT_TRUE(sim.waitForStarted(3000));
+  const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
+  QString out;
+  QRegularExpressionMatch match;
+  while (!(match = listening.match(out)).hasMatch() && sim.waitForReadyRead(3000)) {
+    out += QString::fromLocal8Bit(sim.readAllStandardOutput());
+  }
+  ASSERT_TRUE(match.hasMatch()) << out.toStdString();
+
+  QTemporaryDir dir;
+  const QString ini = dir.filePath("Corvalis.ini");
+  for (int ch = 0; ch < kChannelCount; ++ch) {
+    ChannelSettings s;
+    s.open = ch == 0;
+    s.port = ch != 0;
+    s.ipAddress = "127.0.0.1";
+    s.ipPort = match.captured(1).toInt();
+    WriteChannelSettings(ini, ch, s);
+  }
+  SystemClock clock;
+  testing::RecordingStatus status;
+  AppContext context(clock, status);
+  ASSERT_TRUE(context.logWriter.StartLogging(dir.filePath("tags.log").toStdString()).ok);
+  context.channels.SetSettingsPath(ini);
+  context.channels.Start();
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] { context.Tick(); });
+  tick.start(100);
+
+  auto logLines = [&] {
+    QFile file(dir.filePath("tags.log"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().count('\n') : 0;
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return logLines() >= kPasses; }, 10000)) << logLines();
+  QTest::qWait(700);  // nothing beyond the simulator's passes
+  EXPECT_EQ(logLines(), kPasses);
+  EXPECT_EQ(context.tagTable.ReadsSeen(0), kPasses * 3);
+  EXPECT_EQ(context.tagTable.LostReads(0), 0);
+  EXPECT_TRUE(context.channels.IsOpen(0));
+
+  context.channels.CloseAll();
+  sim.terminate();
+  EXPECT_TRUE(sim.waitForFinished(3000));
+  EXPECT_EQ(sim.exitCode(), 0);
+}
+
+}  // namespace
+}  // namespace corvalis
