@@ -11,6 +11,8 @@ namespace {
 const std::map<std::string, std::string> kFigureUnits = {
     {"spine_lines_per_s", "lines/s"},
     {"spine_allocations_per_line", "allocations/line"},
+    {"tcp_lines_per_s", "lines/s"},
+    {"cpu_percent_at_1500_reads_per_s", "%"},
     {"table_lines_per_s_600_tags", "lines/s"},
     {"table_lines_per_s_10000_passes", "lines/s"},
     {"reference_lines_per_s_10000_passes", "lines/s"},

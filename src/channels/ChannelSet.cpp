@@ -4,6 +4,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 #ifdef Q_OS_LINUX
@@ -341,13 +342,12 @@ void ChannelSet::Mark(int channel, int mark) {
   if ((wasClear || mark == kMarkError) && listener_ != nullptr) listener_->RepaintStatusBar();
 }
 
+// Formats on the stack: these lines come with every read event, and nothing
+// is allocated per read.
 void ChannelSet::Log(const char* prefix, const std::string& label, const char* suffix) {
-  std::string line;
-  line.reserve(64);
-  line += prefix;
-  line += label;
-  line += suffix;
-  status_.DebugLog(line);
+  char line[256];
+  const int n = std::snprintf(line, sizeof line, "%s%s%s", prefix, label.c_str(), suffix);
+  status_.DebugLog(std::string_view(line, static_cast<size_t>(std::clamp(n, 0, 255))));
 }
 
 bool ChannelSet::IsOpen(int channel) const {
