@@ -235,8 +235,9 @@ void SeenView::PaintRateRow(bool wholeRow) {
   *out = '\0';
   SetCell(row, 0, label);
   if (!wholeRow) return;
-  SetCell(row, CountColumn(), rateIText_);
-  if (QColumn() >= 0) SetCell(row, QColumn(), rateQText_);
+  // Rates share the count columns, so they widen them like counts do.
+  PaintCount(row, CountColumn(), rateIText_, 0);
+  if (QColumn() >= 0) PaintCount(row, QColumn(), rateQText_, 0);
   SetCell(row, StatusColumn(), "");
 }
 

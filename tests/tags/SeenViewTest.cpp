@@ -92,6 +92,18 @@ TEST_F(SeenViewTest, RowsShowTheOldestTagsAndTheLabelCountsAll) {
   EXPECT_FALSE(view.TakeNumSeenChanged());  // unchanged length is not rewritten
 }
 
+TEST_F(SeenViewTest, RepaintAllStillBlanksARowWhoseTagLeavesAtThatRefresh) {
+  ReadNow(1);
+  clock.AdvanceMs(5'000);
+  ReadNow(2);
+  Refresh();
+  clock.AdvanceMs(5'001);  // tag 1 leaves at the very refresh that repaints all
+  Refresh(1);
+  EXPECT_EQ(Cell(0, 0), "0000000000000002");
+  EXPECT_EQ(Cell(1, 0), "");
+  EXPECT_EQ(Cell(1, 1), "");
+}
+
 TEST_F(SeenViewTest, StatusFollowsTheFlagsEvenWithoutNewCounts) {
   ReadNow(1);
   Refresh();
@@ -126,6 +138,24 @@ TEST_F(SeenViewTest, LayoutAddsTheQAndRateColumnsAndBlanksTheOldCells) {
   view.SetHopFrequencyText("902.75");
   Refresh();
   EXPECT_EQ(Cell(2, 0), "Rate (IDs/s)  902.75MHz");
+}
+
+TEST_F(SeenViewTest, ActivityRisesWithReadsAndFallsBackWhenQuiet) {
+  ReadNow(1);
+  Refresh();
+  EXPECT_EQ(table.SeenEntry(0).activity, 5);  // just heard
+  for (int tick = 0; tick < 10; ++tick) {
+    clock.AdvanceMs(100);
+    ReadNow(1);
+    Refresh();
+  }
+  // Ten reads in one second: 150 per 1000 ms, plus 2.
+  EXPECT_EQ(table.SeenEntry(0).activity, 3);
+  for (int tick = 0; tick < 6; ++tick) {
+    clock.AdvanceMs(100);
+    Refresh();
+  }
+  EXPECT_EQ(table.SeenEntry(0).activity, 1);
 }
 
 // ---- What the first column shows ----

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace corvalis {
 namespace {
@@ -110,10 +112,14 @@ TagsSeenPage::TagsSeenPage(TagTable& table, const Clock& clock, QWidget* parent)
   seenRow->addStretch(1);
   side->addLayout(seenRow);
 
+  lblRateCaption = Named(new QLabel(tr("Rate (IDs/s)"), controls), "lblRateCaption");
+  side->addWidget(lblRateCaption);
   lblRRI = Named(new QLabel(QStringLiteral("0.0"), controls), "lblRRI");
   lblRRI->setToolTip(tr("Read rate (IDs/s)"));
   lblRRQ = Named(new QLabel(QStringLiteral("0.0"), controls), "lblRRQ");
   lblRRQ->setToolTip(tr("Read rate on Q (IDs/s)"));
+  lblRRI->setIndent(8);
+  lblRRQ->setIndent(8);
   side->addWidget(lblRRI);
   side->addWidget(lblRRQ);
 
@@ -257,6 +263,7 @@ void TagsSeenPage::LayoutSeenView() {
   // The rate row replaces the separate rate labels.
   lblRRI->setVisible(!view_.settings().showReadRate);
   lblRRQ->setVisible(!view_.settings().showReadRate);
+  lblRateCaption->setVisible(!view_.settings().showReadRate);
   ApplyGeometry();
   RefreshSeenView(1);
 }
@@ -264,17 +271,24 @@ void TagsSeenPage::LayoutSeenView() {
 void TagsSeenPage::ApplyGeometry() {
   const int rows = std::max(view_.RowCount(), 1);
   const int height = grdTagsSeen->viewport()->height();
-  const int rowHeight = std::clamp((height - rows) / rows, 1, kMaxRowHeight);
+  // A row's grid line is part of its height here, so the rows share the
+  // whole height.
+  const int rowHeight = std::clamp(height / rows, 1, kMaxRowHeight);
 
-  // The largest usual size below the row height, and smaller still if its
-  // line would not fit the row.
+  // The largest usual size below the row height; smaller while its line
+  // would not fit the row or a full tag ID and the counts not fit across.
   QFont font = grdTagsSeen->font();
   font.setBold(true);
   const double points = rowHeight * 72.0 / std::max(grdTagsSeen->logicalDpiY(), 1);
   int size = PickGridFontPointSize(points);
   for (;;) {
     font.setPointSize(size);
-    if (size <= 5 || QFontMetrics(font).height() <= rowHeight) break;
+    if (size <= 5) break;
+    const QFontMetrics metrics(font);
+    if (metrics.height() <= rowHeight &&
+        MeasureColumns(font).total <= grdTagsSeen->viewport()->width()) {
+      break;
+    }
     size = PickGridFontPointSize(size);
   }
   grdTagsSeen->setFont(font);
@@ -283,23 +297,48 @@ void TagsSeenPage::ApplyGeometry() {
   ApplyColumnWidths();
 }
 
-void TagsSeenPage::ApplyColumnWidths() {
-  const QFontMetrics metrics(grdTagsSeen->font());
-  // The item delegate keeps a margin each side of the text, and the grid
-  // line takes a pixel.
+TagsSeenPage::ColumnWidths TagsSeenPage::MeasureColumns(const QFont& font) const {
+  const QFontMetricsF metrics(font);
+  // The item delegate keeps a margin each side of the text, the grid line
+  // takes a pixel, and text layout rounds up: without the slack a count that
+  // fits on paper is elided.
   const int margin =
       grdTagsSeen->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grdTagsSeen) + 1;
-  const int padding = 2 * margin + 1;
-  const int statusWidth = metrics.horizontalAdvance(QStringLiteral("FS")) + std::max(4, padding);
-  const int countWidth = metrics.horizontalAdvance(QString::fromLatin1(view_.CountTemplateText())) +
-                         std::max(2, padding);
-  const int countColumns = view_.settings().separateIQ ? 2 : 1;
-  const int nameWidth =
-      std::max(grdTagsSeen->viewport()->width() - countWidth * countColumns - statusWidth - 10, 0);
+  const int padding = 2 * margin + 3;
+  const auto width = [&](const QString& text) {
+    return static_cast<int>(std::ceil(metrics.horizontalAdvance(text))) + padding;
+  };
+  ColumnWidths widths;
+  widths.status = width(QStringLiteral("FS"));
+  widths.count = width(QString::fromLatin1(view_.CountTemplateText()));
+  widths.countColumns = view_.settings().separateIQ ? 2 : 1;
+  // Hex digits differ in width; the widest of them sixteen times holds any ID.
+  qreal widestDigit = 0;
+  for (const QChar digit : QStringLiteral("0123456789abcdef")) {
+    widestDigit = std::max(widestDigit, metrics.horizontalAdvance(digit));
+  }
+  const int idWidth = static_cast<int>(std::ceil(widestDigit * kTagIdBytes * 2)) + padding;
+  widths.total = idWidth + widths.count * widths.countColumns + widths.status + 10;
+  return widths;
+}
+
+void TagsSeenPage::ApplyColumnWidths() {
+  const ColumnWidths widths = MeasureColumns(grdTagsSeen->font());
+  if (widths.total > grdTagsSeen->viewport()->width() && grdTagsSeen->font().pointSize() > 5 &&
+      !fitting_) {
+    // The counts outgrew the row: a smaller font keeps the ID whole.
+    fitting_ = true;
+    ApplyGeometry();
+    fitting_ = false;
+    return;
+  }
+  const int nameWidth = std::max(
+      grdTagsSeen->viewport()->width() - widths.count * widths.countColumns - widths.status - 10,
+      0);
   grdTagsSeen->setColumnWidth(0, nameWidth);
-  grdTagsSeen->setColumnWidth(view_.CountColumn(), countWidth);
-  if (view_.QColumn() >= 0) grdTagsSeen->setColumnWidth(view_.QColumn(), countWidth);
-  grdTagsSeen->setColumnWidth(view_.StatusColumn(), statusWidth);
+  grdTagsSeen->setColumnWidth(view_.CountColumn(), widths.count);
+  if (view_.QColumn() >= 0) grdTagsSeen->setColumnWidth(view_.QColumn(), widths.count);
+  grdTagsSeen->setColumnWidth(view_.StatusColumn(), widths.status);
 }
 
 void TagsSeenPage::ApplyMarkedCells() {

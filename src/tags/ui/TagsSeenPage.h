@@ -73,6 +73,7 @@ class TagsSeenPage final : public QWidget, public SeenTableView, public TagBeepe
   QRadioButton* rbtShowWiegand34;
   QLabel* lblNumSeen;
   QLabel* lblGreaterThan;
+  QLabel* lblRateCaption;
   QLabel* lblRRI;
   QLabel* lblRRQ;
   QPushButton* btnCycle;
@@ -106,8 +107,16 @@ class TagsSeenPage final : public QWidget, public SeenTableView, public TagBeepe
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  struct ColumnWidths {
+    int status = 0;
+    int count = 0;
+    int countColumns = 1;
+    int total = 0;  // with room for a whole tag ID
+  };
+
   void ApplyMarkedCells();
   void ApplyGeometry();
+  ColumnWidths MeasureColumns(const QFont& font) const;
   void ApplyColumnWidths();
   void ApplyRateLabels();
   void ShowWhat(SeenLabel what);
@@ -116,6 +125,7 @@ class TagsSeenPage final : public QWidget, public SeenTableView, public TagBeepe
   TagTable& table_;
   SeenView view_;
   QString overflowText_ = QStringLiteral(" ");
+  bool fitting_ = false;
 };
 
 }  // namespace corvalis
