@@ -63,6 +63,11 @@ T* Named(T* widget, const char* name) {
 
 }  // namespace
 
+QColor RatePaletteQColor(int value, const QColor& buttonFace) {
+  const RateColour colour = RatePaletteColour(value);
+  return colour.buttonFace ? buttonFace : QColor(colour.r, colour.g, colour.b);
+}
+
 TagsSeenPage::TagsSeenPage(TagTable& table, const Clock& clock, QWidget* parent)
     : QWidget(parent), table_(table), view_(table, clock) {
   auto* controls = new QWidget(this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QWidget>
 
@@ -20,6 +21,9 @@ class QTableWidget;
 class QVBoxLayout;
 
 namespace corvalis {
+
+// The read-rate palette as a colour to fill with; 0 gives `buttonFace`.
+QColor RatePaletteQColor(int value, const QColor& buttonFace);
 
 // The content of the Tags Seen tab: a few very large rows of the tags heard
 // lately, meant to be read from across the room, with the controls that

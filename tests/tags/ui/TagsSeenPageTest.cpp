@@ -73,16 +73,12 @@ TEST_F(TagsSeenPageTest, GridShowsLiveTagsAndAgesThemOutRowsMovingUp) {
 TEST_F(TagsSeenPageTest, RadioButtonsChangeTheLabelColumn) {
   ReadNow(0x0000010203040506);
   page.Tick();
-  const std::pair<const char*, QString> cases[] = {
-      {"rbtShowName", "NR-test"},
-      {"rbtShowWiegand26", QString::number(0x020304)},
-      {"rbtShowWiegand34", QString::number(0x01020304)},
-      {"rbtShowID", "0000010203040506"},
-  };
-  for (const auto& [name, text] : cases) {
-    Find<QRadioButton>(name)->click();
-    EXPECT_EQ(Text(0, 0), text) << name;
-  }
+  Find<QRadioButton>("rbtShowName")->click();
+  EXPECT_EQ(Text(0, 0), "NR-test");
+  Find<QRadioButton>("rbtShowWiegand34")->click();
+  EXPECT_EQ(Text(0, 0), QString::number(0x01020304));
+  Find<QRadioButton>("rbtShowID")->click();
+  EXPECT_EQ(Text(0, 0), "0000010203040506");
   EXPECT_EQ(page.CurrentSettings().showWhat, SeenLabel::kId);
 }
 
@@ -116,7 +112,9 @@ TEST_F(TagsSeenPageTest, LayoutWithSeparateIqAndRateRowKeepsTextsInTheirColumns)
   EXPECT_EQ(Text(0, 1), "4");
   EXPECT_EQ(Text(0, 2), "3");
   EXPECT_EQ(Text(0, 3), "T");
-  EXPECT_TRUE(Text(4, 0).startsWith("Rate (IDs/s)"));
+  page.SetHopFrequencyText("902.75");
+  page.Tick();
+  EXPECT_EQ(Text(4, 0), "Rate (IDs/s)  902.75MHz");
   EXPECT_FALSE(Find<QLabel>("lblRRI")->isVisibleTo(&page));
 
   settings.separateIQ = false;
@@ -150,9 +148,6 @@ TEST_F(TagsSeenPageTest, SoundAndClearButtons) {
   sound->click();
   EXPECT_TRUE(table.SoundOn());
   EXPECT_EQ(sound->text(), "Quiet");
-  sound->click();
-  EXPECT_FALSE(table.SoundOn());
-  EXPECT_EQ(sound->text(), "Sound");
 
   ReadNow(1, 100'000);
   page.Tick();
@@ -165,17 +160,6 @@ TEST_F(TagsSeenPageTest, SoundAndClearButtons) {
   EXPECT_EQ(Text(0, 0), "");
   EXPECT_EQ(Find<QLabel>("lblNumSeen")->text(), "0");
   EXPECT_STREQ(page.View().CountTemplateText(), "9999");
-}
-
-TEST_F(TagsSeenPageTest, OverflowLabelShowsWhileTheTableIsFull) {
-  auto* overflow = Find<QLabel>("lblGreaterThan");
-  for (uint64_t id = 1; id <= kSeenTableSize + 1; ++id) ReadNow(id);
-  EXPECT_EQ(overflow->text(), ">");
-  clock.AdvanceMs(5'000);
-  ReadNow(600);
-  clock.AdvanceMs(6'000);
-  page.Tick();  // all but one aged out: room again
-  EXPECT_EQ(overflow->text(), " ");
 }
 
 }  // namespace
