@@ -11,8 +11,13 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       spine(protocolSettings, clock, status),
       tagTable(clock),
       logWriter(tagNames, clock, status),
-      channels(spine.framer, status) {
+      channels(spine.framer, status),
+      commands(spine.formats, status) {
   spine.dispatcher.SetChannelWriter(&channels);
+  spine.dispatcher.SetReplyHandler(&commands);
+  spine.dispatcher.SetCommandSender(&commands);
+  commands.SetChannelWriter(&channels);
+  commands.SetRecordingFiles(&recordings);
   spine.decoder.SetTagReadSink(&tagTable);
   tagTable.hooks().passCompleter = &logWriter;
   tagTable.hooks().nameLookup = &tagNames;
@@ -23,6 +28,7 @@ void AppContext::ApplySettings(const Settings& settings) {
   tagTable.settings() = TagTableSettingsFrom(settings);
   tagNames.SetAutoRegister(settings.Bool(Setting::AutoRegister));
   logWriter.SetSettings(LogSettingsFrom(settings));
+  commands.SetRecordOutgoing(settings.Bool(Setting::RecordOutgoing));
 }
 
 void AppContext::StoreSettings(Settings& settings) const {
@@ -36,6 +42,7 @@ void AppContext::Tick() {
   spine.framer.Tick();
   tagTable.FlushPasses(false);
   if (protocolSettings.autoQueryMessageFormat) spine.dispatcher.RunFormatQueryTick();
+  commands.Tick();
 }
 
 }  // namespace corvalis

@@ -5,7 +5,9 @@
 #include "common/StatusReporter.h"
 #include "logging/TagLogWriter.h"
 #include "protocol/ProtocolSettings.h"
+#include "protocol/ReaderCommandSender.h"
 #include "protocol/ReceiveSpine.h"
+#include "protocol/RecordingFiles.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 
@@ -15,7 +17,8 @@ class Settings;
 
 // Owns every per-run table of the console: settings in memory, the five
 // channels' receive buffers and message formats, the tag tables, the tag
-// names, the tag log and the channels. The program makes one; each test makes its own.
+// names, the tag log, the channels and the command sender. The program makes
+// one; each test makes its own.
 // Reads flow spine -> tag table -> log writer; the windows only look on.
 class AppContext {
  public:
@@ -30,9 +33,9 @@ class AppContext {
   // Writes the live values back into the model (before it is saved).
   void StoreSettings(Settings& settings) const;
 
-  // The work of one 100 ms display-timer tick for the receive path: idle
-  // flush of binary channels, closing quiet passes into log lines, and the
-  // automatic message-format query.
+  // The work of one 100 ms display-timer tick for the receive and send
+  // paths: idle flush of binary channels, closing quiet passes into log
+  // lines, the automatic message-format query and the reply countdowns.
   void Tick();
 
   const Clock& clock;
@@ -42,8 +45,13 @@ class AppContext {
   TagTable tagTable;
   TagNames tagNames;
   TagLogWriter logWriter;
-  // The five channels; they write for the dispatcher's composite copy.
+  // The five channels; they write for the dispatcher's composite copy and
+  // for the command sender.
   ChannelSet channels;
+  // "logger1.log" to "logger4.log": what was sent, when RecordOutgoing is on.
+  RecordingFiles recordings;
+  // Every command to a reader goes through here; replies come back to it.
+  ReaderCommandSender commands;
 };
 
 }  // namespace corvalis

@@ -17,6 +17,14 @@ void AppSession::Start(const QString& workingDir, const QStringList& arguments) 
   LoadComboHistories(location_.path, settings_);
   context_.ApplySettings(settings_);
 
+  for (int channel = 0; channel < kReaderChannelCount; ++channel) {
+    if (!context_.recordings.Open(channel, workingDir.toStdString())) {
+      problems_.append({QStringLiteral("File Open Error"),
+                        QStringLiteral("Unable to re-open \"%1\" for appending\n")
+                            .arg(QString::fromStdString(RecordingFiles::FileName(channel)))});
+    }
+  }
+
   context_.tagNames.Clear();
   const QString names =
       ResolveStoredPath(settings_.String(Setting::RegistrationFileName), location_.applicationDir);
@@ -42,45 +50,6 @@ void AppSession::Shutdown() {
   context_.StoreSettings(settings_);
   SaveIniSettings(location_.path, settings_);
   context_.channels.SaveSections();
-}
-
-}  // namespace corvalis
-
-#include <QCoreApplication>
-#include <QSocketNotifier>
-
-#include <sys/socket.h>
-#include <unistd.h>
-#include <csignal>
-
-namespace corvalis {
-namespace {
-
-int gSignalPipe[2] = {-1, -1};
-
-void OnTerminationSignal(int) {
-  const char byte = 1;
-  [[maybe_unused]] const ssize_t n = ::write(gSignalPipe[1], &byte, 1);
-}
-
-}  // namespace
-
-void QuitOnTerminationSignals() {
-  if (gSignalPipe[0] >= 0) return;
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0) return;
-  auto* notifier =
-      new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-  QObject::connect(notifier, &QSocketNotifier::activated, [] {
-    char byte = 0;
-    [[maybe_unused]] const ssize_t n = ::read(gSignalPipe[0], &byte, 1);
-    QCoreApplication::quit();
-  });
-  struct sigaction action {};
-  action.sa_handler = OnTerminationSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
 }
 
 }  // namespace corvalis

@@ -44,11 +44,3 @@ class AppSession {
 };
 
 }  // namespace corvalis
-
-namespace corvalis {
-
-// SIGINT and SIGTERM end the event loop the normal way, so the shutdown still
-// closes the channels and saves the settings.
-void QuitOnTerminationSignals();
-
-}  // namespace corvalis

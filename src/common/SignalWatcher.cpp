@@ -1,4 +1,4 @@
-#include "SignalWatcher.h"
+#include "common/SignalWatcher.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <csignal>
 #include <cstring>
 
-namespace corvalis::readersim {
+namespace corvalis {
 namespace {
 
 int gPipe[2] = {-1, -1};
@@ -54,4 +54,4 @@ void SignalWatcher::OnPipe() {
   emit Stop();
 }
 
-}  // namespace corvalis::readersim
+}  // namespace corvalis

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-namespace corvalis::readersim {
+namespace corvalis {
 
 // Turns SIGINT and SIGTERM into a Qt signal on the event loop through a
 // self-pipe; the handler itself only writes one byte.
@@ -24,4 +24,4 @@ class SignalWatcher final : public QObject {
   std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-}  // namespace corvalis::readersim
+}  // namespace corvalis

@@ -8,7 +8,7 @@
 
 #include "Links.h"
 #include "Options.h"
-#include "SignalWatcher.h"
+#include "common/SignalWatcher.h"
 #include "Simulator.h"
 #include "common/Clock.h"
 
