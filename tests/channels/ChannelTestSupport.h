@@ -1,9 +1,15 @@
 #pragma once
 
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -83,5 +89,68 @@ class ConsoleFixture {
   RecordingStatus status;
   std::unique_ptr<AppContext> context = std::make_unique<AppContext>(clock, status);
 };
+
+// Two linked ptys from socat: what is written to one end comes out of the
+// other, like a reader on a null-modem cable.
+class PtyPair {
+ public:
+  // With `openReaderEnd` false the first end is left for another program.
+  bool Start(bool openReaderEnd = true) {
+    if (QStandardPaths::findExecutable("socat").isEmpty()) return false;
+    process.setReadChannel(QProcess::StandardError);
+    process.start("socat", {"-d", "-d", "pty,raw,echo=0", "pty,raw,echo=0"});
+    if (!process.waitForStarted(3000)) return false;
+    const QRegularExpression pty("PTY is (\\S+)");
+    QString err;
+    while (ends.size() < 2 && process.waitForReadyRead(3000)) {
+      err += QString::fromLocal8Bit(process.readAllStandardError());
+      ends.clear();
+      for (auto it = pty.globalMatch(err); it.hasNext();) ends << it.next().captured(1);
+    }
+    if (ends.size() < 2) return false;
+    if (!openReaderEnd) return true;
+    readerFd = ::open(ends[0].toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    return readerFd >= 0;
+  }
+  ~PtyPair() { Stop(); }
+  void Stop() {
+    if (readerFd >= 0) ::close(readerFd);
+    readerFd = -1;
+    if (process.state() != QProcess::NotRunning) {
+      process.terminate();
+      process.waitForFinished(3000);
+    }
+  }
+  // The reader's side writes `bytes`.
+  void Send(const std::string& bytes) {
+    ASSERT_EQ(::write(readerFd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  std::string Receive() {
+    char buf[512];
+    const ssize_t n = ::read(readerFd, buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+  }
+  QString ReaderEnd() const { return ends[0]; }
+  QString ConsoleEnd() const { return ends[1]; }
+
+  QProcess process;
+  QStringList ends;
+  int readerFd = -1;
+};
+
+// Starts the bundled reader simulator with `arguments`; with "--tcp 0" it
+// returns the port it listens on, otherwise 0 once it runs (-1 on failure).
+inline int StartSimulator(QProcess& sim, const QStringList& arguments) {
+  sim.start(READERSIM_EXECUTABLE, arguments);
+  if (!sim.waitForStarted(3000)) return -1;
+  if (!arguments.contains("--tcp")) return 0;
+  const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
+  QString out;
+  QRegularExpressionMatch match;
+  while (!(match = listening.match(out)).hasMatch() && sim.waitForReadyRead(3000)) {
+    out += QString::fromLocal8Bit(sim.readAllStandardOutput());
+  }
+  return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
 
 }  // namespace corvalis::testing

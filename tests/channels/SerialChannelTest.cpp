@@ -15,51 +15,6 @@
 namespace corvalis {
 namespace {
 
-// Two linked ptys from socat: what is written to one end comes out of the
-// other, like a reader on a null-modem cable.
-class PtyPair {
- public:
-  bool Start() {
-    if (QStandardPaths::findExecutable("socat").isEmpty()) return false;
-    process.setReadChannel(QProcess::StandardError);
-    process.start("socat", {"-d", "-d", "pty,raw,echo=0", "pty,raw,echo=0"});
-    if (!process.waitForStarted(3000)) return false;
-    const QRegularExpression pty("PTY is (\\S+)");
-    QString err;
-    while (ends.size() < 2 && process.waitForReadyRead(3000)) {
-      err += QString::fromLocal8Bit(process.readAllStandardError());
-      ends.clear();
-      for (auto it = pty.globalMatch(err); it.hasNext();) ends << it.next().captured(1);
-    }
-    if (ends.size() < 2) return false;
-    readerFd = ::open(ends[0].toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    return readerFd >= 0;
-  }
-  ~PtyPair() { Stop(); }
-  void Stop() {
-    if (readerFd >= 0) ::close(readerFd);
-    readerFd = -1;
-    if (process.state() != QProcess::NotRunning) {
-      process.terminate();
-      process.waitForFinished(3000);
-    }
-  }
-  // The reader's side writes `bytes`.
-  void Send(const std::string& bytes) {
-    ASSERT_EQ(::write(readerFd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
-  std::string Receive() {
-    char buf[512];
-    const ssize_t n = ::read(readerFd, buf, sizeof buf);
-    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-  }
-  QString ConsoleEnd() const { return ends[1]; }
-
-  QProcess process;
-  QStringList ends;
-  int readerFd = -1;
-};
-
 class SerialChannelTest : public ::testing::Test, public testing::ConsoleFixture {
  protected:
   void SetUp() override {
@@ -77,7 +32,7 @@ class SerialChannelTest : public ::testing::Test, public testing::ConsoleFixture
     return tio;
   }
 
-  PtyPair pty;
+  testing::PtyPair pty;
   QString device;
   ChannelSettings settings;
 };

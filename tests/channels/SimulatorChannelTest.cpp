@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTimer>
 
 #include "channels/ChannelTestSupport.h"
@@ -14,16 +13,10 @@ namespace {
 TEST(SimulatorChannelTest, EveryPassTheSimulatorSendsBecomesOneLogLine) {
   constexpr int kPasses = 6;
   QProcess sim;
-  sim.start(READERSIM_EXECUTABLE, {"--tcp", "0", "--passes", QString::number(kPasses), "--rate",
-                                   "40", "--reads-per-pass", "3", "--tags", "4"});
-  ASSERT_TRUE(sim.waitForStarted(3000));
-  const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
-  QString out;
-  QRegularExpressionMatch match;
-  while (!(match = listening.match(out)).hasMatch() && sim.waitForReadyRead(3000)) {
-    out += QString::fromLocal8Bit(sim.readAllStandardOutput());
-  }
-  ASSERT_TRUE(match.hasMatch()) << out.toStdString();
+  const int port =
+      testing::StartSimulator(sim, {"--tcp", "0", "--passes", QString::number(kPasses), "--rate",
+                                    "40", "--reads-per-pass", "3", "--tags", "4"});
+  ASSERT_GT(port, 0);
 
   QTemporaryDir dir;
   const QString ini = dir.filePath("Corvalis.ini");
@@ -32,7 +25,7 @@ TEST(SimulatorChannelTest, EveryPassTheSimulatorSendsBecomesOneLogLine) {
     s.open = ch == 0;
     s.port = ch != 0;
     s.ipAddress = "127.0.0.1";
-    s.ipPort = match.captured(1).toInt();
+    s.ipPort = port;
     WriteChannelSettings(ini, ch, s);
   }
   SystemClock clock;
