@@ -12,7 +12,8 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       tagTable(clock),
       logWriter(tagNames, clock, status),
       channels(spine.framer, status),
-      commands(spine.formats, status) {
+      commands(spine.formats, status),
+      console(commands, channels, clock) {
   spine.dispatcher.SetChannelWriter(&channels);
   spine.dispatcher.SetReplyHandler(&commands);
   spine.dispatcher.SetCommandSender(&commands);

@@ -3,6 +3,7 @@
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
+#include "control/CommandConsole.h"
 #include "logging/TagLogWriter.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReaderCommandSender.h"
@@ -52,6 +53,9 @@ class AppContext {
   RecordingFiles recordings;
   // Every command to a reader goes through here; replies come back to it.
   ReaderCommandSender commands;
+  // The predefined command catalogue, free text and the deferred queue, on
+  // top of `commands`.
+  CommandConsole console;
 };
 
 }  // namespace corvalis

@@ -74,6 +74,10 @@ class ReaderCommandSender final : public CommandSender, public ReplyHandler {
   // line's length, or 0 when the line would exceed kCommandLineMax.
   int FormatCommand(char* out, int readerId, std::string_view body);
 
+  // The reader a typed command line is addressed to, read from the line
+  // itself; -1 (not hex) matches no reply.
+  void SetExpectedReaderId(int readerId) { expectedReaderId_ = readerId; }
+
   // Frames and sends one command; channels outside 0..4 are ignored.
   void SendCommand(int channel, int readerId, const char* body) override;
   void SendCommand(int channel, int readerId, std::string_view body);
