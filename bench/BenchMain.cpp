@@ -33,6 +33,9 @@ const Ratio kRatios[] = {
 
 class FigureReporter final : public benchmark::ConsoleReporter {
  public:
+  // No colour codes: the figure lines must start clean for whoever reads them.
+  FigureReporter() : ConsoleReporter(OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
