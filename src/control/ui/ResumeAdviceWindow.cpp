@@ -1,0 +1,28 @@
+#include "control/ui/ResumeAdviceWindow.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace corvalis {
+
+TfrmResumeAdvice::TfrmResumeAdvice(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("TfrmResumeAdvice"));
+  setWindowTitle(QStringLiteral("Listening for a Suspended tag?"));
+  setModal(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(
+      QStringLiteral("Sending a resume command to a specific tag is not very useful."), this));
+  layout->addWidget(new QLabel(QStringLiteral("If the tag is suspended then the reader will never "
+                                              "get the trigger to send the RESUME command."),
+                               this));
+  ckbDontShowAgain = new QCheckBox(QStringLiteral("Don't Show This Message Again"), this);
+  ckbDontShowAgain->setObjectName(QStringLiteral("ckbDontShowAgain"));
+  layout->addWidget(ckbDontShowAgain);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  layout->addWidget(buttons);
+}
+
+}  // namespace corvalis

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+
+#include "channels/ChannelTestSupport.h"
+
+namespace corvalis {
+namespace {
+
+// The console's catalogue and free text to the bundled reader simulator over
+// loopback TCP, with the real channel layer and the 100 ms tick running.
+class ConsoleRoundTripTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    iniPath = dir.filePath("Corvalis.ini");
+    QObject::connect(&tick, &QTimer::timeout, [this] { context.Tick(); });
+    tick.start(100);
+    const int port = testing::StartSimulator(sim, {"--tcp", "0", "--passes", "1"});
+    ASSERT_GT(port, 0);
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+      ChannelSettings settings;
+      settings.open = ch == 0;
+      settings.port = false;
+      settings.ipAddress = "127.0.0.1";
+      settings.ipPort = port;
+      WriteChannelSettings(iniPath, ch, settings);
+    }
+    ASSERT_TRUE(context.recordings.Open(0, dir.path().toStdString()));
+    context.channels.SetSettingsPath(iniPath);
+    context.channels.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return context.channels.IsOpen(0); }, 3000));
+  }
+  void TearDown() override {
+    tick.stop();
+    context.channels.CloseAll();
+    sim.terminate();
+    sim.waitForFinished(3000);
+  }
+  // What the console recorded as sent on channel 1.
+  QString Sent() {
+    QFile file(dir.filePath("logger1.log"));
+    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+    QString sent;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+      if (line.startsWith("> ")) sent += QString::fromLatin1(line.mid(2)) + "\n";
+    }
+    return sent;
+  }
+
+  QTemporaryDir dir;
+  QString iniPath;
+  SystemClock clock;
+  testing::RecordingStatus status;
+  AppContext context{clock, status};
+  QTimer tick;
+  QProcess sim;
+};
+
+TEST_F(ConsoleRoundTripTest, CatalogueAndFreeTextReachTheReaderFramed) {
+  // Extended Get Date/Time: the simulator answers with its clock.
+  context.console.SendPredefinedCommand(0, 0 + kExtendedDateTime, kGetDateTime);
+  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kReplied);
+  // RF on, typed with a wrong LRC and trailing junk: the console fixes it.
+  context.console.SendFreeText(0, "ab00010601zzjunk", false);
+  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kReplied);
+  // A code the reader does not know: its error reply ends the wait too.
+  context.console.SendFreeText(0, "ab0000021234", false);
+  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kErrorReply);
+  EXPECT_EQ(Sent(), "ab00004428\r\nab0001060188\r\nab00000222\r\n");
+}
+
+}  // namespace
+}  // namespace corvalis
