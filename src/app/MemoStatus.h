@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <string>
 
 #include "common/StatusReporter.h"
@@ -20,11 +21,14 @@ class MemoStatus final : public StatusReporter {
   void DebugLog(std::string_view text) override {
     if (lines.size() >= keep_) lines.removeFirst();
     lines.append(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    if (lineAdded) lineAdded(lines.last());
   }
 
   QString lastError;
   QString purged;
   QStringList lines;
+  // The Diagnostics tab's memo, once it exists: every new line.
+  std::function<void(const QString&)> lineAdded;
 
  private:
   qsizetype keep_;

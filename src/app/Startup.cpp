@@ -1,12 +1,28 @@
 #include "app/Startup.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+#include <cstdio>
 
 #include "app/AppContext.h"
 
 namespace corvalis {
 
-void AppSession::Start(const QString& workingDir, const QStringList& arguments) {
+int NormaliseWaitTime(int waitTime) {
+  if (waitTime >= 0 && waitTime < 10) return 10;
+  if (waitTime < 0 && waitTime > -10) return -10;
+  return waitTime;
+}
+
+void RedirectErrorStream(const QString& workingDir) {
+  const QString path = QDir(workingDir).filePath(QStringLiteral("ERRROR.FIL"));
+  if (std::freopen(QFile::encodeName(path).constData(), "w", stderr) == nullptr) return;
+  std::setvbuf(stderr, nullptr, _IONBF, 0);
+}
+
+void AppSession::Start(const QString& workingDir, const QStringList& arguments,
+                       const std::function<bool(const QString&)>& retryRecording) {
   location_ = ResolveSettingsLocation(workingDir, arguments);
   context_.status.DebugLog(location_.memoLine.toStdString());
   settings_.applicationDir = location_.applicationDir;
@@ -15,10 +31,16 @@ void AppSession::Start(const QString& workingDir, const QStringList& arguments) 
                       QStringLiteral("Unable to open %1 for reading").arg(location_.path)});
   }
   LoadComboHistories(location_.path, settings_);
+  settings_.SetInteger(Setting::WaitTime, NormaliseWaitTime(settings_.Integer(Setting::WaitTime)));
   context_.ApplySettings(settings_);
 
   for (int channel = 0; channel < kReaderChannelCount; ++channel) {
-    if (!context_.recordings.Open(channel, workingDir.toStdString())) {
+    bool open = context_.recordings.Open(channel, workingDir.toStdString());
+    const QString name = QString::fromStdString(RecordingFiles::FileName(channel));
+    while (!open && retryRecording && retryRecording(name)) {
+      open = context_.recordings.Open(channel, workingDir.toStdString());
+    }
+    if (!open && !retryRecording) {
       problems_.append({QStringLiteral("File Open Error"),
                         QStringLiteral("Unable to re-open \"%1\" for appending\n")
                             .arg(QString::fromStdString(RecordingFiles::FileName(channel)))});
@@ -43,12 +65,12 @@ void AppSession::Start(const QString& workingDir, const QStringList& arguments) 
   started_ = true;
 }
 
-void AppSession::Shutdown() {
+void AppSession::Shutdown(const std::function<void(int)>& progress) {
   if (!started_) return;
   started_ = false;
   context_.channels.CloseAll();
   context_.StoreSettings(settings_);
-  SaveIniSettings(location_.path, settings_);
+  SaveIniSettings(location_.path, settings_, progress);
   context_.channels.SaveSections();
 }
 

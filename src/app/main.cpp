@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
 #include <string>
 
 #include "app/AppContext.h"
@@ -12,24 +11,24 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setApplicationName("Corvalis");
+  const QString workingDir = QDir::currentPath();
+  corvalis::RedirectErrorStream(workingDir);
   corvalis::SystemClock clock;
   corvalis::MemoStatus status;
   corvalis::AppContext context(clock, status);
   corvalis::AppSession session(context);
-  session.Start(QDir::currentPath(), app.arguments());
+  session.Start(workingDir, app.arguments(), &corvalis::TForm1::AskRetryRecordingFile);
 
-  corvalis::TForm1 window(context, status);
+  corvalis::TForm1 window(session, context, status);
   window.show();
-  for (const corvalis::StartupProblem& problem : session.Problems()) {
-    QMessageBox::warning(&window, problem.title, problem.text);
-  }
-  // SIGINT and SIGTERM end the event loop the normal way, so the shutdown
-  // still closes the channels and saves the settings.
+  window.ShowStartupProblems();
+  // SIGINT and SIGTERM shut down like Exit: channels closed, settings saved.
   corvalis::SignalWatcher stopSignals;
   std::string signalError;
   if (stopSignals.Install(signalError)) {
-    QObject::connect(&stopSignals, &corvalis::SignalWatcher::Stop, &app, &QCoreApplication::quit);
+    QObject::connect(&stopSignals, &corvalis::SignalWatcher::Stop, &window,
+                     &corvalis::TForm1::Exit);
   }
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, [&session] { session.Shutdown(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &corvalis::TForm1::ShutDown);
   return app.exec();
 }

@@ -331,7 +331,10 @@ void ChannelSet::RefreshStatus() {
 }
 
 void ChannelSet::ClearActivityMarks() {
-  for (Channel& c : channels_) c.view.activity = 0;
+  for (Channel& c : channels_) {
+    c.view.activity = 0;
+    c.view.sendActivity = 0;
+  }
   if (listener_ != nullptr) listener_->RepaintStatusBar();
 }
 
@@ -357,11 +360,16 @@ bool ChannelSet::IsOpen(int channel) const {
 void ChannelSet::WriteToChannel(int channel, const char* bytes, int count) {
   if (!IsValidChannel(channel) || count <= 0) return;
   Channel& c = channels_[channel];
+  bool sent = false;
   if (c.settings.port) {
-    c.port->Write(bytes, count);
+    sent = c.port->Write(bytes, count) > 0;
   } else if (IsActive(channel)) {
-    c.socket->write(bytes, count);
+    sent = c.socket->write(bytes, count) > 0;
   }
+  int& mark = c.view.sendActivity;
+  const int before = mark;
+  mark = sent ? std::max(mark, 1) : 2;
+  if (mark != before && listener_ != nullptr) listener_->RepaintStatusBar();
 }
 
 QStringList ChannelSet::AvailablePorts() {

@@ -34,7 +34,8 @@ struct ChannelView {
   bool openEnabled = true;    // its Open command
   bool closeEnabled = false;  // its Close command
   QString panelText;
-  int activity = 0;
+  int activity = 0;      // receive marks (kMarkReceive, kMarkError)
+  int sendActivity = 0;  // 1 when bytes were sent, 2 when a send failed
 };
 
 // The five reader channels: each a serial port or a TCP client connection, by

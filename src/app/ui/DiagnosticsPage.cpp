@@ -1,0 +1,179 @@
+#include "app/ui/DiagnosticsPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "common/ChannelIndex.h"
+#include "tags/SeenView.h"
+#include "tags/TagTable.h"
+#include "tags/ui/TagsSeenPage.h"
+
+namespace corvalis {
+namespace {
+
+constexpr int kCommsMemoLines = 1000;
+
+template <class T>
+T* Named(T* widget, const QString& name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+}  // namespace
+
+int PlainTextMemo::LineCount() const {
+  return edit_.document()->isEmpty() ? 0 : edit_.document()->blockCount();
+}
+
+void PlainTextMemo::RemoveOldestLines(int count) {
+  QTextCursor cursor(edit_.document());
+  cursor.movePosition(QTextCursor::Start);
+  cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, count);
+  cursor.removeSelectedText();
+}
+
+void PlainTextMemo::AppendLine(std::string_view line) {
+  edit_.appendPlainText(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+}
+
+DiagnosticsPage::DiagnosticsPage(QWidget* parent)
+    : QWidget(parent),
+      cmbSendChannel(Named(new QComboBox, QStringLiteral("cmbSendChannel"))),
+      speReaderID(Named(new QSpinBox, QStringLiteral("speReaderID"))),
+      Memo2(Named(new QPlainTextEdit, QStringLiteral("Memo2"))),
+      memRawData(Named(new QPlainTextEdit, QStringLiteral("memRawData"))),
+      RawCheckBox(
+          Named(new QCheckBox(QStringLiteral("Show ra&w data")), QStringLiteral("RawCheckBox"))),
+      edtWaitTime(Named(new QLineEdit, QStringLiteral("edtWaitTime"))),
+      lblLastError(Named(new QLabel, QStringLiteral("lblLastError"))),
+      shpReadRate(Named(new QLabel, QStringLiteral("shpReadRate"))),
+      lblRRI(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRI"))),
+      lblRRQ(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRQ"))),
+      readerControlSlot_(new QVBoxLayout),
+      rawMemo_(*memRawData),
+      rawMonitor_(rawMemo_) {
+  for (int ch = 0; ch < kReaderChannelCount; ++ch) {
+    cmbSendChannel->addItem(QStringLiteral("Chan %1").arg(ch + 1));
+  }
+  cmbSendChannel->addItem(QStringLiteral("Out1"));
+  speReaderID->setRange(0, 255);
+  for (QPlainTextEdit* memo : {Memo2, memRawData}) {
+    memo->setReadOnly(true);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setFont(QFont(QStringLiteral("Monospace")));
+  }
+  Memo2->setMaximumBlockCount(kCommsMemoLines);
+  edtWaitTime->setReadOnly(true);
+  edtWaitTime->setMaximumWidth(80);
+  shpReadRate->setFixedSize(24, 24);
+  shpReadRate->setAutoFillBackground(true);
+  shpReadRate->setFrameShape(QFrame::Box);
+  connect(RawCheckBox, &QCheckBox::toggled, this, [this](bool on) { rawMonitor_.SetEnabled(on); });
+
+  auto* send = new QHBoxLayout;
+  send->addWidget(new QLabel(QStringLiteral("Channel")));
+  send->addWidget(cmbSendChannel);
+  send->addWidget(new QLabel(QStringLiteral("Reader ID")));
+  send->addWidget(speReaderID);
+  send->addStretch();
+
+  auto* counters = new QGroupBox(QStringLiteral("Counters"));
+  counters->setObjectName(QStringLiteral("grpCounters"));
+  auto* grid = new QGridLayout(counters);
+  grid->addWidget(new QLabel(QStringLiteral("Reads")), 0, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Unique")), 0, 2);
+  grid->addWidget(new QLabel(QStringLiteral("Lost")), 0, 3);
+  for (int ch = 0; ch < 2; ++ch) {
+    const QString n = QString::number(ch + 1);
+    grid->addWidget(new QLabel(QStringLiteral("Chan ") + n), ch + 1, 0);
+    lblReadsSeen[static_cast<size_t>(ch)] =
+        Named(new QLabel(QStringLiteral("0")), "lblReadsSeen" + n);
+    lblUniqueSeen[static_cast<size_t>(ch)] =
+        Named(new QLabel(QStringLiteral("0")), "lblUniqueSeen" + n);
+    lblLostReads[static_cast<size_t>(ch)] =
+        Named(new QLabel(QStringLiteral("0")), "lblLostReads" + n);
+    grid->addWidget(lblReadsSeen[static_cast<size_t>(ch)], ch + 1, 1);
+    grid->addWidget(lblUniqueSeen[static_cast<size_t>(ch)], ch + 1, 2);
+    grid->addWidget(lblLostReads[static_cast<size_t>(ch)], ch + 1, 3);
+  }
+
+  auto* status = new QFormLayout;
+  status->addRow(QStringLiteral("Wait time (ms)"), edtWaitTime);
+  status->addRow(QStringLiteral("Last error"), lblLastError);
+  auto* rate = new QHBoxLayout;
+  rate->addWidget(shpReadRate);
+  rate->addWidget(lblRRI);
+  rate->addWidget(lblRRQ);
+  rate->addStretch();
+  status->addRow(QStringLiteral("Read rate"), rate);
+
+  auto* left = new QVBoxLayout;
+  left->addLayout(send);
+  left->addLayout(readerControlSlot_);
+  left->addLayout(status);
+  left->addWidget(counters);
+  left->addStretch();
+
+  auto* memos = new QVBoxLayout;
+  memos->addWidget(new QLabel(QStringLiteral("Comms messages")));
+  memos->addWidget(Memo2, 1);
+  memos->addWidget(RawCheckBox);
+  memos->addWidget(memRawData, 1);
+
+  auto* top = new QHBoxLayout(this);
+  top->addLayout(left);
+  top->addLayout(memos, 1);
+}
+
+void DiagnosticsPage::SetReaderControlGroup(QWidget* group) {
+  readerControlSlot_->addWidget(group);
+}
+
+void DiagnosticsPage::AddCommsLine(const QString& line) {
+  Memo2->appendPlainText(line);
+}
+
+void DiagnosticsPage::ShowCounters(const TagTable& table, const QString& lastError) {
+  if (lblLastError->text() != lastError) lblLastError->setText(lastError);
+  auto show = [](QLabel* label, int32_t value) {
+    const QString text = QString::number(value);
+    if (label->text() != text) label->setText(text);
+  };
+  for (size_t ch = 0; ch < 2; ++ch) {
+    show(lblReadsSeen[ch], table.ReadsSeen(static_cast<int>(ch)));
+    show(lblUniqueSeen[ch], table.UniqueSeen(static_cast<int>(ch)));
+    show(lblLostReads[ch], table.LostReads(static_cast<int>(ch)));
+  }
+}
+
+void DiagnosticsPage::ShowWaitTime(int waitTime) {
+  edtWaitTime->setText(QString::number(waitTime));
+}
+
+void DiagnosticsPage::ShowReadRate(const QString& iText, const QString& qText) {
+  lblRRI->setText(iText);
+  lblRRQ->setText(qText);
+}
+
+void DiagnosticsPage::ShowReadActivity(int idsThisSecond) {
+  const int colourClass = RateColourClass(idsThisSecond);
+  if (colourClass == shownActivityClass_) return;
+  shownActivityClass_ = colourClass;
+  QPalette palette = shpReadRate->palette();
+  palette.setColor(QPalette::Window,
+                   RatePaletteQColor(idsThisSecond, palette.color(QPalette::Button)));
+  shpReadRate->setPalette(palette);
+}
+
+}  // namespace corvalis

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+#include "protocol/RawDataMonitor.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QSpinBox;
+class QVBoxLayout;
+
+namespace corvalis {
+
+class TagTable;
+
+// A memo widget as the raw-data monitor's text sink.
+class PlainTextMemo final : public TextMemo {
+ public:
+  explicit PlainTextMemo(QPlainTextEdit& edit) : edit_(edit) {}
+  int LineCount() const override;
+  void RemoveOldestLines(int count) override;
+  void AppendLine(std::string_view line) override;
+
+ private:
+  QPlainTextEdit& edit_;
+};
+
+// The Diagnostics tab: the send channel and reader ID, the comms-messages
+// memo, the raw-data memo with its switch, the wait time, the last error and
+// the per-channel counters. The reader command group is put in later
+// through SetReaderControlGroup.
+class DiagnosticsPage final : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit DiagnosticsPage(QWidget* parent = nullptr);
+
+  void SetReaderControlGroup(QWidget* group);
+  void AddCommsLine(const QString& line);
+  // Timer1: the last error and the counters of channels 1 and 2.
+  void ShowCounters(const TagTable& table, const QString& lastError);
+  void ShowWaitTime(int waitTime);
+  void ShowReadRate(const QString& iText, const QString& qText);
+  void ShowReadActivity(int idsThisSecond);
+
+  RawDataMonitor& RawMonitor() { return rawMonitor_; }
+
+  QComboBox* cmbSendChannel;
+  QSpinBox* speReaderID;
+  QPlainTextEdit* Memo2;  // comms messages
+  QPlainTextEdit* memRawData;
+  QCheckBox* RawCheckBox;
+  QLineEdit* edtWaitTime;
+  QLabel* lblLastError;
+  QLabel* shpReadRate;
+  QLabel* lblRRI;
+  QLabel* lblRRQ;
+  std::array<QLabel*, 2> lblReadsSeen{};
+  std::array<QLabel*, 2> lblUniqueSeen{};
+  std::array<QLabel*, 2> lblLostReads{};
+
+ private:
+  QVBoxLayout* readerControlSlot_;
+  PlainTextMemo rawMemo_;
+  RawDataMonitor rawMonitor_;
+  int shownActivityClass_ = -1;
+};
+
+}  // namespace corvalis

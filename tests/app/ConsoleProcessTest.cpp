@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+#include "app/ChannelSettings.h"
+#include "channels/ChannelTestSupport.h"
+
+namespace corvalis {
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The real console, offscreen, logging what the reader simulator sends over
+// loopback TCP; SIGTERM ends it like Exit.
+TEST(ConsoleProcessTest, LogsEveryPassAndSavesTheSettingsOnSigterm) {
+  constexpr int kPasses = 5;
+  QProcess sim;
+  const int port =
+      testing::StartSimulator(sim, {"--tcp", "0", "--passes", QString::number(kPasses), "--rate",
+                                    "40", "--reads-per-pass", "3", "--tags", "4"});
+  ASSERT_GT(port, 0);
+
+  QTemporaryDir dir;
+  const QString ini = dir.filePath("Corvalis.ini");
+  const QString log = dir.filePath("tags.log");
+  {
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[FILES]\nFilteredFileName=tags.log\nWriteFiltered=1\n[MODE]\nNumToShow=8\n");
+  }
+  for (int ch = 0; ch < kChannelCount; ++ch) {
+    ChannelSettings s;
+    s.open = ch == 0;
+    s.port = ch != 0;
+    s.ipAddress = "127.0.0.1";
+    s.ipPort = port;
+    WriteChannelSettings(ini, ch, s);
+  }
+
+  QProcess console;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  console.setProcessEnvironment(env);
+  console.setWorkingDirectory(dir.path());
+  console.start(CORVALIS_EXECUTABLE, {"-i=" + ini});
+  ASSERT_TRUE(console.waitForStarted(5000));
+
+  auto lines = [&] { return ReadAll(log).count('\n'); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return lines() >= kPasses; }, 15000)) << lines();
+  QTest::qWait(800);  // nothing beyond the simulator's passes
+  const QList<QByteArray> logged = ReadAll(log).trimmed().split('\n');
+  ASSERT_EQ(logged.size(), kPasses);
+  // Default columns: depot, the automatic tag name, first-seen date and time.
+  const QRegularExpression line(R"(^Depot,\S+,\d\d\d\d/\d\d/\d\d,\d\d:\d\d:\d\d\r?$)");
+  for (const QByteArray& entry : logged) {
+    EXPECT_TRUE(line.match(QString::fromLatin1(entry)).hasMatch()) << entry.constData();
+  }
+
+  ::kill(static_cast<pid_t>(console.processId()), SIGTERM);
+  ASSERT_TRUE(console.waitForFinished(10000));
+  EXPECT_EQ(console.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(console.exitCode(), 0);
+  const QByteArray saved = ReadAll(ini);
+  for (const char* key : {"WriteFiltered=1", "FilteredFileName=tags.log", "NumToShow=8",
+                          "WaitTime=500", "ShowDiagnostics=1", "[cmbRTFilename]"}) {
+    EXPECT_TRUE(saved.contains(key)) << key << "\n" << saved.constData();
+  }
+  // Channel 1 was open at the end, so it opens again at the next start.
+  EXPECT_TRUE(ReadChannelSettings(ini, 0).open);
+  EXPECT_TRUE(QFile::exists(dir.filePath("ERRROR.FIL")));
+
+  sim.terminate();
+  EXPECT_TRUE(sim.waitForFinished(3000));
+}
+
+}  // namespace
+}  // namespace corvalis
