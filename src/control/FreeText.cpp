@@ -2,42 +2,14 @@
 
 #include <algorithm>
 
+#include "common/TextEscapes.h"
 #include "protocol/Checksums.h"
 #include "protocol/Hex.h"
 
 namespace corvalis {
 
 std::string UnescapeFreeText(std::string_view typed) {
-  std::string out;
-  out.reserve(std::min<size_t>(typed.size(), kFreeTextMax));
-  for (size_t i = 0; i < typed.size() && out.size() < kFreeTextMax; ++i) {
-    const char c = typed[i];
-    if (c != '\\' || i + 1 == typed.size()) {
-      out += c;
-      continue;
-    }
-    const char next = typed[i + 1];
-    switch (next) {
-      case '\\':
-        out += '\\';
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 'r':
-        out += '\r';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      default:
-        out += '\\';
-        if (out.size() < kFreeTextMax) out += next;
-        break;
-    }
-    ++i;
-  }
-  return out;
+  return DecodeTypedEscapes(typed, kFreeTextMax);
 }
 
 int FreeTextReaderId(std::string_view text) {

@@ -1,5 +1,7 @@
 #include "logging/LogSettings.h"
 
+#include "common/TextEscapes.h"
+
 namespace corvalis {
 
 namespace {
@@ -64,32 +66,7 @@ void ApplyLogPreset(LogSettings& s, LogPreset preset) {
 }
 
 std::string DecodeLogText(std::string_view typed) {
-  std::string out;
-  for (size_t i = 0; i < typed.size(); ++i) {
-    const char c = typed[i];
-    if (c != '\\' || i + 1 == typed.size()) {
-      out += c;
-      continue;
-    }
-    switch (typed[i + 1]) {
-      case '\\':
-        out += '\\';
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 'r':
-        out += '\r';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      default:
-        out += '\\';
-        continue;  // the next character is taken as it is
-    }
-    ++i;
-  }
+  std::string out = DecodeTypedEscapes(typed);
   if (out.size() > kLogTextChars) {
     size_t cut = kLogTextChars;
     // Back up to the start of a character so the cut leaves valid UTF-8.
