@@ -6,19 +6,14 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace corvalis {
 namespace {
 
 constexpr int kSquare = 10;
 const QColor kOpenFill(128, 255, 255);
 const QColor kOpenMark(128, 255, 128);
-
-QRect PanelRect(int panel, int height) {
-  if (panel == 0) return QRect(0, 0, ChannelStatusBar::kFirstPanelWidth, height);
-  const int left =
-      ChannelStatusBar::kFirstPanelWidth + (panel - 1) * ChannelStatusBar::kChannelPanelWidth;
-  return QRect(left, 0, ChannelStatusBar::kChannelPanelWidth, height);
-}
 
 }  // namespace
 
@@ -38,12 +33,23 @@ PanelColours ColoursFor(const ChannelPanel& panel, const QColor& buttonFace) {
 ChannelStatusBar::ChannelStatusBar(QWidget* parent) : QStatusBar(parent) {
   setObjectName(QStringLiteral("StatusBar1"));
   setSizeGripEnabled(false);
+  const QFontMetrics metrics = fontMetrics();
+  firstWidth_ =
+      std::max(kFirstPanelWidth, metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 8);
+  channelWidth_ = std::max(
+      kChannelPanelWidth,
+      metrics.horizontalAdvance(QStringLiteral("Chan 0: 000.000.000.000 00000")) + kSquare + 6);
+}
+
+QRect ChannelStatusBar::PanelRect(int panel) const {
+  if (panel == 0) return QRect(0, 0, firstWidth_, height());
+  return QRect(firstWidth_ + (panel - 1) * channelWidth_, 0, channelWidth_, height());
 }
 
 void ChannelStatusBar::SetTimeText(const QString& text) {
   if (text == timeText_) return;
   timeText_ = text;
-  update(PanelRect(0, height()));
+  update(PanelRect(0));
 }
 
 void ChannelStatusBar::SetPanel(int channel, const ChannelPanel& panel) {
@@ -54,7 +60,7 @@ void ChannelStatusBar::SetPanel(int channel, const ChannelPanel& panel) {
     return;  // the idle console repaints nothing
   }
   mine = panel;
-  update(PanelRect(channel + 1, height()));
+  update(PanelRect(channel + 1));
 }
 
 QString ChannelStatusBar::PanelText(int panel) const {
@@ -63,16 +69,16 @@ QString ChannelStatusBar::PanelText(int panel) const {
   return panels_[panel - 1].text;
 }
 
-int ChannelStatusBar::PanelAt(int x) {
+int ChannelStatusBar::PanelAt(int x) const {
   if (x < 0) return -1;
-  if (x < kFirstPanelWidth) return 0;
-  const int panel = 1 + (x - kFirstPanelWidth) / kChannelPanelWidth;
+  if (x < firstWidth_) return 0;
+  const int panel = 1 + (x - firstWidth_) / channelWidth_;
   return panel < kPanelCount ? panel : -1;
 }
 
 QSize ChannelStatusBar::sizeHint() const {
   const int height = fontMetrics().height() + 6;
-  return QSize(kFirstPanelWidth + kChannelCount * kChannelPanelWidth, height);
+  return QSize(firstWidth_ + kChannelCount * channelWidth_, height);
 }
 
 void ChannelStatusBar::paintEvent(QPaintEvent*) {
@@ -81,12 +87,12 @@ void ChannelStatusBar::paintEvent(QPaintEvent*) {
   const int h = height();
   painter.fillRect(rect(), face);
   painter.setPen(palette().color(QPalette::WindowText));
-  const QRect first = PanelRect(0, h);
+  const QRect first = PanelRect(0);
   painter.drawText(first.adjusted(2, 1, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, timeText_);
 
   for (int ch = 0; ch < kChannelCount; ++ch) {
     const ChannelPanel& panel = panels_[ch];
-    const QRect r = PanelRect(ch + 1, h);
+    const QRect r = PanelRect(ch + 1);
     const PanelColours colours = ColoursFor(panel, face);
     painter.fillRect(r, colours.background);
     const int half = h / 2;

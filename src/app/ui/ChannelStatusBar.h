@@ -39,6 +39,7 @@ class ChannelStatusBar final : public QStatusBar {
 
  public:
   static constexpr int kPanelCount = kChannelCount + 1;
+  // The narrowest panels; they widen so that a whole TCP address fits.
   static constexpr int kFirstPanelWidth = 55;
   static constexpr int kChannelPanelWidth = 115;
 
@@ -50,7 +51,7 @@ class ChannelStatusBar final : public QStatusBar {
   // Panel 0 and the channel panels' texts, as the hint shows them.
   QString PanelText(int panel) const;
   // The panel at x (0 = the time, n = channel n), or -1 right of them.
-  static int PanelAt(int x);
+  int PanelAt(int x) const;
   // The panel under the last mouse press.
   int PressedPanel() const { return pressedPanel_; }
 
@@ -68,6 +69,10 @@ class ChannelStatusBar final : public QStatusBar {
   bool event(QEvent* event) override;
 
  private:
+  QRect PanelRect(int panel) const;
+
+  int firstWidth_ = kFirstPanelWidth;
+  int channelWidth_ = kChannelPanelWidth;
   QString timeText_;
   std::array<ChannelPanel, kChannelCount> panels_{};
   int pressedPanel_ = -1;
