@@ -1,5 +1,7 @@
 #include "app/ui/DiagnosticsPage.h"
 
+#include "control/ui/ReaderControlPanel.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -47,10 +49,11 @@ void PlainTextMemo::AppendLine(std::string_view line) {
   edit_.appendPlainText(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
 }
 
-DiagnosticsPage::DiagnosticsPage(QWidget* parent)
+DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
     : QWidget(parent),
-      cmbSendChannel(Named(new QComboBox, QStringLiteral("cmbSendChannel"))),
-      speReaderID(Named(new QSpinBox, QStringLiteral("speReaderID"))),
+      readerControl(new ReaderControlPanel(context)),
+      cmbSendChannel(readerControl->cmbSendChannel),
+      speReaderID(readerControl->speReaderID),
       Memo2(Named(new QPlainTextEdit, QStringLiteral("Memo2"))),
       memRawData(Named(new QPlainTextEdit, QStringLiteral("memRawData"))),
       RawCheckBox(
@@ -60,14 +63,8 @@ DiagnosticsPage::DiagnosticsPage(QWidget* parent)
       shpReadRate(Named(new QLabel, QStringLiteral("shpReadRate"))),
       lblRRI(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRI"))),
       lblRRQ(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRQ"))),
-      readerControlSlot_(new QVBoxLayout),
       rawMemo_(*memRawData),
       rawMonitor_(rawMemo_) {
-  for (int ch = 0; ch < kReaderChannelCount; ++ch) {
-    cmbSendChannel->addItem(QStringLiteral("Chan %1").arg(ch + 1));
-  }
-  cmbSendChannel->addItem(QStringLiteral("Out1"));
-  speReaderID->setRange(0, 255);
   for (QPlainTextEdit* memo : {Memo2, memRawData}) {
     memo->setReadOnly(true);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -80,13 +77,6 @@ DiagnosticsPage::DiagnosticsPage(QWidget* parent)
   shpReadRate->setAutoFillBackground(true);
   shpReadRate->setFrameShape(QFrame::Box);
   connect(RawCheckBox, &QCheckBox::toggled, this, [this](bool on) { rawMonitor_.SetEnabled(on); });
-
-  auto* send = new QHBoxLayout;
-  send->addWidget(new QLabel(QStringLiteral("Channel")));
-  send->addWidget(cmbSendChannel);
-  send->addWidget(new QLabel(QStringLiteral("Reader ID")));
-  send->addWidget(speReaderID);
-  send->addStretch();
 
   auto* counters = new QGroupBox(QStringLiteral("Counters"));
   counters->setObjectName(QStringLiteral("grpCounters"));
@@ -119,8 +109,7 @@ DiagnosticsPage::DiagnosticsPage(QWidget* parent)
   status->addRow(QStringLiteral("Read rate"), rate);
 
   auto* left = new QVBoxLayout;
-  left->addLayout(send);
-  left->addLayout(readerControlSlot_);
+  left->addWidget(readerControl);
   left->addLayout(status);
   left->addWidget(counters);
   left->addStretch();
@@ -134,10 +123,6 @@ DiagnosticsPage::DiagnosticsPage(QWidget* parent)
   auto* top = new QHBoxLayout(this);
   top->addLayout(left);
   top->addLayout(memos, 1);
-}
-
-void DiagnosticsPage::SetReaderControlGroup(QWidget* group) {
-  readerControlSlot_->addWidget(group);
 }
 
 void DiagnosticsPage::AddCommsLine(const QString& line) {

@@ -12,10 +12,11 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QSpinBox;
-class QVBoxLayout;
 
 namespace corvalis {
 
+class AppContext;
+class ReaderControlPanel;
 class TagTable;
 
 // A memo widget as the raw-data monitor's text sink.
@@ -30,17 +31,16 @@ class PlainTextMemo final : public TextMemo {
   QPlainTextEdit& edit_;
 };
 
-// The Diagnostics tab: the send channel and reader ID, the comms-messages
-// memo, the raw-data memo with its switch, the wait time, the last error and
-// the per-channel counters. The reader command group is put in later
-// through SetReaderControlGroup.
+// The Diagnostics tab: the "Reader control" group (whose send channel and
+// reader ID the whole window shares), the comms-messages memo, the raw-data
+// memo with its switch, the wait time, the last error and the per-channel
+// counters.
 class DiagnosticsPage final : public QWidget {
   Q_OBJECT
 
  public:
-  explicit DiagnosticsPage(QWidget* parent = nullptr);
+  explicit DiagnosticsPage(AppContext& context, QWidget* parent = nullptr);
 
-  void SetReaderControlGroup(QWidget* group);
   void AddCommsLine(const QString& line);
   // Timer1: the last error and the counters of channels 1 and 2.
   void ShowCounters(const TagTable& table, const QString& lastError);
@@ -50,9 +50,10 @@ class DiagnosticsPage final : public QWidget {
 
   RawDataMonitor& RawMonitor() { return rawMonitor_; }
 
-  QComboBox* cmbSendChannel;
-  QSpinBox* speReaderID;
-  QPlainTextEdit* Memo2;  // comms messages
+  ReaderControlPanel* readerControl;
+  QComboBox* cmbSendChannel;  // the reader control group's
+  QSpinBox* speReaderID;      // the reader control group's
+  QPlainTextEdit* Memo2;      // comms messages
   QPlainTextEdit* memRawData;
   QCheckBox* RawCheckBox;
   QLineEdit* edtWaitTime;
@@ -65,7 +66,6 @@ class DiagnosticsPage final : public QWidget {
   std::array<QLabel*, 2> lblLostReads{};
 
  private:
-  QVBoxLayout* readerControlSlot_;
   PlainTextMemo rawMemo_;
   RawDataMonitor rawMonitor_;
   int shownActivityClass_ = -1;

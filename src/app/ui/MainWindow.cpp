@@ -34,6 +34,9 @@
 #include "app/ui/DiagnosticsPage.h"
 #include "app/ui/ShuttingDown.h"
 #include "channels/ui/SetCommDlg.h"
+#include "control/ui/ConfigureTagPage.h"
+#include "control/ui/RWCommanderPage.h"
+#include "control/ui/ReaderControlPanel.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
 #include "tags/ui/TagNamesPage.h"
@@ -240,12 +243,17 @@ void TForm1::BuildPages() {
   connect(checkCrc, &QAction::triggered, this, &TForm1::CheckTagIdCrc);
   connect(TagsSeen, &TagsSeenPage::settingsEdited, this, &TForm1::StoreSeenSettings);
 
-  Diagnostics = Named(new DiagnosticsPage, QStringLiteral("DiagnosticsPage"));
+  Diagnostics = Named(new DiagnosticsPage(context_), QStringLiteral("DiagnosticsPage"));
   host(Page::kDiagnostics, Diagnostics);
   connect(TagsSeen, &TagsSeenPage::readRateEvaluated, Diagnostics,
           [this](const QString& iText, const QString& qText, int, int) {
             Diagnostics->ShowReadRate(iText, qText);
           });
+
+  RWCommander = Named(new RWCommanderPage(context_), QStringLiteral("RWCommanderPage"));
+  host(Page::kRWCommander, RWCommander);
+  ConfigureTag = Named(new ConfigureTagPage(*RWCommander), QStringLiteral("ConfigureTagPage"));
+  host(Page::kConfigureTag, ConfigureTag);
 
   TagNames = Named(new TagNamesPage(context_.tagNames), QStringLiteral("TagNamesPage"));
   TagNames->SetCrcSeedSource([this] { return context_.protocolSettings.crcSeed; });
@@ -314,6 +322,8 @@ void TForm1::BuildPages() {
   AddLinkedChannelControl(cmbQ2DChannel);
   AddLinkedReaderIdControl(Diagnostics->speReaderID, false);
   AddLinkedReaderIdControl(speQ2DReaderID, true);
+  AddLinkedChannelControl(RWCommander->cmbCmdChannel);
+  AddLinkedReaderIdControl(RWCommander->speCmdReaderID, true);
 
   pmnuPageControl = Named(new QMenu(this), QStringLiteral("pmnuPageControl"));
   Named(pmnuPageControl->addAction(QStringLiteral("Hide the currently active tab"), this,
@@ -590,9 +600,8 @@ void TForm1::BuildStatusBar() {
 void TForm1::ApplySettingsToControls() {
   setWindowTitle(settings_.String(Setting::Title));
   TagsSeen->ApplySettings(SeenSettingsFrom(settings_));
-  Diagnostics->cmbSendChannel->setCurrentIndex(
-      std::clamp(settings_.Integer(Setting::SendChan), 0, kChannelCount - 1));
-  Diagnostics->speReaderID->setValue(settings_.Integer(Setting::ReaderID));
+  Diagnostics->readerControl->LoadFromSettings(settings_);
+  RWCommander->LoadFromSettings(settings_);
   cmbQ2DChannel->setCurrentIndex(
       std::clamp(settings_.Integer(Setting::Q2CommandChan), 0, kChannelCount - 1));
   speQ2DReaderID->setValue(settings_.Integer(Setting::Q2CommandReaderID));
@@ -610,8 +619,8 @@ void TForm1::ApplySettingsToControls() {
 
 void TForm1::StoreControlsToSettings() {
   StoreSeenSettings();
-  settings_.SetInteger(Setting::SendChan, Diagnostics->cmbSendChannel->currentIndex());
-  settings_.SetInteger(Setting::ReaderID, Diagnostics->speReaderID->value());
+  Diagnostics->readerControl->StoreToSettings(settings_);
+  RWCommander->StoreToSettings(settings_);
   for (const SpinBinding& binding : spinBindings_) {
     settings_.SetInteger(binding.key, binding.spin->value());
   }
@@ -680,10 +689,6 @@ void TForm1::ApplyReaderId(int readerId) {
   linkBusy_ = true;
   for (const auto& entry : linkedReaderIds_) entry.first->setValue(readerId);
   linkBusy_ = false;
-}
-
-void TForm1::SetReaderControlGroup(QWidget* group) {
-  Diagnostics->SetReaderControlGroup(group);
 }
 
 // ---------------------------------------------------------------- channels
@@ -767,6 +772,7 @@ void TForm1::PanelSetBaud(int panel, int baud) {
 void TForm1::Timer2Tick() {
   if (!active_) return;
   context_.Tick();
+  Diagnostics->readerControl->Tick();
   TagsSeen->Tick();
   const QTime now = QTime::currentTime();
   const qint64 second = now.msecsSinceStartOfDay() / 1000;

@@ -23,6 +23,9 @@ class QTimer;
 
 namespace corvalis {
 
+class ConfigureTagPage;
+class RWCommanderPage;
+
 class AppContext;
 class AppSession;
 class ChannelStatusBar;
@@ -101,8 +104,6 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   void AddLinkedReaderIdControl(QSpinBox* spin, bool commanderGroup);
   void ApplyChannel(int channel);
   void ApplyReaderId(int readerId);
-  // The reader command group of the Diagnostics tab.
-  void SetReaderControlGroup(QWidget* group);
 
   // Channels: panels, menus and the Diagnostics fields.
   void RefreshChannelStatus();
@@ -136,6 +137,8 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   TagNamesPage* TagNames;
   TagLogControls* LogControls;
   DiagnosticsPage* Diagnostics;
+  RWCommanderPage* RWCommander;
+  ConfigureTagPage* ConfigureTag;
   QComboBox* cmbQ2DChannel;
   QSpinBox* speQ2DReaderID;
   std::array<QCheckBox*, kReaderChannelCount> ckbFMC{};

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -23,6 +24,7 @@
 #include "app/ui/DiagnosticsPage.h"
 #include "app/ui/ShuttingDown.h"
 #include "channels/ChannelTestSupport.h"
+#include "control/ui/RWCommanderPage.h"
 #include "tags/ui/TagsSeenPage.h"
 
 namespace corvalis {
@@ -126,6 +128,27 @@ TEST_F(MainWindowTest, HiddenRwCommanderIsSavedAndStaysHiddenAfterRestart) {
   EXPECT_FALSE(again->window->PageShown(Page::kRWCommander));
   EXPECT_FALSE(again->Action("mnuQ2CommanderTab")->isVisible());
   EXPECT_TRUE(again->window->PageShown(Page::kDiagnostics));
+}
+
+TEST_F(MainWindowTest, CommandConsolesAreHostedAndKeepTheirHistoriesAcrossARestart) {
+  {
+    auto console = Start();
+    TForm1& w = *console->window;
+    w.show();
+    // The Diagnostics tab's reader control group is the window's send channel.
+    auto* ownText = console->Find<QComboBox>("cmbSendOwnText");
+    EXPECT_EQ(console->Find<QComboBox>("cmbSendChannel"), w.Diagnostics->cmbSendChannel);
+    EXPECT_NE(w.RWCommander->findChild<QComboBox*>("cmbCmdChannel"), nullptr);
+    ownText->setEditText("ab00ff11");
+    QTest::keyClick(ownText->lineEdit(), Qt::Key_Return);  // to a closed channel: kept all the same
+    w.Diagnostics->cmbSendChannel->setCurrentIndex(2);
+    console->Action("mnuExit")->trigger();
+  }
+  auto again = Start();
+  auto* ownText = again->Find<QComboBox>("cmbSendOwnText");
+  ASSERT_GT(ownText->count(), 0);
+  EXPECT_EQ(ownText->itemText(0), "ab00ff11");
+  EXPECT_EQ(again->window->Diagnostics->cmbSendChannel->currentIndex(), 2);
 }
 
 TEST_F(MainWindowTest, DisplayAllTabsLeavesTtoProgrammerAndDebugAsTheyWere) {
