@@ -833,8 +833,7 @@ void TForm1::CheckTagIdCrc() {
 
 // ---------------------------------------------------------------- shutdown
 
-void TForm1::ShutDown() {
-  if (shutDown_) return;
+void TForm1::StopRunning() {
   shutDown_ = true;
   active_ = false;
   Timer1->stop();
@@ -844,6 +843,11 @@ void TForm1::ShutDown() {
   Warnings.HideNoReply();
   Warnings.HideChannelClosed();
   Warnings.HideBadCommand();
+}
+
+void TForm1::ShutDown() {
+  if (shutDown_) return;
+  StopRunning();
   frmConfig->hide();
   hide();
 
@@ -871,15 +875,7 @@ void TForm1::Exit() {
 
 void TForm1::Stop() {
   if (shutDown_) return;
-  shutDown_ = true;
-  active_ = false;
-  Timer1->stop();
-  Timer2->stop();
-  context_.channels.CloseAll();
-  RefreshChannelStatus();
-  Warnings.HideNoReply();
-  Warnings.HideChannelClosed();
-  Warnings.HideBadCommand();
+  StopRunning();
   hide();
   session_.Abandon();
   QCoreApplication::exit(0);

@@ -169,6 +169,9 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Timers off, channels closed, warnings hidden: the common start of Exit
+  // and Stop.
+  void StopRunning();
   struct SpinBinding {
     Setting key;
     QSpinBox* spin;
