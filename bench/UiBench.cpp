@@ -123,7 +123,7 @@ void BM_Timer2Tick32Rows(benchmark::State& state) {
   const double n = ticks > 0 ? static_cast<double>(ticks) : 1.0;
   state.counters["tick_ms_32_rows"] = tickMs / n;
   state.counters["paint_ms_32_rows"] = paintMs / n;
-  window.Stop();
+  window.hide();  // Stop would end every later event loop of the process
 }
 BENCHMARK(BM_Timer2Tick32Rows)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(300);
 
@@ -155,10 +155,11 @@ void BM_IdleConsoleFiveChannels(benchmark::State& state) {
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
     percent = 100.0 * (CpuSeconds() - cpu0) / wall;
+    if (wall < 3.0) state.SkipWithError("the event loop did not run its four seconds");
   }
   state.counters["idle_cpu_percent"] = percent;
   state.counters["channels_open"] = open;
-  console.window->Stop();
+  console.window->hide();
 }
 BENCHMARK(BM_IdleConsoleFiveChannels)->Iterations(1)->Unit(benchmark::kMillisecond);
 
