@@ -1,4 +1,5 @@
 #include "app/ui/ConfigDialog.h"
+#include "common/ui/Named.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -24,12 +25,6 @@
 
 namespace corvalis {
 namespace {
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QLatin1String(name));
-  return widget;
-}
 
 QSpinBox* Spin(const char* name, int low, int high) {
   auto* spin = Named(new QSpinBox, name);

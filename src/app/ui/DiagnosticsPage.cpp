@@ -1,4 +1,5 @@
 #include "app/ui/DiagnosticsPage.h"
+#include "common/ui/Named.h"
 
 #include "control/ui/ReaderControlPanel.h"
 
@@ -25,12 +26,6 @@ namespace corvalis {
 namespace {
 
 constexpr int kCommsMemoLines = 1000;
-
-template <class T>
-T* Named(T* widget, const QString& name) {
-  widget->setObjectName(name);
-  return widget;
-}
 
 }  // namespace
 

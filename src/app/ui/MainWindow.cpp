@@ -1,4 +1,5 @@
 #include "app/ui/MainWindow.h"
+#include "common/ui/Named.h"
 
 #include <QAction>
 #include <QApplication>
@@ -99,12 +100,6 @@ constexpr int kBaudRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
 
 const PageDef& Def(Page page) {
   return kPages[static_cast<size_t>(page)];
-}
-
-template <class T>
-T* Named(T* object, const QString& name) {
-  object->setObjectName(name);
-  return object;
 }
 
 QComboBox* ChannelCombo(const char* name) {

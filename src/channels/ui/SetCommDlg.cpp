@@ -1,4 +1,5 @@
 #include "channels/ui/SetCommDlg.h"
+#include "common/ui/Named.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,12 +17,6 @@
 
 namespace corvalis {
 namespace {
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 QComboBox* Choices(const char* name, const QStringList& items, QWidget* parent) {
   auto* combo = Named(new QComboBox(parent), name);

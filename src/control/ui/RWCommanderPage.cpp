@@ -1,4 +1,5 @@
 #include "control/ui/RWCommanderPage.h"
+#include "common/ui/Named.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -39,12 +40,6 @@ constexpr int kMemoTrimLines = 10;
 constexpr int kDataChars = 16;
 constexpr int kDataCharsWithCrc = 12;
 const char kFillDigits[] = {'0', '5', '7', 'a', 'c', 'f'};
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QLatin1String(name));
-  return widget;
-}
 
 QSpinBox* ByteSpin(QWidget* parent, const char* name, int value) {
   auto* spin = Named(new QSpinBox(parent), name);

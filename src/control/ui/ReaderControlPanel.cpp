@@ -1,4 +1,5 @@
 #include "control/ui/ReaderControlPanel.h"
+#include "common/ui/Named.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -39,12 +40,6 @@ const char* const kMessageCaptions[kMessageListItems] = {
     "Xon",
     "Xoff",
 };
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QLatin1String(name));
-  return widget;
-}
 
 }  // namespace
 

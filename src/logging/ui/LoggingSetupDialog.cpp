@@ -1,4 +1,5 @@
 #include "logging/ui/LoggingSetupDialog.h"
+#include "common/ui/Named.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -16,12 +17,6 @@
 
 namespace corvalis {
 namespace {
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QLatin1String(name));
-  return widget;
-}
 
 QCheckBox* Box(const char* name, const QString& text) {
   return Named(new QCheckBox(text), name);

@@ -1,4 +1,5 @@
 #include "tags/ui/TagNamesPage.h"
+#include "common/ui/Named.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -21,12 +22,6 @@ constexpr int kFileLabelWidth = 360;
 
 QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-template <class T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
 }
 
 }  // namespace

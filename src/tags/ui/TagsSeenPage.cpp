@@ -1,4 +1,5 @@
 #include "tags/ui/TagsSeenPage.h"
+#include "common/ui/Named.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,12 +55,6 @@ class ShiftButton final : public QPushButton {
  private:
   Qt::KeyboardModifiers modifiers_ = Qt::NoModifier;
 };
-
-template <class T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 }  // namespace
 
