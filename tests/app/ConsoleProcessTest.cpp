@@ -37,14 +37,7 @@ TEST(ConsoleProcessTest, LogsEveryPassAndSavesTheSettingsOnSigterm) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("[FILES]\nFilteredFileName=tags.log\nWriteFiltered=1\n[MODE]\nNumToShow=8\n");
   }
-  for (int ch = 0; ch < kChannelCount; ++ch) {
-    ChannelSettings s;
-    s.open = ch == 0;
-    s.port = ch != 0;
-    s.ipAddress = "127.0.0.1";
-    s.ipPort = port;
-    WriteChannelSettings(ini, ch, s);
-  }
+  testing::WriteSimulatorChannels(ini, port);
 
   QProcess console;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

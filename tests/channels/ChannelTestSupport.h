@@ -118,6 +118,19 @@ class PtyPair {
   int readerFd = -1;
 };
 
+// Channel 1 open over TCP to the simulator on 127.0.0.1:`port`; the other
+// channels closed serial ports.
+inline void WriteSimulatorChannels(const QString& ini, int port) {
+  for (int ch = 0; ch < kChannelCount; ++ch) {
+    ChannelSettings s;
+    s.open = ch == 0;
+    s.port = ch != 0;
+    s.ipAddress = "127.0.0.1";
+    s.ipPort = port;
+    WriteChannelSettings(ini, ch, s);
+  }
+}
+
 // Starts the bundled reader simulator with `arguments`; with "--tcp 0" it
 // returns the port it listens on, otherwise 0 once it runs (-1 on failure).
 inline int StartSimulator(QProcess& sim, const QStringList& arguments) {

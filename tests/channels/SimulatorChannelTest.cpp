@@ -20,14 +20,7 @@ TEST(SimulatorChannelTest, EveryPassTheSimulatorSendsBecomesOneLogLine) {
 
   QTemporaryDir dir;
   const QString ini = dir.filePath("Corvalis.ini");
-  for (int ch = 0; ch < kChannelCount; ++ch) {
-    ChannelSettings s;
-    s.open = ch == 0;
-    s.port = ch != 0;
-    s.ipAddress = "127.0.0.1";
-    s.ipPort = port;
-    WriteChannelSettings(ini, ch, s);
-  }
+  testing::WriteSimulatorChannels(ini, port);
   SystemClock clock;
   testing::RecordingStatus status;
   AppContext context(clock, status);
