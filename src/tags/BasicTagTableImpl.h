@@ -12,6 +12,17 @@
 
 namespace corvalis {
 
+// A read's counts join a pass or a seen entry; the second pair of I and Q
+// sums is kept equal to the first.
+template <class Read>
+inline void AddReadCounts(TagRecord& record, const Read& read) {
+  record.count += read.count;
+  record.iCount += read.iCount;
+  record.iCountTotal += read.iCount;
+  record.qCount += read.qCount;
+  record.qCountTotal += read.qCount;
+}
+
 // Marks a read in progress so a flush started from inside it (nested message
 // processing) leaves the queue alone. Counted, so nesting cannot clear it
 // early.
@@ -221,11 +232,7 @@ void BasicTagTable<Index>::UpdateSeenTable(const Read& read) {
                   : index_.FindSeen(read.tagBytes, seenLength_);
   if (index >= 0) {
     TagRecord& entry = tables_->seenTable[index];
-    entry.count += read.count;
-    entry.iCount += read.iCount;
-    entry.iCountTotal += read.iCount;
-    entry.qCount += read.qCount;
-    entry.qCountTotal += read.qCount;
+    AddReadCounts(entry, read);
     entry.tamper = read.tamper;
     entry.flagFS = read.flagFS;
     entry.flagLS = read.flagLS;
@@ -322,11 +329,7 @@ void BasicTagTable<Index>::JoinOrOpenPass(const Read& read, WallTime now) {
 
   if (found >= 0) {
     TagRecord& pass = tables_->passQueue[found];
-    pass.count += read.count;
-    pass.iCount += read.iCount;
-    pass.iCountTotal += read.iCount;
-    pass.qCount += read.qCount;
-    pass.qCountTotal += read.qCount;
+    AddReadCounts(pass, read);
     pass.lastSeenSec = read.lastSeenSec;
     pass.lastSeenMs = read.lastSeenMs;
     pass.pcSeenSec = now.sec;
