@@ -6,10 +6,10 @@
 #include <string>
 
 #include "AllocationCounter.h"
-#include "ReaderStream.h"
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
 #include "protocol/ReceiveSpine.h"
+#include "testkit/ReaderLines.h"
 
 namespace corvalis {
 namespace {
@@ -17,14 +17,13 @@ namespace {
 class NullTagSink final : public TagReadSink {
  public:
   void RecordTagRead(const TagRead&) override { ++reads; }
-  void RecordPageRead(const TagRecord&, int) override {}
   int64_t reads = 0;
 };
 
 void BM_SpineDefaultFormat(benchmark::State& state) {
   const int chunkSize = static_cast<int>(state.range(0));
   constexpr int kLines = 4096;
-  const std::string stream = bench::DefaultFormatStream(kLines, 600);
+  const std::string stream = testing::DefaultFormatStream(kLines, 600);
 
   ProtocolSettings settings;
   ManualClock clock;

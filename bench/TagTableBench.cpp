@@ -6,11 +6,12 @@
 #include <string>
 
 #include "AllocationCounter.h"
-#include "ReaderStream.h"
+#include "ResidentMemory.h"
 #include "common/StatusReporter.h"
 #include "protocol/ReceiveSpine.h"
-#include "tags/ReferenceTagTable.h"
 #include "tags/TagTable.h"
+#include "testkit/ReaderLines.h"
+#include "testkit/ReferenceTagTable.h"
 
 namespace corvalis {
 namespace {
@@ -33,7 +34,7 @@ void Feed(ReceiveSpine& spine, const std::string& stream) {
 template <class Table>
 void RunTable(benchmark::State& state, int tags, const char* figure) {
   const int lines = tags < 4096 ? 4096 : tags;
-  const std::string stream = bench::DefaultFormatStream(lines, tags);
+  const std::string stream = testing::DefaultFormatStream(lines, tags);
   ProtocolSettings settings;
   ManualClock clock;
   SilentStatus status;

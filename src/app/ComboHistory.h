@@ -3,10 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-namespace corvalis {
+#include "common/ComboHistoryList.h"
 
-// Drop-downs remember at most this many entries.
-inline constexpr int kMaxComboHistory = 15;
+namespace corvalis {
 
 // The drop-downs with a remembered history, by control name. Each has a
 // section of that name with "Entries" and "ENT_0".."ENT_14".

@@ -11,6 +11,7 @@
 #include "logging/LogFile.h"
 #include "logging/LogSettings.h"
 #include "logging/PassOutputs.h"
+#include "tags/SeenLabel.h"
 #include "tags/TagNames.h"
 #include "tags/TagRecord.h"
 #include "tags/TagTableHooks.h"
@@ -32,9 +33,6 @@ enum class PassLogResult {
   kNoColumns,        // marked logged, nothing to write
   kWriteFailed,      // marked logged, the failure reported
 };
-
-// What the Tags Seen view shows for a tag ("ShowSeenWhat").
-enum class SeenLabel { kName = 0, kId = 1, kWiegand26 = 2, kWiegand34 = 3 };
 
 // The Record controls of the Tags Seen tab.
 struct RecordControls {

@@ -2,37 +2,15 @@
 
 #include <cstdint>
 
-#include "tags/TagRecord.h"
+#include "protocol/TagRead.h"
 
 namespace corvalis {
 
-// One decoded ID read, as the decoders hand it to the tag table.
-struct TagRead {
-  uint8_t tagBytes[kTagBytesSize] = {};
-  int channel = 0;  // 0 under SumAllPorts
-  int readerId = 0;
-  int32_t firstSeenSec = 0;
-  int32_t firstSeenMs = 0;
-  int32_t count = 0;  // already reduced by WhichChannels
-  int32_t lastSeenSec = 0;
-  int32_t lastSeenMs = 0;
-  const char* text = "";  // the tag's default name, NUL-terminated
-  int32_t iCount = 0;
-  int32_t qCount = 0;
-  int32_t sequence = 0;
-  int32_t dataFlag = 0;
-  bool tamper = false;
-  bool flagFS = false;
-  bool flagLS = false;
-};
-
-// The tag table's entry points for decoded reads.
+// The tag table's entry point for decoded reads, page reads included.
 class TagReadSink {
  public:
   virtual ~TagReadSink() = default;
   virtual void RecordTagRead(const TagRead& read) = 0;
-  // Reads that carry data pages; the decoder fills a whole record.
-  virtual void RecordPageRead(const TagRecord& record, int channel) = 0;
 };
 
 // Takes reads whose data flag is not 0 and the pages of TTO data messages.

@@ -5,7 +5,7 @@
 
 #include "common/ChannelIndex.h"
 #include "common/StatusReporter.h"
-#include "protocol/TagMessageDecoder.h"
+#include "protocol/ChannelFormats.h"
 
 namespace corvalis {
 

@@ -108,17 +108,13 @@ int LastPresentIdByte(const MessageFormat& f) {
 
 }  // namespace
 
-// The fields of a format message, the same for the ASCII and the binary form.
+// The fields of a format message, the same for the ASCII and the binary form:
+// the read as received, and the date and status fields it is finished from.
 struct TagMessageDecoder::FormatFields {
-  int readerId = 0;
-  uint8_t id[8] = {};
-  int iCount = 0;
-  int qCount = 0;
+  TagRead read;
   int year = 0, month = 0, day = 0;
   int hour = 0, minute = 0, second = 0;
   int hundredths = 0;
-  int sequence = 0;
-  int dataFlag = 0;
   int status = 0;
 };
 
@@ -185,7 +181,7 @@ bool TagMessageDecoder::DecodeAscii(int channel, const MessageFormat& f, const c
     p += 2;
     return out >= 0;
   };
-  if (f.rdrId && !hex(m.readerId)) {
+  if (f.rdrId && !hex(m.read.readerId)) {
     status_.SetLastError(kBadData);
     return false;
   }
@@ -196,9 +192,9 @@ bool TagMessageDecoder::DecodeAscii(int channel, const MessageFormat& f, const c
       status_.SetLastError(kIdError);
       return false;
     }
-    m.id[i] = static_cast<uint8_t>(b);
+    m.read.tagBytes[i] = static_cast<uint8_t>(b);
   }
-  if ((f.iCount && !hex(m.iCount)) || (f.qCount && !hex(m.qCount))) {
+  if ((f.iCount && !hex(m.read.iCount)) || (f.qCount && !hex(m.read.qCount))) {
     status_.SetLastError(kBadData);
     return false;
   }
@@ -233,12 +229,12 @@ bool TagMessageDecoder::DecodeAscii(int channel, const MessageFormat& f, const c
   if (f.tto) {
     int seqHigh = 0;
     bool ok = !f.wideKey || hex(seqHigh);
-    ok = ok && hex(m.sequence) && hex(m.dataFlag) && hex(m.status);
+    ok = ok && hex(m.read.sequence) && hex(m.read.dataFlag) && hex(m.status);
     if (!ok) {
       status_.SetLastError(kBadData);
       return false;
     }
-    m.sequence |= seqHigh << 8;
+    m.read.sequence |= seqHigh << 8;
   }
   return FinishFormatRead(channel, f, m);
 }
@@ -278,12 +274,12 @@ bool TagMessageDecoder::DecodeBinary(int channel, const MessageFormat& f, const 
 
   FormatFields m;
   const uint8_t* p = bytes + pos;
-  if (f.rdrId) m.readerId = *p++;
+  if (f.rdrId) m.read.readerId = *p++;
   for (int i = 0; i < 8; ++i) {
-    if (f.idByte[i]) m.id[i] = *p++;
+    if (f.idByte[i]) m.read.tagBytes[i] = *p++;
   }
-  if (f.iCount) m.iCount = *p++;
-  if (f.qCount) m.qCount = *p++;
+  if (f.iCount) m.read.iCount = *p++;
+  if (f.qCount) m.read.qCount = *p++;
   if (f.date) {
     m.year = BcdByte(*p++);
     m.month = BcdByte(*p++);
@@ -302,9 +298,9 @@ bool TagMessageDecoder::DecodeBinary(int channel, const MessageFormat& f, const 
   if (f.msTiming) p += field_chars::kMsTiming / 2;
   if (f.msTimingP) p += field_chars::kMsTimingExtra / 2;
   if (f.tto) {
-    if (f.wideKey) m.sequence = *p++ << 8;
-    m.sequence |= *p++;
-    m.dataFlag = *p++;
+    if (f.wideKey) m.read.sequence = *p++ << 8;
+    m.read.sequence |= *p++;
+    m.read.dataFlag = *p++;
     m.status = *p++;
   }
   if (m.hundredths >= 100) status_.SetLastError(kBinaryMsError);
@@ -359,36 +355,32 @@ WallTime TagMessageDecoder::ReadTime(const FormatFields& m) {
   return {static_cast<int32_t>(total), static_cast<int32_t>(hundredths * 10)};
 }
 
+void TagMessageDecoder::StampRead(TagRead& read, int channel, WallTime when) const {
+  read.channel = settings_.sumAllPorts ? 0 : channel;
+  read.firstSeenSec = read.lastSeenSec = when.sec;
+  read.firstSeenMs = read.lastSeenMs = when.ms;
+}
+
 bool TagMessageDecoder::FinishFormatRead(int channel, const MessageFormat& f,
                                          const FormatFields& m) {
-  TagRead read;
-  for (int i = 0; i < 8; ++i) read.tagBytes[i] = m.id[i];
+  TagRead read = m.read;
+  // The name is taken from the ID bytes as received, before the CRC fill.
+  char name[17] = {};
+  if (read.dataFlag != 0) {
+    // A data read carries data, not an ID: name it by the bytes as received.
+    WriteHexId(read.tagBytes, name);
+  }
   // A reader that sends six ID bytes leaves the last two to the tag CRC.
   if (LastPresentIdByte(f) < 6) {
     const uint16_t crc = TagCrc(read.tagBytes, 6, settings_.crcSeed);
     read.tagBytes[6] = static_cast<uint8_t>(crc >> 8);
     read.tagBytes[7] = static_cast<uint8_t>(crc & 0xFF);
   }
+  if (read.dataFlag == 0 && settings_.defaultNames) WriteDefaultName(read.tagBytes, name);
 
-  char name[17] = {};
-  if (m.dataFlag != 0) {
-    // A data read carries data, not an ID: name it by the bytes as received.
-    WriteHexId(m.id, name);
-  } else if (settings_.defaultNames) {
-    WriteDefaultName(read.tagBytes, name);
-  }
-
-  const WallTime when = ReadTime(m);
-  read.channel = settings_.sumAllPorts ? 0 : channel;
-  read.readerId = m.readerId;
-  read.firstSeenSec = read.lastSeenSec = when.sec;
-  read.firstSeenMs = read.lastSeenMs = when.ms;
-  read.count = CountFor(settings_.whichChannels, m.iCount, m.qCount, f.iCount, f.qCount);
+  StampRead(read, channel, ReadTime(m));
+  read.count = CountFor(settings_.whichChannels, read.iCount, read.qCount, f.iCount, f.qCount);
   read.text = name;
-  read.iCount = m.iCount;
-  read.qCount = m.qCount;
-  read.sequence = m.sequence;
-  read.dataFlag = m.dataFlag;
   SetStatusFlags(m.status, read);
   if (tagSink_ != nullptr) tagSink_->RecordTagRead(read);
   return true;
@@ -404,23 +396,20 @@ bool ReadHexBytes(const char* p, int count, uint8_t* out) {
   return true;
 }
 
-// A page read that carries one ID, taken at `now` and counted once unless the
-// caller says otherwise.
-void FillIdRecord(TagRecord& rec, const uint8_t* id, int channel, int readerId, WallTime now,
-                  bool defaultNames) {
-  for (int i = 0; i < 8; ++i) rec.tagBytes[i] = id[i];
-  WriteHexId(id, rec.hexId);
-  if (defaultNames) WriteDefaultName(id, rec.nameText);
-  rec.channel = channel;
-  rec.readerId = readerId;
-  rec.firstSeenSec = rec.lastSeenSec = now.sec;
-  rec.firstSeenMs = rec.lastSeenMs = now.ms;
+// A page read of one ID with its default name in `name` (room for 8).
+void StartPageRead(TagRead& read, const uint8_t* id, const PageSlot* pages, bool defaultNames,
+                   char* name) {
+  for (int i = 0; i < 8; ++i) read.tagBytes[i] = id[i];
+  name[0] = '\0';
+  if (defaultNames) WriteDefaultName(id, name);
+  read.text = name;
+  read.pages = pages;
 }
 
-void SetRecordCounts(TagRecord& rec, int32_t iCount, int32_t qCount) {
-  rec.count = iCount + qCount;
-  rec.iCount = rec.iCountTotal = iCount;
-  rec.qCount = rec.qCountTotal = qCount;
+void SetReadCounts(TagRead& read, int32_t iCount, int32_t qCount) {
+  read.count = iCount + qCount;
+  read.iCount = iCount;
+  read.qCount = qCount;
 }
 
 }  // namespace
@@ -453,20 +442,22 @@ bool TagMessageDecoder::DecodeMultiIdMessage(int channel, const char* text, int 
     }
   }
 
-  TagRecord rec;
-  FillIdRecord(rec, ids[0], settings_.sumAllPorts ? 0 : channel, 0, clock_.Now(),
-               settings_.defaultNames);
-  SetRecordCounts(rec, 1, 0);
-  for (int i = 0; i < 3; ++i) rec.tagBytes[8 + i] = header[i];
+  PageSlot pages[kPageSlotCount];
+  char name[8];
+  TagRead read;
+  StartPageRead(read, ids[0], pages, settings_.defaultNames, name);
+  StampRead(read, channel, clock_.Now());
+  SetReadCounts(read, 1, 0);
+  for (int i = 0; i < 3; ++i) read.tagBytes[8 + i] = header[i];
   for (int t = 1; t < idCount; ++t) {
-    PageSlot& slot = rec.pages[t - 1];
+    PageSlot& slot = pages[t - 1];
     WriteHexId(ids[t], slot.primary.text);
     WriteHexId(ids[t], slot.primary.shown);
     slot.primary.hasData = 1;
     slot.primary.count = slot.primary.iCount = 1;
     slot.pageReads = 1;
   }
-  if (tagSink_ != nullptr) tagSink_->RecordPageRead(rec, rec.channel);
+  if (tagSink_ != nullptr) tagSink_->RecordTagRead(read);
   return true;
 }
 
@@ -520,7 +511,8 @@ bool TagMessageDecoder::DecodeCompositeMessage(int channel, const char* text, in
   }
 
   const WallTime now = clock_.Now();
-  const int recordChannel = settings_.sumAllPorts ? 0 : channel;
+  // Composite reads carry no page content but are kept as page reads.
+  const PageSlot noPages[kPageSlotCount];
   for (int t = 0; t < tagCount; ++t) {
     const char* tag = text + pos + t * perTag;
     uint8_t id[8];
@@ -529,29 +521,32 @@ bool TagMessageDecoder::DecodeCompositeMessage(int channel, const char* text, in
     ReadHexBytes(tag + 16, extraBytes, extra);
     const uint8_t* counts = extra + (cf.hasExtraPerTag ? 1 : 0);
 
-    TagRecord rec;
-    FillIdRecord(rec, id, recordChannel, readerId, now, settings_.defaultNames);
+    char name[8];
+    TagRead read;
+    StartPageRead(read, id, noPages, settings_.defaultNames, name);
+    StampRead(read, channel, now);
+    read.readerId = readerId;
     // The extra byte and the further byte are kept after the ID.
-    if (cf.hasExtraPerTag) rec.tagBytes[8] = extra[0];
-    rec.tagBytes[9] = static_cast<uint8_t>(further);
+    if (cf.hasExtraPerTag) read.tagBytes[8] = extra[0];
+    read.tagBytes[9] = static_cast<uint8_t>(further);
     switch (cf.countMode) {
       case 1:
-        SetRecordCounts(rec, counts[0], 0);
+        SetReadCounts(read, counts[0], 0);
         break;
       case 2:
-        SetRecordCounts(rec, counts[0], counts[1]);
+        SetReadCounts(read, counts[0], counts[1]);
         break;
       case 3: {
         int32_t sum = 0;
         for (int i = 0; i < 8; ++i) sum += counts[i];
-        SetRecordCounts(rec, sum, 0);
+        SetReadCounts(read, sum, 0);
         break;
       }
       default:
-        SetRecordCounts(rec, 1, 0);
+        SetReadCounts(read, 1, 0);
         break;
     }
-    if (tagSink_ != nullptr) tagSink_->RecordPageRead(rec, recordChannel);
+    if (tagSink_ != nullptr) tagSink_->RecordTagRead(read);
   }
   return true;
 }
@@ -591,10 +586,7 @@ bool TagMessageDecoder::DecodeBinaryTto(int channel, const MessageFormat& f, con
 
   char pageText[17];
   WriteHexId(page.tagBytes, pageText);
-  const WallTime now = clock_.Now();
-  page.channel = settings_.sumAllPorts ? 0 : channel;
-  page.firstSeenSec = page.lastSeenSec = now.sec;
-  page.firstSeenMs = page.lastSeenMs = now.ms;
+  StampRead(page, channel, clock_.Now());
   page.count = CountFor(settings_.whichChannels, page.iCount, page.qCount, f.iCount, f.qCount);
   page.text = pageText;
   if (pageHandler_ != nullptr) pageHandler_->HandleDataPage(page);
@@ -663,11 +655,8 @@ bool TagMessageDecoder::DecodeTtoDataMessage(int channel, const char* text, int 
 
   char pageText[17];
   WriteHexId(page.tagBytes, pageText);
-  const WallTime now = clock_.Now();
-  page.channel = settings_.sumAllPorts ? 0 : channel;
+  StampRead(page, channel, clock_.Now());
   page.readerId = readerId;
-  page.firstSeenSec = page.lastSeenSec = now.sec;
-  page.firstSeenMs = page.lastSeenMs = now.ms;
   page.count = CountFor(settings_.whichChannels, iCount, qCount, withCounts, withCounts);
   page.text = pageText;
   page.iCount = iCount;

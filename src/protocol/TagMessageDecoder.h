@@ -2,19 +2,13 @@
 
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
-#include "protocol/CompositeFormat.h"
+#include "protocol/ChannelFormats.h"
 #include "protocol/LocalMidnight.h"
 #include "protocol/MessageFormat.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReadSinks.h"
 
 namespace corvalis {
-
-// The per-channel format records the cutter and the decoders share.
-struct ChannelFormats {
-  MessageFormat format[5];
-  CompositeFormat composite[5];
-};
 
 // Decoders of tag-read messages. Each takes the real channel (0..4) the
 // message arrived on, uses that channel's format, and records the read as
@@ -49,6 +43,8 @@ class TagMessageDecoder {
   bool DecodeBinary(int channel, const MessageFormat& f, const char* text, int length);
   bool DecodeBinaryTto(int channel, const MessageFormat& f, const char* text, int length);
   bool FinishFormatRead(int channel, const MessageFormat& f, const FormatFields& m);
+  // Every read is recorded on its channel (0 under SumAllPorts) at `when`.
+  void StampRead(TagRead& read, int channel, WallTime when) const;
   // The read time of a message's date fields, or the clock's time for a
   // missing or invalid date.
   WallTime ReadTime(const FormatFields& m);

@@ -31,7 +31,6 @@ class BasicTagTable : public TagReadSink {
   TagTableHooks& hooks() { return hooks_; }
 
   void RecordTagRead(const TagRead& read) override;
-  void RecordPageRead(const TagRecord& record, int channel) override;
 
   // Completes and drops every pass quiet for |WaitTime| (all of them when
   // `force`). Skipped while a read is being recorded.
@@ -85,33 +84,12 @@ class BasicTagTable : public TagReadSink {
   bool UpdateInProgress() const { return updateDepth_ > 0; }
 
  private:
-  // One read, from either entry point, without copying it.
-  struct Read {
-    const uint8_t* tagBytes = nullptr;
-    int channel = 0;
-    int32_t readerId = 0;
-    int32_t firstSeenSec = 0;
-    int32_t firstSeenMs = 0;
-    int32_t count = 0;
-    int32_t lastSeenSec = 0;
-    int32_t lastSeenMs = 0;
-    const char* text = "";
-    int32_t iCount = 0;
-    int32_t qCount = 0;
-    int32_t sequence = 0;
-    int32_t dataFlag = 0;
-    uint8_t tamper = 0;
-    uint8_t flagFS = 0;
-    uint8_t flagLS = 0;
-    const TagRecord* page = nullptr;  // set for page reads
-  };
-
   class UpdateScope;
 
-  void RecordRead(const Read& read);
-  void UpdateChannelList(const Read& read);
-  void UpdateSeenTable(const Read& read);
-  void JoinOrOpenPass(const Read& read, WallTime now);
+  void RecordRead(const TagRead& read);
+  void UpdateChannelList(const TagRead& read);
+  void UpdateSeenTable(const TagRead& read);
+  void JoinOrOpenPass(const TagRead& read, WallTime now);
   void FinishSeenRemoval(int oldLength, int newLength, const int32_t* newIndexOf);
   PageMergeOptions MergeOptions() const;
   int64_t WaitWindow() const;

@@ -8,14 +8,14 @@
 
 #include "tags/BasicTagTable.h"
 #include "tags/PageMerge.h"
+#include "tags/RecordFromRead.h"
 #include "tags/TagRecordText.h"
 
 namespace corvalis {
 
 // A read's counts join a pass or a seen entry; the second pair of I and Q
 // sums is kept equal to the first.
-template <class Read>
-inline void AddReadCounts(TagRecord& record, const Read& read) {
+inline void AddReadCounts(TagRecord& record, const TagRead& read) {
   record.count += read.count;
   record.iCount += read.iCount;
   record.iCountTotal += read.iCount;
@@ -44,14 +44,6 @@ inline int32_t OffsetMs(int32_t sec, int32_t ms, WallTime now) {
   return static_cast<int32_t>(MillisBetween(now, WallTime{sec, ms}));
 }
 
-inline void CopyText(char* out, size_t size, const char* text) {
-  if (text == nullptr) text = "";
-  size_t length = 0;
-  while (length + 1 < size && text[length] != '\0') ++length;
-  std::memcpy(out, text, length);
-  out[length] = '\0';
-}
-
 }  // namespace tag_table_detail
 
 template <class Index>
@@ -73,37 +65,18 @@ int64_t BasicTagTable<Index>::WaitWindow() const {
 }
 
 template <class Index>
-void BasicTagTable<Index>::RecordTagRead(const TagRead& tagRead) {
+void BasicTagTable<Index>::RecordTagRead(const TagRead& read) {
   // Per-channel tables exist for the four reader channels only; anything
   // else would index past them.
-  if (tagRead.channel < 0 || tagRead.channel >= kReaderChannelCount) return;
+  if (read.channel < 0 || read.channel >= kReaderChannelCount) return;
   UpdateScope update(*this);
-  ++readsSeen_[tagRead.channel];
+  ++readsSeen_[read.channel];
   // A sequence number indexes a 65,536-slot table: out-of-range ones, either
   // side, drop the read.
-  if (tagRead.sequence < 0 || tagRead.sequence >= kSequenceSlots) return;
-
-  Read read;
-  read.tagBytes = tagRead.tagBytes;
-  read.channel = tagRead.channel;
-  read.readerId = tagRead.readerId;
-  read.firstSeenSec = tagRead.firstSeenSec;
-  read.firstSeenMs = tagRead.firstSeenMs;
-  read.count = tagRead.count;
-  read.lastSeenSec = tagRead.lastSeenSec;
-  read.lastSeenMs = tagRead.lastSeenMs;
-  read.text = tagRead.text != nullptr ? tagRead.text : "";
-  read.iCount = tagRead.iCount;
-  read.qCount = tagRead.qCount;
-  read.sequence = tagRead.sequence;
-  read.dataFlag = tagRead.dataFlag;
-  read.tamper = tagRead.tamper ? 1 : 0;
-  read.flagFS = tagRead.flagFS ? 1 : 0;
-  read.flagLS = tagRead.flagLS ? 1 : 0;
-
+  if (read.sequence < 0 || read.sequence >= kSequenceSlots) return;
   if (read.dataFlag != 0) {
     // Data reads belong to the data-page handler and leave these tables alone.
-    if (hooks_.dataPageHandler != nullptr) hooks_.dataPageHandler->HandleDataPage(tagRead);
+    if (hooks_.dataPageHandler != nullptr) hooks_.dataPageHandler->HandleDataPage(read);
     return;
   }
   std::memcpy(tables_->sequenceIndex[read.sequence].id, read.tagBytes, kTagIdBytes);
@@ -111,38 +84,7 @@ void BasicTagTable<Index>::RecordTagRead(const TagRead& tagRead) {
 }
 
 template <class Index>
-void BasicTagTable<Index>::RecordPageRead(const TagRecord& record, int channel) {
-  if (channel < 0 || channel >= kReaderChannelCount) return;
-  UpdateScope update(*this);
-  ++readsSeen_[channel];
-  if (record.sequence < 0 || record.sequence >= kSequenceSlots) return;
-
-  Read read;
-  read.tagBytes = record.tagBytes;
-  read.channel = channel;
-  read.readerId = record.readerId;
-  read.firstSeenSec = record.firstSeenSec;
-  read.firstSeenMs = record.firstSeenMs;
-  read.count = record.count;
-  read.lastSeenSec = record.lastSeenSec;
-  read.lastSeenMs = record.lastSeenMs;
-  read.text = record.nameText;
-  read.iCount = record.iCount;
-  read.qCount = record.qCount;
-  read.sequence = record.sequence;
-  read.dataFlag = record.dataFlag;
-  read.tamper = record.tamper;
-  read.flagFS = record.flagFS;
-  read.flagLS = record.flagLS;
-  read.page = &record;
-  if (read.dataFlag == 0) {
-    std::memcpy(tables_->sequenceIndex[read.sequence].id, read.tagBytes, kTagIdBytes);
-  }
-  RecordRead(read);
-}
-
-template <class Index>
-void BasicTagTable<Index>::RecordRead(const Read& read) {
+void BasicTagTable<Index>::RecordRead(const TagRead& read) {
   const WallTime now = clock_.Now();
   if (passCount_ == kPassQueueSize) {
     ++lostReads_[read.channel];
@@ -154,12 +96,12 @@ void BasicTagTable<Index>::RecordRead(const Read& read) {
 }
 
 template <class Index>
-void BasicTagTable<Index>::UpdateChannelList(const Read& read) {
+void BasicTagTable<Index>::UpdateChannelList(const TagRead& read) {
   const int channel = read.channel;
   auto& list = tables_->channelLists[channel];
   const PassKey flags{read.readerId, read.tagBytes, read.tamper, read.flagFS, read.flagLS};
-  const int found = read.page != nullptr
-                        ? index_.FindChannelPageEntry(channel, read.tagBytes, read.page->pageSet,
+  const int found = read.pages != nullptr
+                        ? index_.FindChannelPageEntry(channel, read.tagBytes, read.pageSet,
                                                       channelCount_[channel])
                         : index_.FindChannelEntry(channel, flags, channelCount_[channel]);
   if (found >= 0) {
@@ -167,9 +109,9 @@ void BasicTagTable<Index>::UpdateChannelList(const Read& read) {
     entry.record.count += read.count;
     entry.record.iCount += read.iCount;
     entry.record.qCount += read.qCount;
-    if (read.page != nullptr) {
+    if (read.pages != nullptr) {
       for (int p = 0; p < kPageSlotCount; ++p) {
-        entry.record.pages[p].pageReads += read.page->pages[p].pageReads;
+        entry.record.pages[p].pageReads += read.pages[p].pageReads;
       }
     }
     RewriteChannelLineCount(entry.record.count, entry.line);
@@ -183,27 +125,10 @@ void BasicTagTable<Index>::UpdateChannelList(const Read& read) {
   const int slot = channelCount_[channel];
   ChannelTagEntry& entry = list[slot];
   // A reused entry must not keep fields of the tag that held it before.
-  entry.record = TagRecord{};
   TagRecord& record = entry.record;
-  record.tamper = read.tamper;
-  record.flagFS = read.flagFS;
-  record.flagLS = read.flagLS;
-  record.count = read.count;
-  record.iCount = read.iCount;
-  record.qCount = read.qCount;
-  record.readerId = read.readerId;
-  record.channel = channel;
-  record.firstSeenSec = read.firstSeenSec;
-  record.firstSeenMs = read.firstSeenMs;
-  record.lastSeenSec = read.lastSeenSec;
-  record.lastSeenMs = read.lastSeenMs;
-  std::memcpy(record.tagBytes, read.tagBytes, kTagBytesSize);
-  FormatHexId(read.tagBytes, record.hexId);
-  if (read.page != nullptr) {
-    record.pageSet = read.page->pageSet;
-    for (int p = 0; p < kPageSlotCount; ++p) {
-      record.pages[p].pageReads = read.page->pages[p].pageReads;
-    }
+  StartRecordFromRead(record, read);
+  if (read.pages != nullptr) {
+    for (int p = 0; p < kPageSlotCount; ++p) record.pages[p].pageReads = read.pages[p].pageReads;
   }
   entry.lineNumber = listLineCounter_++;
   FormatChannelLine(read.tagBytes, channel, StatusLetter(read.tamper, read.flagFS, read.flagLS),
@@ -217,19 +142,15 @@ void BasicTagTable<Index>::UpdateChannelList(const Read& read) {
 }
 
 template <class Index>
-void BasicTagTable<Index>::UpdateSeenTable(const Read& read) {
+void BasicTagTable<Index>::UpdateSeenTable(const TagRead& read) {
   TagTableLock::Guard guard(lock_);
-  if (read.dataFlag == 0) {
-    std::memcpy(tables_->sequenceIndex[read.sequence].id, read.tagBytes, kTagIdBytes);
-  }
   idsThisSecond_ += read.iCount + read.qCount;
   readRate_.Add(read.channel, read.iCount, read.qCount);
   const WallTime now = clock_.Now();
   if (soundOn_ && hooks_.beeper != nullptr) hooks_.beeper->Beep();
 
-  int index = read.page != nullptr
-                  ? index_.FindSeenPage(read.tagBytes, read.page->pageSet, seenLength_)
-                  : index_.FindSeen(read.tagBytes, seenLength_);
+  int index = read.pages != nullptr ? index_.FindSeenPage(read.tagBytes, read.pageSet, seenLength_)
+                                    : index_.FindSeen(read.tagBytes, seenLength_);
   if (index >= 0) {
     TagRecord& entry = tables_->seenTable[index];
     AddReadCounts(entry, read);
@@ -242,7 +163,7 @@ void BasicTagTable<Index>::UpdateSeenTable(const Read& read) {
     entry.pcSeenSec = now.sec;
     entry.pcSeenMs = now.ms;
     lastSeenIndex_ = index;
-    if (read.page != nullptr) MergePages(entry, *read.page, MergeOptions());
+    if (read.pages != nullptr) MergePages(entry, read.pages, MergeOptions());
   } else {
     seenTableFull_ = false;
     if (seenLength_ == kSeenTableSize) {
@@ -261,43 +182,18 @@ void BasicTagTable<Index>::UpdateSeenTable(const Read& read) {
 
       index = seenLength_;
       TagRecord& entry = tables_->seenTable[index];
-      // Start from a clean record (or the page read itself): slots are reused
-      // after time-outs and must not keep the previous tag's fields.
-      if (read.page != nullptr) {
-        entry = *read.page;
-        entry.channel = read.channel;
-      } else {
-        entry = TagRecord{};
-        entry.readerId = read.readerId;
-        entry.channel = read.channel;
-      }
-      entry.count = read.count;
-      entry.iCount = entry.iCountTotal = read.iCount;
-      entry.qCount = entry.qCountTotal = read.qCount;
-      entry.countAtRefresh = 0;
+      // Slots are reused after time-outs and must not keep the previous
+      // tag's fields.
+      StartRecordFromRead(entry, read);
+      CopyText(entry.nameText, sizeof entry.nameText, name);
       entry.activity = 1;
-      entry.activityReads = 0;
-      entry.activityTicks = 0;
-      entry.firstSeenSec = read.firstSeenSec;
-      entry.firstSeenMs = read.firstSeenMs;
-      entry.lastSeenSec = read.lastSeenSec;
-      entry.lastSeenMs = read.lastSeenMs;
       entry.clockOffsetMs = tag_table_detail::OffsetMs(read.firstSeenSec, read.firstSeenMs, now);
       entry.pcSeenSec = now.sec;
       entry.pcSeenMs = now.ms;
-      std::memcpy(entry.tagBytes, read.tagBytes, kTagBytesSize);
-      tag_table_detail::CopyText(entry.nameText, sizeof entry.nameText, name);
-      entry.sequence = read.sequence;
-      entry.dataFlag = read.dataFlag;
-      entry.tamper = read.tamper;
-      entry.flagFS = read.flagFS;
-      entry.flagLS = read.flagLS;
       FormatSeenCountText(entry.count, settings_.noiseLimit, true, entry.countText);
       // A page read's pages are merged in once, so a new entry counts them
       // once.
-      ClearPages(entry);
-      if (read.page != nullptr) MergePages(entry, *read.page, MergeOptions());
-      FormatHexId(read.tagBytes, entry.hexId);
+      if (read.pages != nullptr) MergePages(entry, read.pages, MergeOptions());
       FormatWiegand26(read.tagBytes, entry.wiegand26Text);
       FormatWiegand34(read.tagBytes, entry.wiegand34Text);
       lastSeenIndex_ = index;
@@ -306,7 +202,7 @@ void BasicTagTable<Index>::UpdateSeenTable(const Read& read) {
       if (hooks_.seenView != nullptr) hooks_.seenView->ShowSeenOverflow(" ");
     }
   }
-  if (read.dataFlag == 0 && index < kSeenTableSize) {
+  if (index < kSeenTableSize) {
     tables_->sequenceIndex[read.sequence].seenIndex = index;
   }
   if (hooks_.tagSeenListener != nullptr) {
@@ -318,7 +214,7 @@ void BasicTagTable<Index>::UpdateSeenTable(const Read& read) {
 }
 
 template <class Index>
-void BasicTagTable<Index>::JoinOrOpenPass(const Read& read, WallTime now) {
+void BasicTagTable<Index>::JoinOrOpenPass(const TagRead& read, WallTime now) {
   const int64_t window = WaitWindow();
   const PassKey key{read.readerId, read.tagBytes, read.tamper, read.flagFS, read.flagLS};
   const int found = index_.FindPass(key, oldest_, passCount_, [&](const TagRecord& pass) {
@@ -334,7 +230,7 @@ void BasicTagTable<Index>::JoinOrOpenPass(const Read& read, WallTime now) {
     pass.lastSeenMs = read.lastSeenMs;
     pass.pcSeenSec = now.sec;
     pass.pcSeenMs = now.ms;
-    if (read.page != nullptr) MergePages(pass, *read.page, MergeOptions());
+    if (read.pages != nullptr) MergePages(pass, read.pages, MergeOptions());
     if (pass.valid == 0 && pass.count >= settings_.noiseLimit) {
       pass.valid = 1;
       ++validPasses_;
@@ -346,37 +242,15 @@ void BasicTagTable<Index>::JoinOrOpenPass(const Read& read, WallTime now) {
   }
 
   const int slot = write_;
-  if (read.dataFlag == 0) tables_->sequenceIndex[read.sequence].passIndex = slot;
+  tables_->sequenceIndex[read.sequence].passIndex = slot;
   TagRecord& pass = tables_->passQueue[slot];
-  pass = TagRecord{};
-  pass.tamper = read.tamper;
-  pass.flagFS = read.flagFS;
-  pass.flagLS = read.flagLS;
-  pass.count = read.count;
+  StartRecordFromRead(pass, read);
   pass.valid = read.count >= settings_.noiseLimit ? 1 : 0;
   if (pass.valid != 0) ++validPasses_;
-  pass.iCount = pass.iCountTotal = read.iCount;
-  pass.qCount = pass.qCountTotal = read.qCount;
-  pass.logged = 0;
-  pass.outputSent = 0;
-  pass.readerId = read.readerId;
-  pass.channel = read.channel;
-  pass.firstSeenSec = read.firstSeenSec;
-  pass.firstSeenMs = read.firstSeenMs;
-  pass.lastSeenSec = read.lastSeenSec;
-  pass.lastSeenMs = read.lastSeenMs;
   pass.clockOffsetMs = tag_table_detail::OffsetMs(read.lastSeenSec, read.lastSeenMs, now);
   pass.pcSeenSec = now.sec;
   pass.pcSeenMs = now.ms;
-  tag_table_detail::CopyText(pass.nameText, sizeof pass.nameText, read.text);
-  std::memcpy(pass.tagBytes, read.tagBytes, kTagBytesSize);
-  FormatHexId(read.tagBytes, pass.hexId);
-  pass.sequence = read.sequence;
-  pass.dataFlag = read.dataFlag;
-  if (read.page != nullptr) {
-    pass.pageSet = read.page->pageSet;
-    MergePages(pass, *read.page, MergeOptions());
-  }
+  if (read.pages != nullptr) MergePages(pass, read.pages, MergeOptions());
 
   // The pass is in the queue before anyone else sees it.
   write_ = (write_ + 1) % kPassQueueSize;

@@ -15,9 +15,9 @@ void AddCounts(PageContent& slot, const PageContent& content) {
 
 }  // namespace
 
-void MergePages(TagRecord& entry, const TagRecord& read, PageMergeOptions options) {
+void MergePages(TagRecord& entry, const PageSlot* pages, PageMergeOptions options) {
   for (int p = 0; p < kPageSlotCount; ++p) {
-    const PageSlot& incoming = read.pages[p];
+    const PageSlot& incoming = pages[p];
     const PageContent& content = incoming.primary;
     if (content.count <= 0) continue;
     PageSlot& slot = entry.pages[p];

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "common/Clock.h"
-#include "logging/TagLogWriter.h"  // SeenLabel: the Record snapshot shows the same choice
+#include "tags/SeenLabel.h"
 #include "tags/TagTable.h"
 
 namespace corvalis {

@@ -25,41 +25,6 @@ inline bool SameId(const TagRecord& record, const uint8_t* id) {
   return std::memcmp(record.tagBytes, id, kTagIdBytes) == 0;
 }
 
-// Finds records by walking the tables, as an operator would read them: the
-// pass queue newest to oldest, the seen table and channel lists in order.
-// Needs no upkeep; every lookup costs a walk.
-class LinearTagIndex {
- public:
-  explicit LinearTagIndex(const TagTableStorage& tables) : tables_(tables) {}
-
-  // The newest open pass of the key whose gap `gapOk` accepts, or -1.
-  template <class GapOk>
-  int FindPass(const PassKey& key, int oldest, int count, GapOk&& gapOk) const {
-    int p = (oldest + count - 1) % kPassQueueSize;
-    for (int k = 0; k < count; ++k) {
-      const TagRecord& pass = tables_.passQueue[p];
-      if (key.Matches(pass) && gapOk(pass)) return p;
-      p = p == 0 ? kPassQueueSize - 1 : p - 1;
-    }
-    return -1;
-  }
-  void PassCreated(int) {}
-  void PassesRebuilt(int, int) {}
-
-  int FindSeen(const uint8_t* id, int length) const;
-  int FindSeenPage(const uint8_t* id, uint8_t pageSet, int length) const;
-  void SeenAppended(int) {}
-  void SeenRebuilt(int) {}
-
-  int FindChannelEntry(int channel, const PassKey& flags, int count) const;
-  int FindChannelPageEntry(int channel, const uint8_t* id, uint8_t pageSet, int count) const;
-  void ChannelEntryAppended(int, int) {}
-  void ChannelListsCleared() {}
-
- private:
-  const TagTableStorage& tables_;
-};
-
 // One open-addressing slot: a key's chain of record indexes. The key itself
 // is read from the record at `head`, so the index stores no copies of it.
 struct ChainSlot {
@@ -125,8 +90,8 @@ struct HashedIndexStorage {
 
 uint32_t HashId(const uint8_t* id, uint64_t extra);
 
-// Finds records in constant time and gives the same answers as
-// LinearTagIndex. Passes: one chain per pass key, newest first, in queue
+// Finds records in constant time and gives the same answers as the linear
+// walk of the test kit's LinearTagIndex. Passes: one chain per pass key, newest first, in queue
 // order. Seen table: one chain per ID in table order. Channel lists: one
 // chain per ID and channel in list order; the few entries of one ID that
 // differ in flags or page set are told apart by walking the chain.

@@ -2,27 +2,9 @@
 
 #include <cstdint>
 
+#include "protocol/TagRead.h"
+
 namespace corvalis {
-
-inline constexpr int kPageSlotCount = 16;
-inline constexpr int kTagBytesSize = 12;
-inline constexpr int kTagIdBytes = 8;
-
-// One candidate content of a data page with its read counts.
-struct PageContent {
-  char text[17] = {};   // 8 bytes as 16 hex characters
-  char shown[17] = {};  // as the decoder rendered it for display
-  uint8_t hasData = 0;
-  int32_t count = 0;  // I + Q
-  int32_t iCount = 0;
-  int32_t qCount = 0;
-};
-
-struct PageSlot {
-  PageContent primary;
-  PageContent alternate;
-  int32_t pageReads = 0;
-};
 
 // The record of a tag in the pass queue, the seen table and the channel tag
 // lists. Plain data with fixed-size text, so tables of it never allocate.

@@ -7,9 +7,9 @@
 
 #include "app/AppContext.h"
 #include "app/Settings.h"
-#include "protocol/TagMessageEncoder.h"
-#include "support/ReaderLines.h"
 #include "support/RecordingStatus.h"
+#include "testkit/ReaderLines.h"
+#include "testkit/TagMessageEncoder.h"
 
 namespace corvalis {
 namespace {

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <iterator>
+#include <string_view>
 #include <vector>
 
 #include "app/ComboHistory.h"
@@ -220,6 +222,143 @@ TEST_F(SettingsTest, FreshFileHoldsOnlyTheSavedKeys) {
   Settings back;
   ASSERT_TRUE(LoadIniSettings(path, back));
   EXPECT_EQ(back.String(Setting::LoggingNoTamper), " ");
+}
+
+// The published key tables, written out by hand: every key whose default is
+// not false, 0 or empty, or that a save must not write. `text` is the value
+// a fresh save writes (or, for keys never saved, the default in memory);
+// null for the build date.
+struct PublishedKey {
+  const char* section;
+  const char* key;
+  const char* text;
+  bool saved;
+};
+constexpr PublishedKey kPublishedKeys[] = {
+    {"CUSTOMIZE", "Title", "KELVO RFID Tag Display", false},
+    {"CUSTOMIZE", "line1", "KELVO", false},
+    {"CUSTOMIZE", "line2", "Tag Display", false},
+    {"CUSTOMIZE", "line5", "This is the KELVO", false},
+    {"CUSTOMIZE", "line6", "tag display program.", false},
+    {"CUSTOMIZE", "line7", nullptr, false},
+    {"FILES", "RegistrationFileName", "alias.tag", true},
+    {"MODE", "AutoRegister", "1", true},
+    {"MODE", "AutoQueryMessageFormat", "0", false},
+    {"MODE", "RigWatchRecords", "1", true},
+    {"MODE", "LogDepot", "1", true},
+    {"MODE", "LogTagName", "1", true},
+    {"MODE", "LogFirstSeenDate", "1", true},
+    {"MODE", "LogFirstSeenTime", "1", true},
+    {"MODE", "OnlyLogNamedTags", "1", true},
+    {"MODE", "DepotName", "Depot", true},
+    {"MODE", "LogNumTTOPages", "1", true},
+    {"MODE", "LoggingSeparator", ",", true},
+    {"MODE", "LoggingTamper", "T", true},
+    {"MODE", "LoggingNoTamper", " ", true},
+    {"MODE", "WaitTime", "500", true},
+    {"MODE", "ShowDiagnostics", "1", true},
+    {"MODE", "WhichChannels", "3", true},
+    {"MODE", "RecordOutgoing", "1", true},
+    {"MODE", "TimedInterval", "10", true},
+    {"MODE", "MultiplexTime", "10", true},
+    {"MODE", "ShowDownloadTab", "0", false},
+    {"MODE", "ShowTagSimTab", "0", false},
+    {"MODE", "ShowRTTab", "0", false},
+    {"MODE", "NumToShow", "4", true},
+    {"MODE", "RegenerateCRCSeed", "65535", true},
+    {"MODE", "DisplayName", "1", true},
+    {"MODE", "OutputPortUse", "none", true},
+    {"MODE", "ShowTimeout", "10", true},
+    {"MODE", "TagSimPeriod_4", "2", true},
+    {"MODE", "TagSimTagID", "123456789abc", true},
+    {"MODE", "TagSimCRCSeed", "0xffff", true},
+    {"MODE", "TagSimNumRepeats", "1", true},
+    {"MODE", "DataNumPages", "1", true},
+    {"MODE", "Q2CommandPeriod_4", "2", true},
+    {"MODE", "Q2CommandCommandString", "81f2000000000000", true},
+    {"MODE", "Q2CommandCommandIndex", "4", true},
+    {"MODE", "Q2CommandCRC5", "0x00", true},
+    {"MODE", "Q2CommandTagID", "0000000000000000", true},
+    {"MODE", "RTTrack", "1", true},
+    {"MODE", "ReadRatePeriod", "5", true},
+    {"MODE", "ReadRateIntervals", "10", true},
+    {"MODE", "ShowSeenWhat", "1", true},
+    {"MODE", "RWDataShowID", "1", true},
+    {"MODE", "TTODisplayShowID", "1", true},
+    {"MODE", "TTODisplayFirstPage", "1", true},
+    {"MODE", "TTODisplayNumPages", "3", true},
+    {"MODE", "TTODisplayText", "1", true},
+    {"MODE", "TTODisplayCRC", "1", true},
+    {"MODE", "MaxHoppingSpaces", "18", false},
+    {"MODE", "TempTestInterval", "6", true},
+    {"MODE", "TempTestTripTemp", "70", true},
+    {"DISPLAY", "DisplayType", "MessageBoard", true},
+    {"DISPLAY", "MessageID", "A", true},
+    {"DISPLAY", "SERST", "192", true},
+    {"DISPLAY", "PageNumber", "1", true},
+    {"DISPLAY", "Tempo", "226", true},
+    {"DISPLAY", "Function", "193", true},
+    {"DISPLAY", "PageStatus", "128", true},
+    {"DISPLAY", "IdleSERST", "192", true},
+    {"DISPLAY", "IdlePageNumber", "1", true},
+    {"DISPLAY", "IdleTempo", "226", true},
+    {"DISPLAY", "IdleFunction", "207", true},
+    {"DISPLAY", "IdlePageStatus", "144", true},
+    {"DISPLAY", "Poly16x1Line", "TAG_NAME", true},
+    {"DISPLAY", "Poly16x5Line1", "LINE_2", true},
+    {"DISPLAY", "Poly16x5Line2", "LINE_3", true},
+    {"DISPLAY", "Poly16x5Line3", "LINE_4", true},
+    {"DISPLAY", "Poly16x5Line4", "LINE_5", true},
+    {"DISPLAY", "Poly16x5Line5", "TAG_NAME", true},
+    {"DISPLAY", "WindowCols", "16", true},
+    {"DISPLAY", "WindowRows", "5", true},
+    {"DISPLAY", "WindowFontSize", "16", true},
+    {"DISPLAY", "WindowFontName", "MS Sans Serif", true},
+};
+
+QString DefaultText(const Settings& settings, const SettingDef& def) {
+  switch (def.type) {
+    case SettingType::kString:
+      return settings.String(def.id);
+    case SettingType::kInteger:
+      return QString::number(settings.Integer(def.id));
+    case SettingType::kBoolean:
+      return settings.Bool(def.id) ? "1" : "0";
+  }
+  return {};
+}
+
+TEST_F(SettingsTest, DefaultsAndSavedFlagsMatchThePublishedTables) {
+  const QString path = PathOf("published.ini");
+  const Settings defaults;
+  ASSERT_TRUE(SaveIniSettings(path, defaults));
+  const IniFile ini(path);
+  int listed = 0;
+  for (const SettingDef& def : SettingTable()) {
+    SCOPED_TRACE(def.key);
+    const PublishedKey* published = nullptr;
+    for (const PublishedKey& p : kPublishedKeys) {
+      if (std::string_view(p.key) == def.key) published = &p;
+    }
+    if (published == nullptr) {
+      // Every other key is saved with the obvious default.
+      ASSERT_TRUE(ini.HasKey(Section(def), Key(def)));
+      const QString text = ini.ReadString(Section(def), Key(def), "?");
+      EXPECT_TRUE(text == "0" || text.isEmpty()) << text.toStdString();
+      continue;
+    }
+    ++listed;
+    EXPECT_EQ(Section(def), published->section);
+    EXPECT_EQ(ini.HasKey(Section(def), Key(def)), published->saved);
+    if (published->text == nullptr) {
+      EXPECT_FALSE(DefaultText(defaults, def).isEmpty());
+    } else if (published->saved) {
+      EXPECT_EQ(ini.ReadString(Section(def), Key(def), "?"), published->text);
+    } else {
+      EXPECT_EQ(DefaultText(defaults, def), published->text);
+    }
+  }
+  EXPECT_EQ(listed, static_cast<int>(std::size(kPublishedKeys)));
 }
 
 TEST_F(SettingsTest, KeysThatAreNotSavedKeepWhatTheUserTyped) {

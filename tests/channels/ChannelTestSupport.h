@@ -17,9 +17,9 @@
 
 #include "app/AppContext.h"
 #include "app/ChannelSettings.h"
-#include "protocol/TagMessageEncoder.h"
-#include "support/ReaderLines.h"
 #include "support/RecordingStatus.h"
+#include "testkit/ReaderLines.h"
+#include "testkit/TagMessageEncoder.h"
 
 namespace corvalis::testing {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "control/CommandHistory.h"
+#include "common/ComboHistoryList.h"
 #include "control/CommandWord.h"
 #include "control/ControlTestSupport.h"
 #include "control/DeferredCommandQueue.h"
@@ -58,55 +58,64 @@ TEST_F(CommandConsoleTest, EveryCatalogueIndexSendsItsBody) {
   data.wiegandFlags = 0x81;
   data.retransmitInterval = 0x0a;
   data.newReaderId = 0x2c;
+  // The reader's catalogue as published: the fixed part of each body, then
+  // the data bytes this test chose above. Set Date/Time carries the time one
+  // second ahead: Friday 2027-01-01 00:00:00. The configuration byte of the
+  // dialog's start choice (ASCII, 9600, no flow control) is 2 x 8 + 0 + 1.
   const struct {
     int index;
-    const char* body;
-  } table[] = {
-      {0, "0002"},
-      {1, "070127010105000000"},
-      {2, "000a"},
-      {3, "010311"},
-      {4, "02080000"},
-      {5, "0208ffff"},
-      {6, "010d21"},
-      {7, "010d02"},
-      {8, "010d00"},
-      {9, "010311"},
-      {10, "010319"},
-      {11, "010310"},
-      {12, "010318"},
-      {13, "010315"},
-      {14, "010500"},
-      {15, "010501"},
-      {16, "010502"},
-      {17, "010503"},
-      {31, "010601"},
-      {32, "010600"},
-      {33, "010701"},
-      {34, "010700"},
-      {35, "010c00"},
-      {36, "010c01"},
-      {40, "0a11f0f1f2f3f4f5f6f7f8f9"},
-      {41, "05810200020640"},
-      {42, "05810300020640"},
-      {43, "0309021e07"},
-      {44, "020f810a"},
-      {45, "01042c"},
-      {46, "048102000100"},
-      {47, "048103000100"},
-      {48, "038102010a"},
-      {49, "038103010a"},
-      {50, "011240"},
+    const char* published;
+    const char* data;
+  } catalogue[] = {
+      {0, "0002", ""},
+      {1, "0701", "27010105000000"},
+      {2, "000a", ""},
+      {3, "0103", "11"},
+      {4, "02080000", ""},
+      {5, "0208ffff", ""},
+      {6, "010d21", ""},
+      {7, "010d02", ""},
+      {8, "010d00", ""},
+      {9, "010311", ""},
+      {10, "010319", ""},
+      {11, "010310", ""},
+      {12, "010318", ""},
+      {13, "010315", ""},
+      {14, "010500", ""},
+      {15, "010501", ""},
+      {16, "010502", ""},
+      {17, "010503", ""},
+      {31, "010601", ""},
+      {32, "010600", ""},
+      {33, "010701", ""},
+      {34, "010700", ""},
+      {35, "010c00", ""},
+      {36, "010c01", ""},
+      {40, "0a11", "f0f1f2f3f4f5f6f7f8f9"},
+      {41, "058102000206", "40"},
+      {42, "058103000206", "40"},
+      {43, "0309", "021e07"},
+      {44, "020f", "810a"},
+      {45, "0104", "2c"},
+      {46, "048102000100", ""},
+      {47, "048103000100", ""},
+      {48, "038102010a", ""},
+      {49, "038103010a", ""},
+      {50, "0112", "40"},
   };
-  for (const auto& row : table) {
+  // The published framing example, LRC and all.
+  console.SendPredefinedCommand(1, 1, 0);
+  EXPECT_EQ(channels.Take(1), "ab01000223\r\n");
+  for (const auto& row : catalogue) {
     console.SendPredefinedCommand(1, 7, row.index);
-    EXPECT_EQ(channels.Take(1), Framed(7, row.body)) << "index " << row.index;
+    EXPECT_EQ(channels.Take(1), Framed(7, std::string(row.published) + row.data))
+        << "index " << row.index;
   }
   console.SendPredefinedCommand(1, 7, 18);
   EXPECT_EQ(channels.Take(1), "\x11");
   console.SendPredefinedCommand(1, 7, 19);
   EXPECT_EQ(channels.Take(1), "\x13");
-  for (int unused : {-1, 20, 30, 37, 39, 51}) {
+  for (int unused : {-1, 20, 25, 30, 37, 38, 39, 51, 255}) {
     console.SendPredefinedCommand(1, 7, unused);
     EXPECT_EQ(channels.Take(1), "") << "index " << unused;
   }

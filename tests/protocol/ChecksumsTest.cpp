@@ -33,8 +33,11 @@ TEST(LrcTest, CheckAcceptsEitherCaseAndRejectsMismatchOrGarbage) {
 }
 
 TEST(LrcTest, SumWrapsToLowByte) {
-  std::string many(300, '\xff');
-  EXPECT_EQ(LrcOf(many), static_cast<uint8_t>((300 * 0xff) & 0xff));
+  const std::string many(300, '\xff');
+  EXPECT_EQ(LrcOf(many), 0xd4);  // 300 x 255 = 76500 = 0x12ad4
+  // "ffff" sums to 4 x 0x66 = 0x198.
+  EXPECT_EQ(LrcOf("ffff"), 0x98);
+  EXPECT_TRUE(CheckLrc("ffff98", 6));
 }
 
 TEST(TagCrcTest, TableStartsWithPolynomialMultiples) {

@@ -8,8 +8,8 @@
 
 #include "protocol/RawDataMonitor.h"
 #include "protocol/ReceiveSpine.h"
-#include "protocol/TagMessageEncoder.h"
 #include "support/RecordingStatus.h"
+#include "testkit/TagMessageEncoder.h"
 
 namespace corvalis {
 namespace {
@@ -41,7 +41,6 @@ class Recorder final : public MessageObserver,
     commands.push_back({channel * 1000 + readerId, body});
   }
   void RecordTagRead(const TagRead& read) override { reads.push_back(read); }
-  void RecordPageRead(const TagRecord&, int) override {}
   bool IsRunningOn(int channel) const override { return testerChannel == channel; }
   bool ClaimMessage(int, const char*, int) override { return true; }
 

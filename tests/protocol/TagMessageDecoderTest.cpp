@@ -10,30 +10,36 @@
 
 #include "protocol/Checksums.h"
 #include "protocol/Hex.h"
-#include "protocol/TagMessageEncoder.h"
 #include "support/RecordingStatus.h"
+#include "testkit/TagMessageEncoder.h"
 
 namespace corvalis {
 namespace {
 
 struct Recorded {
   TagRead read;
-  std::string text;  // copied: the decoder's buffer is gone after the call
+  std::string text;             // copied: the decoder's buffer is gone after the call
+  std::vector<PageSlot> pages;  // likewise, for page reads
 };
+
+Recorded Copy(const TagRead& read) {
+  Recorded copy{read, read.text, {}};
+  if (read.pages != nullptr) copy.pages.assign(read.pages, read.pages + kPageSlotCount);
+  copy.read.text = "";
+  copy.read.pages = nullptr;
+  return copy;
+}
 
 class RecordingSink final : public TagReadSink, public DataPageHandler, public TagDataDisplay {
  public:
-  void RecordTagRead(const TagRead& r) override { reads.push_back({r, r.text}); }
-  void RecordPageRead(const TagRecord& rec, int channel) override {
-    pageReads.push_back(std::make_unique<TagRecord>(rec));
-    pageChannels.push_back(channel);
+  void RecordTagRead(const TagRead& r) override {
+    (r.pages != nullptr ? pageReads : reads).push_back(Copy(r));
   }
-  void HandleDataPage(const TagRead& p) override { pages.push_back({p, p.text}); }
+  void HandleDataPage(const TagRead& p) override { pages.push_back(Copy(p)); }
   void ShowTagData(const TagDataReport& report) override { tagData.push_back(report); }
 
   std::vector<Recorded> reads;
-  std::vector<std::unique_ptr<TagRecord>> pageReads;
-  std::vector<int> pageChannels;
+  std::vector<Recorded> pageReads;
   std::vector<Recorded> pages;
   std::vector<TagDataReport> tagData;
 };
@@ -313,6 +319,91 @@ TEST_F(DecoderTest, BinaryFrames) {
   EXPECT_EQ(sink.reads.size(), 1u);
 }
 
+// Messages written out by hand from the published layouts, not by the
+// project's encoder.
+TEST_F(DecoderTest, LiteralBinaryFrame) {
+  // Reader ID, eight ID bytes, I, Q, BCD date and time, hundredths as a raw
+  // byte (no ms timing), sequence, data flag, status, LRC.
+  MessageFormat& f = formats.format[2];
+  f.binary = true;
+  f.millis = f.msTiming = f.msTimingP = false;
+  f.ComputeLengths();
+  ASSERT_EQ(f.length1, 23);
+  const unsigned char frame[] = {0xAA, 0x07, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66,
+                                 0x77, 0x88, 0x04, 0x02, 0x26, 0x12, 0x08, 0x10,
+                                 0x20, 0x30, 0xAA, 0x10, 0x00, 0x01, 0xCC};
+  const std::string text(reinterpret_cast<const char*>(frame), sizeof frame);
+  ASSERT_TRUE(Format(2, text));
+  const TagRead& r = Last().read;
+  const uint8_t id[8] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+  EXPECT_EQ(0, std::memcmp(r.tagBytes, id, 8));
+  EXPECT_EQ(r.readerId, 7);
+  EXPECT_EQ(r.iCount, 4);
+  EXPECT_EQ(r.qCount, 2);
+  EXPECT_EQ(r.count, 6);
+  EXPECT_EQ(r.firstSeenSec, 1'796'725'230);  // 2026-12-08 10:20:30 UTC
+  EXPECT_EQ(r.firstSeenMs, 420);             // 0xAA with its top bit cleared: 42
+  EXPECT_EQ(r.sequence, 0x10);
+  EXPECT_TRUE(r.tamper);
+  EXPECT_FALSE(r.flagFS || r.flagLS);
+  EXPECT_EQ(Last().text, "NR-5566");
+
+  std::string wrongSum = text;
+  wrongSum.back() = static_cast<char>(0xCD);
+  EXPECT_FALSE(Format(2, wrongSum));
+  EXPECT_EQ(status.lastError, "LRC error");
+  EXPECT_EQ(sink.reads.size(), 1u);
+}
+
+TEST_F(DecoderTest, LiteralSeparatorFormatLeavesTheSeparatorOutOfTheSum) {
+  // Reader ID and eight ID bytes only; every '0' is left out of the LRC:
+  // without them the characters sum to 0x319, with them to 0x499.
+  MessageFormat& f = formats.format[1];
+  f.iCount = f.qCount = f.date = f.time = f.hundredths = f.millis = false;
+  f.msTiming = f.msTimingP = f.tto = false;
+  f.separator = '0';
+  f.ComputeLengths();
+  ASSERT_EQ(f.length1, 22);
+  ASSERT_TRUE(Format(1, "aa010a0b0c0d0e0f101119"));
+  const uint8_t id[8] = {0x0a, 0x0b, 0x0c, 0x0d, 0x0e, 0x0f, 0x10, 0x11};
+  EXPECT_EQ(0, std::memcmp(Last().read.tagBytes, id, 8));
+  EXPECT_EQ(Last().read.count, 1);  // no counts carried
+  EXPECT_EQ(Last().read.firstSeenSec, kNow.sec);
+  EXPECT_EQ(Last().text, "NR-0e0f");
+  EXPECT_FALSE(Format(1, "aa010a0b0c0d0e0f101199"));
+  EXPECT_EQ(status.lastError, "LRC error");
+  EXPECT_EQ(sink.reads.size(), 1u);
+}
+
+TEST_F(DecoderTest, LiteralCompositeMessage) {
+  // F 0xAC: composite, reader ID, length byte, tag count byte; G 0x02: I and
+  // Q count bytes after each ID. Length byte 0x17: 2 x 23 + 4 = 50 characters.
+  formats.composite[3] = CompositeFormat::Derive(0xAC, 0x02, 0);
+  const std::string message = "af17050201020304050607080304a1a2a3a4a5a6a7a8010087";
+  ASSERT_EQ(message.size(), 50u);
+  ASSERT_TRUE(Composite(3, message));
+  ASSERT_EQ(sink.pageReads.size(), 2u);
+  const TagRead& first = sink.pageReads[0].read;
+  const uint8_t id1[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_EQ(0, std::memcmp(first.tagBytes, id1, 8));
+  EXPECT_EQ(first.readerId, 5);
+  EXPECT_EQ(first.iCount, 3);
+  EXPECT_EQ(first.qCount, 4);
+  EXPECT_EQ(first.count, 7);
+  EXPECT_EQ(first.channel, 3);
+  EXPECT_EQ(first.firstSeenSec, kNow.sec);
+  EXPECT_EQ(sink.pageReads[0].text, "NR-0506");
+  const TagRead& second = sink.pageReads[1].read;
+  const uint8_t id2[8] = {0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7, 0xa8};
+  EXPECT_EQ(0, std::memcmp(second.tagBytes, id2, 8));
+  EXPECT_EQ(second.count, 1);
+
+  // A length byte that disagrees with the message marks it.
+  EXPECT_FALSE(Composite(3, Resign("af16050201020304050607080304a1a2a3a4a5a6a7a8010087")));
+  EXPECT_EQ(status.lastError, "Bad Data");
+  EXPECT_EQ(sink.pageReads.size(), 2u);
+}
+
 TEST_F(DecoderTest, TtoDataMessages) {
   TtoDataFields t;
   t.readerId = 7;
@@ -363,17 +454,17 @@ TEST_F(DecoderTest, MultiIdRead) {
   const int n = EncodeMultiIdMessage(header, ids, 3, out, sizeof out);
   const std::string msg(out, static_cast<size_t>(n));
   ASSERT_TRUE(MultiId(msg));
-  const TagRecord& rec = *sink.pageReads.at(0);
+  const Recorded& page = sink.pageReads.at(0);
+  const TagRead& rec = page.read;
   EXPECT_EQ(0, std::memcmp(rec.tagBytes, ids[0], 8));
   EXPECT_EQ(rec.tagBytes[8], 0x10);
   EXPECT_EQ(rec.tagBytes[10], 0x30);
-  EXPECT_STREQ(rec.hexId, "0102030405060708");
-  EXPECT_STREQ(rec.nameText, "NR-0506");
+  EXPECT_EQ(page.text, "NR-0506");
   EXPECT_EQ(rec.count, 1);
   EXPECT_EQ(rec.firstSeenSec, kNow.sec);
-  EXPECT_EQ(sink.pageChannels[0], 1);
-  EXPECT_STREQ(rec.pages[0].primary.text, "1112131415161718");
-  EXPECT_STREQ(rec.pages[1].primary.text, "f1f2f3f4f5f6f7f8");
+  EXPECT_EQ(rec.channel, 1);
+  EXPECT_STREQ(page.pages[0].primary.text, "1112131415161718");
+  EXPECT_STREQ(page.pages[1].primary.text, "f1f2f3f4f5f6f7f8");
 
   std::string bad = msg;
   bad[n - 1] = bad[n - 1] == '0' ? '1' : '0';
@@ -411,7 +502,7 @@ TEST_F(DecoderTest, CompositeRederivesItsFormatAndCountsByMode) {
     EXPECT_EQ(formats.composite[2].countMode, mode);
     EXPECT_EQ(formats.composite[2].expectedLength, n);
     ASSERT_EQ(sink.pageReads.size(), 3u);
-    const TagRecord& rec = *sink.pageReads[2];
+    const TagRead& rec = sink.pageReads[2].read;
     EXPECT_EQ(0, std::memcmp(rec.tagBytes, tags[2].id, 8));
     EXPECT_EQ(rec.readerId, 9);
     EXPECT_EQ(rec.tagBytes[8], 0xE2);

@@ -7,9 +7,9 @@
 #include <random>
 #include <string>
 
-#include "tags/ReferenceTagTable.h"
 #include "tags/TagTable.h"
 #include "tags/TagTableTestSupport.h"
+#include "testkit/ReferenceTagTable.h"
 
 namespace corvalis {
 namespace {
@@ -121,30 +121,28 @@ class Differential {
     read.tamper = !hot && Chance(50);
     read.flagFS = !hot && Chance(30);
     read.flagLS = !hot && Chance(30);
-    read.sequence = Chance(10) ? 65'536 + Pick(100) : Pick(65'536);
+    read.sequence = Pick(65'536);
     read.dataFlag = Chance(10) ? 1 : 0;
     read.text = Chance(500) ? "NR-a" : "a longer text of more than thirty-two characters";
     Both([&](auto& t) { t.RecordTagRead(read); });
   }
 
   void RecordPage() {
-    TagRecord record;
-    testing::WriteId(static_cast<uint64_t>(Pick(900)), record.tagBytes);
-    const WallTime at = ReadTime();
-    record.firstSeenSec = record.lastSeenSec = at.sec;
-    record.firstSeenMs = record.lastSeenMs = at.ms;
-    record.readerId = 1 + Pick(3);
-    record.count = record.iCount = 1 + Pick(2);
-    record.pageSet = static_cast<uint8_t>(Pick(3));
-    record.tamper = static_cast<uint8_t>(Chance(50));
-    record.sequence = Pick(65'536);
+    PageSlot pages[kPageSlotCount];
+    const int count = 1 + Pick(2);
+    TagRead read = testing::MakeRead(static_cast<uint64_t>(Pick(900)), ReadTime(), 1 + Pick(3),
+                                     Pick(4), count);
+    read.iCount = count;
+    read.pageSet = static_cast<uint8_t>(Pick(3));
+    read.tamper = Chance(50);
+    read.sequence = Pick(65'536);
+    read.pages = pages;
     const int page = Pick(kPageSlotCount);
-    PageContent& content = record.pages[page].primary;
+    PageContent& content = pages[page].primary;
     std::snprintf(content.text, sizeof content.text, "%016x", Pick(3));
     content.count = content.iCount = 1;
-    record.pages[page].pageReads = 1;
-    const int channel = Pick(4);
-    Both([&](auto& t) { t.RecordPageRead(record, channel); });
+    pages[page].pageReads = 1;
+    Both([&](auto& t) { t.RecordTagRead(read); });
   }
 
   // Empty when the cheap per-step state agrees, else what differs.

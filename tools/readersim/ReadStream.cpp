@@ -5,7 +5,7 @@
 #include "ReaderState.h"
 #include "protocol/Checksums.h"
 #include "protocol/Hex.h"
-#include "protocol/TagMessageEncoder.h"
+#include "testkit/TagMessageEncoder.h"
 
 namespace corvalis::readersim {
 

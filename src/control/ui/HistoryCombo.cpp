@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 
-#include "control/CommandHistory.h"
+#include "common/ComboHistoryList.h"
 
 namespace corvalis {
 

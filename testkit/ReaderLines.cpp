@@ -1,12 +1,30 @@
-#include "ReaderStream.h"
+#include "testkit/ReaderLines.h"
 
-#include <unistd.h>
-#include <cstdio>
+#include <algorithm>
 
 #include "protocol/MessageFormat.h"
-#include "protocol/TagMessageEncoder.h"
+#include "testkit/TagMessageEncoder.h"
 
-namespace corvalis::bench {
+namespace corvalis::testing {
+
+std::string ReaderLine(int readerId, uint8_t last, int hundredths, int iCount) {
+  TagMessageFields fields;
+  fields.readerId = readerId;
+  const uint8_t id[8] = {0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, last};
+  std::copy(id, id + 8, fields.id);
+  fields.iCount = iCount;
+  fields.qCount = 1;
+  fields.year = 26;
+  fields.month = 12;
+  fields.day = 8;
+  fields.hour = 10;
+  fields.minute = 20;
+  fields.second = 30;
+  fields.hundredths = hundredths;
+  char line[128];
+  const int n = EncodeFormatMessage(MessageFormat{}, fields, line, sizeof line);
+  return std::string(line, static_cast<size_t>(n)) + "\r\n";
+}
 
 std::string DefaultFormatStream(int lineCount, int tagCount) {
   const MessageFormat format;
@@ -36,14 +54,4 @@ std::string DefaultFormatStream(int lineCount, int tagCount) {
   return stream;
 }
 
-double ResidentMegabytes() {
-  long pages = 0;
-  long resident = 0;
-  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(statm);
-  }
-  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
-}
-
-}  // namespace corvalis::bench
+}  // namespace corvalis::testing

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tags/BasicTagTable.h"
-#include "tags/TagIndex.h"
+#include "testkit/LinearTagIndex.h"
 
 namespace corvalis {
 

@@ -1,6 +1,4 @@
-#include "control/CommandHistory.h"
-
-#include "app/ComboHistory.h"
+#include "common/ComboHistoryList.h"
 
 namespace corvalis {
 

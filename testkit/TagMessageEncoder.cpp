@@ -1,4 +1,4 @@
-#include "protocol/TagMessageEncoder.h"
+#include "testkit/TagMessageEncoder.h"
 
 #include "protocol/Checksums.h"
 #include "protocol/Hex.h"

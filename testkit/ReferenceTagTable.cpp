@@ -1,4 +1,4 @@
-#include "tags/ReferenceTagTable.h"
+#include "testkit/ReferenceTagTable.h"
 
 #include "tags/BasicTagTableImpl.h"
 

@@ -1,0 +1,18 @@
+#include "ResidentMemory.h"
+
+#include <unistd.h>
+#include <cstdio>
+
+namespace corvalis::bench {
+
+double ResidentMegabytes() {
+  long pages = 0;
+  long resident = 0;
+  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(statm);
+  }
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+}  // namespace corvalis::bench
