@@ -129,8 +129,8 @@ TEST_P(ReceivePathTest, ModbusTakesTheBytesWhileItWaits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, ReceivePathTest, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "Serial" : "Tcp";
+                         [](const ::testing::TestParamInfo<bool>& param) {
+                           return param.param ? "Serial" : "Tcp";
                          });
 
 }  // namespace
