@@ -16,6 +16,7 @@ const std::map<std::string, std::string> kFigureUnits = {
     {"spine_lines_per_s", "lines/s"},
     {"spine_allocations_per_line", "allocations/line"},
     {"tcp_lines_per_s", "lines/s"},
+    {"tcp_lines_per_s_4_channels", "lines/s"},
     {"cpu_percent_at_1500_reads_per_s", "%"},
     {"table_lines_per_s_600_tags", "lines/s"},
     {"table_lines_per_s_10000_passes", "lines/s"},

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <array>
 #include <ctime>
 #include <memory>
 
@@ -37,27 +38,42 @@ double ProcessCpuSeconds() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
+// Starts a simulator on a free loopback port; its port, or 0.
+int StartSimulator(QProcess& sim, const QStringList& simArgs) {
+  sim.start(READERSIM_EXECUTABLE, QStringList{"--tcp", "0"} + simArgs);
+  if (!sim.waitForStarted(3000)) return 0;
+  const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
+  QString out;
+  QRegularExpressionMatch match;
+  while (!(match = listening.match(out)).hasMatch() && sim.waitForReadyRead(3000)) {
+    out += QString::fromLocal8Bit(sim.readAllStandardOutput());
+  }
+  return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+void ConnectChannel(AppContext& context, int channel, int port) {
+  ChannelSettings s;
+  s.port = false;
+  s.ipAddress = "127.0.0.1";
+  s.ipPort = port;
+  context.channels.ApplySettings(channel, s);
+  context.channels.Open(channel);
+}
+
+void StopSimulator(QProcess& sim) {
+  sim.terminate();
+  sim.waitForFinished(3000);
+}
+
 // A console with channel 1 connected to a simulator started with `simArgs`.
 class SimulatedReader {
  public:
   bool Start(const QStringList& simArgs, bool logging) {
     App();
-    sim_.start(READERSIM_EXECUTABLE, QStringList{"--tcp", "0"} + simArgs);
-    if (!sim_.waitForStarted(3000)) return false;
-    const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
-    QString out;
-    QRegularExpressionMatch match;
-    while (!(match = listening.match(out)).hasMatch() && sim_.waitForReadyRead(3000)) {
-      out += QString::fromLocal8Bit(sim_.readAllStandardOutput());
-    }
-    if (!match.hasMatch()) return false;
+    const int port = StartSimulator(sim_, simArgs);
+    if (port == 0) return false;
     if (logging) context_->logWriter.StartLogging(dir_.filePath("tags.log").toStdString());
-    ChannelSettings s;
-    s.port = false;
-    s.ipAddress = "127.0.0.1";
-    s.ipPort = match.captured(1).toInt();
-    context_->channels.ApplySettings(0, s);
-    context_->channels.Open(0);
+    ConnectChannel(*context_, 0, port);
     QObject::connect(&tick_, &QTimer::timeout, [this] { context_->Tick(); });
     tick_.start(100);
     return QTest::qWaitFor([this] { return context_->tagTable.ReadsSeen(0) > 0; }, 3000);
@@ -65,8 +81,7 @@ class SimulatedReader {
   ~SimulatedReader() {
     tick_.stop();
     context_->channels.CloseAll();
-    sim_.terminate();
-    sim_.waitForFinished(3000);
+    StopSimulator(sim_);
   }
   int32_t Reads() const { return context_->tagTable.ReadsSeen(0); }
   int32_t Lost() const { return context_->tagTable.LostReads(0); }
@@ -135,6 +150,67 @@ void BM_TcpChannelCpuAt1500(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TcpChannelCpuAt1500)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Four readers over loopback TCP, each sending as fast as the console takes
+// its lines, into channels 1 to 4 of one console.
+void BM_TcpFourChannelsUnlimited(benchmark::State& state) {
+  for (auto _ : state) {
+    App();
+    SystemClock clock;
+    SilentStatus status;
+    auto context = std::make_unique<AppContext>(clock, status);
+    std::array<QProcess, kReaderChannelCount> sims;
+    bool started = true;
+    for (int ch = 0; ch < kReaderChannelCount; ++ch) {
+      const int port = StartSimulator(sims[static_cast<size_t>(ch)],
+                                      {"--rate", "max", "--tags", "1000", "--reads-per-pass",
+                                       "1000", "--seed", QString::number(ch + 1)});
+      if (port == 0) {
+        started = false;
+        break;
+      }
+      ConnectChannel(*context, ch, port);
+    }
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { context->Tick(); });
+    tick.start(100);
+    auto reads = [&] {
+      int64_t total = 0;
+      for (int ch = 0; ch < kReaderChannelCount; ++ch) total += context->tagTable.ReadsSeen(ch);
+      return total;
+    };
+    auto everyChannelReads = [&] {
+      for (int ch = 0; ch < kReaderChannelCount; ++ch) {
+        if (context->tagTable.ReadsSeen(ch) == 0) return false;
+      }
+      return true;
+    };
+    if (started) started = QTest::qWaitFor(everyChannelReads, 5000);
+    if (started) {
+      QTest::qWait(300);  // let every side settle
+      QElapsedTimer wall;
+      const int64_t before = reads();
+      wall.start();
+      QEventLoop loop;
+      QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+      loop.exec();
+      const double seconds = static_cast<double>(wall.nsecsElapsed()) * 1e-9;
+      state.counters["tcp_lines_per_s_4_channels"] =
+          static_cast<double>(reads() - before) / seconds;
+    }
+    tick.stop();
+    context->channels.CloseAll();
+    for (QProcess& sim : sims) StopSimulator(sim);
+    if (!started) {
+      state.SkipWithError("the simulators did not stream");
+      return;
+    }
+    for (int ch = 0; ch < kReaderChannelCount; ++ch) {
+      if (context->tagTable.LostReads(ch) != 0) state.SkipWithError("reads were lost");
+    }
+  }
+}
+BENCHMARK(BM_TcpFourChannelsUnlimited)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace corvalis

@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "app/AppContext.h"
-#include "app/ChannelSettings.h"
 #include "app/MemoStatus.h"
 #include "app/Startup.h"
 #include "app/ui/MainWindow.h"
+#include "channels/ChannelSettings.h"
 #include "tags/ui/TagsSeenPage.h"
 
 namespace corvalis {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/IniFile.h"
+#include "common/IniFile.h"
 
 namespace corvalis {
 namespace {

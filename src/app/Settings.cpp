@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/ComboHistory.h"
-#include "app/IniFile.h"
+#include "common/IniFile.h"
 
 namespace corvalis {
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -7,21 +8,19 @@
 #include <memory>
 #include <string>
 
-#include "app/ChannelSettings.h"
 #include "channels/ChannelHooks.h"
-#include "channels/Comm32.h"
+#include "channels/ChannelSettings.h"
+#include "channels/Transport.h"
 #include "common/ChannelIndex.h"
 #include "common/StatusReporter.h"
 #include "protocol/MessageDispatcher.h"
 #include "protocol/ReceiveFramer.h"
 
-class QTcpSocket;
-
 namespace corvalis {
 
-inline constexpr int kReceiveQueueSize = 8000;
-// One TCP read event takes at most this much; the rest waits for the next.
-inline constexpr int kTcpStagingSize = 16384;
+// One read event takes at most this much; the rest gets a read event of its
+// own.
+inline constexpr int kStagingSize = 16384;
 
 // Activity marks: set by receive and error events, cleared by the 1 s timer.
 // A value above 1 means an error was seen (drawn red).
@@ -38,11 +37,11 @@ struct ChannelView {
   int sendActivity = 0;  // 1 when bytes were sent, 2 when a send failed
 };
 
-// The five reader channels: each a serial port or a TCP client connection, by
-// the channel section's Port key. Receives into the framer, writes for the
-// dispatcher and the command sender, and keeps the sections in the settings
-// file up to date.
-class ChannelSet final : public ChannelWriter, private Comm32Events {
+// The five reader channels, each owning one transport (serial port or TCP
+// client connection, by the channel section's Port key). Runs the one
+// receive path for both, writes for the dispatcher and the command sender,
+// and keeps the sections in the settings file up to date.
+class ChannelSet final : public ChannelWriter, private TransportEvents {
  public:
   ChannelSet(ReceiveFramer& framer, StatusReporter& status);
   ~ChannelSet() override;
@@ -62,11 +61,13 @@ class ChannelSet final : public ChannelWriter, private Comm32Events {
   // The channel menu's Close, likewise.
   void Close(int channel);
   // The settings dialog's OK with the values it shows; "open" is ignored.
+  // Writes the channel's section.
   void ApplySettings(int channel, const ChannelSettings& settings);
   // Shutdown: closes every channel without touching the "open" keys.
   void CloseAll();
-  // Writes all five sections (at shutdown).
-  void SaveSections() const;
+  // At shutdown: writes the sections that changed since they were last read
+  // or written, so hand edits made meanwhile survive.
+  void SaveSections();
 
   // Reads each transport's state into the open flags, menu states and panel
   // texts, then tells the listener.
@@ -75,8 +76,7 @@ class ChannelSet final : public ChannelWriter, private Comm32Events {
 
   const ChannelSettings& Settings(int channel) const { return channels_[channel].settings; }
   const ChannelView& View(int channel) const { return channels_[channel].view; }
-  TComm32& Port(int channel) { return *channels_[channel].port; }
-  QTcpSocket& Socket(int channel) { return *channels_[channel].socket; }
+  Transport& TransportOf(int channel) { return *channels_[channel].transport; }
 
   bool IsOpen(int channel) const override;
   void WriteToChannel(int channel, const char* bytes, int count) override;
@@ -87,43 +87,22 @@ class ChannelSet final : public ChannelWriter, private Comm32Events {
  private:
   struct Channel {
     ChannelSettings settings;
+    ChannelSettings saved;  // as the file last held it
     ChannelView view;
-    std::unique_ptr<TComm32> port;
-    std::unique_ptr<QTcpSocket> socket;
-    std::string portLabel;    // device name, for the diagnostics lines
-    std::string socketLabel;  // peer address
-    bool closingSocket = false;
+    std::unique_ptr<Transport> transport;
     bool readQueued = false;
   };
 
-  void OpenTransport(int channel);
-  bool IsActive(int channel) const;
-  void CloseSocket(int channel);
-  void ConnectSocket(int channel);
-  void ConfigurePort(int channel);
+  void WriteSection(int channel);
+  void RecordOpen(int channel);
   QString PanelText(int channel) const;
   void Mark(int channel, int mark);
-  void Log(const char* prefix, const std::string& label, const char* suffix = "");
+  void Log(const char* prefix, const std::string& label);
+  void Feed(int channel, const char* bytes, int count);
 
-  void OnTcpRead(int channel);
-  void FeedTcp(int channel, const char* bytes, int count);
-  void OnTcpConnected(int channel);
-  void OnTcpDisconnected(int channel);
-  void OnTcpError(int channel, int error);
-  void AfterRead(int channel, const char* bytes, int count, const std::string& label);
-
-  // Comm32Events
-  void Comm32Open(TComm32& sender, int errorCode, int providerSubtype) override;
-  void Comm32Break(TComm32& sender) override;
-  void Comm32LineChanged(TComm32& sender, ModemLine line, bool on) override;
-  void Comm32Error(TComm32& sender, uint32_t errorBits) override;
-  void Comm32RxChar(TComm32& sender, int waiting) override;
-  void Comm32RxFlag(TComm32& sender) override;
-  void Comm32TxEmpty(TComm32& sender) override;
-  void Comm32Lost(TComm32& sender) override;
-
-  class SerialTap;
-  class SocketSource;
+  // TransportEvents
+  void TransportBytes(int channel) override;
+  void TransportChanged(int channel, bool marksError) override;
 
   ReceiveFramer& framer_;
   StatusReporter& status_;
@@ -131,7 +110,9 @@ class ChannelSet final : public ChannelWriter, private Comm32Events {
   ChannelStatusListener* listener_ = nullptr;
   QString settingsPath_;
   std::array<Channel, kChannelCount> channels_;
-  char staging_[kTcpStagingSize + 1];
+  char staging_[kStagingSize + 1];
+  // Context of the queued read events: they die with the channel set.
+  QObject queued_;
 };
 
 }  // namespace corvalis

@@ -4,8 +4,8 @@
 
 #include <QTemporaryDir>
 
-#include "app/IniFile.h"
 #include "app/IniTestSupport.h"
+#include "common/IniFile.h"
 
 namespace corvalis {
 namespace {

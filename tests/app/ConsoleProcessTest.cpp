@@ -8,7 +8,7 @@
 
 #include <csignal>
 
-#include "app/ChannelSettings.h"
+#include "channels/ChannelSettings.h"
 #include "channels/ChannelTestSupport.h"
 
 namespace corvalis {

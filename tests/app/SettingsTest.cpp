@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/ComboHistory.h"
-#include "app/IniFile.h"
 #include "app/IniTestSupport.h"
+#include "common/IniFile.h"
 
 namespace corvalis {
 namespace {

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTcpServer>
 
+#include "common/IniFile.h"
+
 #include "channels/ChannelTestSupport.h"
 
 namespace corvalis {
@@ -21,7 +23,7 @@ TEST_F(ChannelSetTest, WithoutSectionsEveryChannelTriesCom1AndStaysClosed) {
   for (int ch = 0; ch < kChannelCount; ++ch) {
     EXPECT_FALSE(context->channels.IsOpen(ch));
     EXPECT_EQ(context->channels.Settings(ch).baud, 9600);
-    EXPECT_EQ(context->channels.Port(ch).ReceiveQueueSize(), kReceiveQueueSize);
+    EXPECT_EQ(testing::SerialPortOf(context->channels, ch).ReceiveQueueSize(), kReceiveQueueSize);
   }
   EXPECT_EQ(context->channels.View(0).panelText, "Chan 1: COM1 Closed");
   EXPECT_EQ(context->channels.View(4).panelText, "Out1: COM1 Closed");
@@ -71,6 +73,58 @@ TEST_F(ChannelSetTest, ShutdownClosesWithoutForgettingWhichChannelsWereOpen) {
   const ChannelSettings saved = ReadChannelSettings(iniPath, 1);
   EXPECT_TRUE(saved.open);
   EXPECT_FALSE(saved.port);
+}
+
+TEST_F(ChannelSetTest, TcpChannelWithoutAddressConnectsNowhereAndSaysWhy) {
+  // A listener where a default peer would have been tried, to see that
+  // nobody comes.
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+  QFile::remove(iniPath);
+  {
+    IniFile ini(iniPath);
+    ini.WriteString("COM1_SETTINGS", "Port", "0");
+    ini.WriteInteger("COM1_SETTINGS", "IPPort", server.serverPort());
+    ini.WriteString("COM1_SETTINGS", "open", "1");
+    ASSERT_TRUE(ini.Flush());
+  }
+  context->channels.Start();
+  EXPECT_EQ(context->channels.Settings(0).ipAddress, "");
+  EXPECT_EQ(context->channels.Settings(0).ipPort, static_cast<int>(server.serverPort()));
+  const std::string why =
+      "Chan 1: no reader address; enter it under Settings (Comm Port Settings, TCP connection)";
+  EXPECT_TRUE(Logged(why));
+  EXPECT_FALSE(context->channels.IsOpen(0));
+  EXPECT_EQ(context->channels.View(0).panelText, "Chan 1: no reader address");
+  EXPECT_EQ(testing::SocketOf(context->channels, 0).state(), QAbstractSocket::UnconnectedState);
+
+  status.debugLines.clear();
+  context->channels.Open(0);
+  EXPECT_TRUE(Logged(why));
+  EXPECT_EQ(testing::SocketOf(context->channels, 0).state(), QAbstractSocket::UnconnectedState);
+  EXPECT_FALSE(server.waitForNewConnection(300));
+  EXPECT_FALSE(LoggedPrefix("TCP error"));
+}
+
+TEST_F(ChannelSetTest, ExitWritesOnlyTheSectionsTheOperatorChanged) {
+  context->channels.Start();
+  // Edits made by hand while the program runs, and a value the program reads
+  // as something else (12345 baud means 9600).
+  {
+    IniFile ini(iniPath);
+    ini.WriteInteger("COM1_SETTINGS", "baud", 19200);
+    ini.WriteInteger("COM2_SETTINGS", "baud", 12345);
+    ASSERT_TRUE(ini.Flush());
+  }
+  ChannelSettings changed = context->channels.Settings(2);
+  changed.baud = 57600;
+  context->channels.ApplySettings(2, changed);
+  context->channels.SaveSections();
+
+  const IniFile saved(iniPath);
+  EXPECT_EQ(saved.ReadInteger("COM1_SETTINGS", "baud", 0), 19200);
+  EXPECT_EQ(saved.ReadString("COM2_SETTINGS", "baud", ""), "12345");
+  EXPECT_EQ(saved.ReadInteger("COM3_SETTINGS", "baud", 0), 57600);
 }
 
 }  // namespace

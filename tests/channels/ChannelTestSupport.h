@@ -16,7 +16,9 @@
 #include <string>
 
 #include "app/AppContext.h"
-#include "app/ChannelSettings.h"
+#include "channels/ChannelSettings.h"
+#include "channels/SerialTransport.h"
+#include "channels/TcpTransport.h"
 #include "support/RecordingStatus.h"
 #include "testkit/ReaderLines.h"
 #include "testkit/TagMessageEncoder.h"
@@ -69,6 +71,14 @@ class ConsoleFixture {
   RecordingStatus status;
   std::unique_ptr<AppContext> context = std::make_unique<AppContext>(clock, status);
 };
+
+// The port or socket behind a channel of that kind.
+inline SerialPort& SerialPortOf(ChannelSet& channels, int channel) {
+  return dynamic_cast<SerialTransport&>(channels.TransportOf(channel)).Port();
+}
+inline QTcpSocket& SocketOf(ChannelSet& channels, int channel) {
+  return dynamic_cast<TcpTransport&>(channels.TransportOf(channel)).Socket();
+}
 
 // Two linked ptys from socat: what is written to one end comes out of the
 // other, like a reader on a null-modem cable.

@@ -28,7 +28,7 @@ class SerialChannelTest : public ::testing::Test, public testing::ConsoleFixture
   }
   termios PortTermios() {
     termios tio{};
-    EXPECT_EQ(::tcgetattr(context->channels.Port(0).NativeHandle(), &tio), 0);
+    EXPECT_EQ(::tcgetattr(testing::SerialPortOf(context->channels, 0).NativeHandle(), &tio), 0);
     return tio;
   }
 
@@ -71,14 +71,14 @@ TEST_F(SerialChannelTest, LineSettingsApplyToTheOpenPortAndAreSaved) {
   ASSERT_TRUE(context->channels.IsOpen(0));
   termios tio = PortTermios();
   EXPECT_EQ(cfgetospeed(&tio), B19200);
-  EXPECT_EQ(context->channels.Port(0).GetParity(), Parity::kEven);
+  EXPECT_EQ(testing::SerialPortOf(context->channels, 0).GetParity(), Parity::kEven);
 
   changed.parity = "odd";
   changed.baud = 115200;
   context->channels.ApplySettings(0, changed);
   tio = PortTermios();
   EXPECT_EQ(cfgetospeed(&tio), B115200);
-  EXPECT_EQ(context->channels.Port(0).GetParity(), Parity::kOdd);
+  EXPECT_EQ(testing::SerialPortOf(context->channels, 0).GetParity(), Parity::kOdd);
   EXPECT_EQ(context->channels.View(0).panelText, "Chan 1: " + device + " 115200");
 
   const ChannelSettings saved = ReadChannelSettings(iniPath, 0);
@@ -111,15 +111,49 @@ TEST_F(SerialChannelTest, SwitchingAnOpenChannelToTcpClosesThePortAndConnects) {
   tcp.ipAddress = "127.0.0.1";
   tcp.ipPort = server.serverPort();
   context->channels.ApplySettings(0, tcp);
-  EXPECT_FALSE(context->channels.Port(0).Enabled());
+  // The serial port was closed and gave way to the connection.
+  EXPECT_EQ(dynamic_cast<SerialTransport*>(&context->channels.TransportOf(0)), nullptr);
   ASSERT_TRUE(server.waitForNewConnection(3000));
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return context->channels.Socket(0).state() == QAbstractSocket::ConnectedState; },
+      [&] {
+        return testing::SocketOf(context->channels, 0).state() == QAbstractSocket::ConnectedState;
+      },
       3000));
   context->channels.RefreshStatus();
   EXPECT_EQ(context->channels.View(0).panelText,
             QStringLiteral("Chan 1: 127.0.0.1 %1").arg(server.serverPort()));
   EXPECT_FALSE(ReadChannelSettings(iniPath, 0).port);
+}
+
+TEST_F(SerialChannelTest, APtyReportsNoLineErrorsAndNoneAreMadeUp) {
+  // A pty keeps no break, framing, parity or overrun counts.
+  EXPECT_FALSE(testing::SerialPortOf(context->channels, 0).ReportsLineErrors());
+  pty.Send(testing::ReaderLine(1, 0x41, 0));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable.ReadsSeen(0) == 1; }, 3000));
+  QTest::qWait(250);  // a few polls of the lines
+  EXPECT_FALSE(LoggedPrefix("The hardware detected"));
+  EXPECT_FALSE(LoggedPrefix("A character-buffer overrun"));
+  EXPECT_EQ(context->channels.View(0).activity, kMarkReceive);
+}
+
+TEST(LineErrorBitsTest, EachCountThatMovedGivesItsErrorBit) {
+  const LineErrorCounts before{
+      .breaks = 1, .framing = 2, .parity = 3, .overrun = 4, .bufferOverrun = 5};
+  EXPECT_EQ(LineErrorBits(before, before), 0u);
+  LineErrorCounts now = before;
+  now.framing = 3;
+  now.parity = 9;
+  EXPECT_EQ(LineErrorBits(before, now), comm_error::kFrame | comm_error::kRxParity);
+  now = before;
+  now.breaks = 2;
+  now.overrun = 5;
+  now.bufferOverrun = 6;
+  EXPECT_EQ(LineErrorBits(before, now),
+            comm_error::kBreak | comm_error::kOverrun | comm_error::kRxOver);
+  // A counter that wrapped still moved.
+  now = before;
+  now.framing = 0;
+  EXPECT_EQ(LineErrorBits(before, now), comm_error::kFrame);
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ class TcpChannelTest : public ::testing::Test, public testing::ConsoleFixture {
     peer = server.nextPendingConnection();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-          return context->channels.Socket(channel).state() == QAbstractSocket::ConnectedState;
+          return testing::SocketOf(context->channels, channel).state() ==
+                 QAbstractSocket::ConnectedState;
         },
         3000));
   }
@@ -111,7 +112,8 @@ TEST_F(TcpChannelTest, OutputChannelSendsButReceivesNothing) {
   peer->write(QByteArray::fromStdString(testing::ReaderLine(1, 0x41, 0)));
   peer->flush();
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return context->channels.Socket(kOutputChannel).bytesAvailable() == 0; }, 2000));
+      [&] { return testing::SocketOf(context->channels, kOutputChannel).bytesAvailable() == 0; },
+      2000));
   QTest::qWait(50);
   for (int ch = 0; ch < kReaderChannelCount; ++ch) EXPECT_EQ(context->tagTable.ReadsSeen(ch), 0);
   EXPECT_EQ(context->spine.framer.Buffer(kOutputChannel).length, 0);

@@ -17,6 +17,8 @@ class Link : public QObject {
   using QObject::QObject;
   // One write; pieces of a split message go out as separate writes.
   virtual void Write(const std::string& bytes) = 0;
+  // Bytes written but not yet taken by the other side's socket.
+  virtual qint64 Backlog() const { return 0; }
 
  signals:
   void ClientArrived();
@@ -33,6 +35,7 @@ class TcpLink final : public Link {
   bool Listen(quint16 port, std::string& error);
   quint16 Port() const { return server_.serverPort(); }
   void Write(const std::string& bytes) override;
+  qint64 Backlog() const override { return client_ != nullptr ? client_->bytesToWrite() : 0; }
 
  private:
   void OnNewConnection();

@@ -115,8 +115,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.tags = static_cast<int>(*n);
     } else if (name == "--rate") {
       const auto text = value();
-      const auto rate = text ? ParseRate(*text) : std::nullopt;
-      if (!rate) return fail("--rate needs reads per second, 0.1 to 10000");
+      o.unlimited = text && *text == "max";
+      const auto rate = o.unlimited ? kUnlimitedRate : text ? ParseRate(*text) : std::nullopt;
+      if (!rate) return fail("--rate needs reads per second, 0.1 to 10000, or max");
       o.rate = *rate;
     } else if (name == "--passes") {
       const auto n = integer(0, 1'000'000'000);
@@ -149,6 +150,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
 
   if (links != 1) {
     result.error = "choose exactly one of --tcp PORT, --pty, --serial DEVICE";
+  } else if (o.unlimited && o.link != LinkKind::kTcp) {
+    result.error = "--rate max needs --tcp (the socket paces it)";
   } else if (o.readsPerPass > 1 && 1000.0 / o.rate > kMaxReadSpacingMs) {
     // Slower reads would leave the console's wait time between two reads of
     // one pass and split it.
@@ -171,7 +174,8 @@ Link (exactly one):
 Tag stream:
   --format F            default (70-character lines), standard, reduced, extended, binary
   --tags N              tags passing the reader (default 12)
-  --rate R              reads per second, all tags together (default 20)
+  --rate R              reads per second, all tags together (default 20); "max"
+                        sends as fast as the console takes them (TCP only)
   --reads-per-pass K    reads in one pass of a tag (default 5)
   --passes N            stop streaming after N complete passes (default 0: no limit)
   --seed S              seed for tag IDs, timing and noise (default 1)

@@ -11,6 +11,9 @@ enum class LinkKind { kNone, kTcp, kPty, kSerial };
 // The tag-message layouts the simulator can start with.
 enum class FormatPreset { kDefault, kStandard, kReduced, kExtended, kBinary };
 
+// The read rate "--rate max" schedules; the link's backlog paces it.
+inline constexpr double kUnlimitedRate = 1'000'000.0;
+
 struct Options {
   LinkKind link = LinkKind::kNone;
   int tcpPort = 0;  // 0 picks a free port
@@ -19,7 +22,9 @@ struct Options {
   FormatPreset format = FormatPreset::kDefault;
   int tags = 12;
   double rate = 20.0;  // reads per second, all tags together
-  int passes = 0;      // 0 streams for ever
+  // "--rate max": as fast as the console takes them, for benchmarks.
+  bool unlimited = false;
+  int passes = 0;  // 0 streams for ever
   int readsPerPass = 5;
   uint32_t seed = 1;
   int readerId = 0;

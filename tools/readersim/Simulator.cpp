@@ -39,6 +39,10 @@ void Simulator::StartStream() {
   scheduler_.Start();
 }
 
+void Simulator::SkipMissedReads() {
+  scheduler_.Resume();
+}
+
 void Simulator::StopStream() {
   streaming_ = false;
 }

@@ -24,6 +24,9 @@ class Simulator {
   void StartStream();
   // The client is gone: nothing streams until the next one.
   void StopStream();
+  // Slots run again from now; the ones missed while the link was backed up
+  // are never sent.
+  void SkipMissedReads();
 
   void Receive(const char* bytes, size_t count, std::vector<std::string>& chunks);
   // The messages of every read due by now.

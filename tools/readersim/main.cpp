@@ -8,9 +8,9 @@
 
 #include "Links.h"
 #include "Options.h"
-#include "common/SignalWatcher.h"
 #include "Simulator.h"
 #include "common/Clock.h"
+#include "common/SignalWatcher.h"
 
 namespace corvalis::readersim {
 namespace {
@@ -22,13 +22,25 @@ int Fail(const std::string& message) {
   return kUsageError;
 }
 
+// Unlimited streaming makes reads only while the link holds less than this.
+constexpr qint64 kUnlimitedBacklog = 256 * 1024;
+constexpr int kUnlimitedPollMs = 1;
+
 // Moves bytes between the link and the simulator and wakes it for due reads.
 class Host final : public QObject {
  public:
-  Host(Simulator& sim, Link& link) : sim_(sim), link_(link) {
+  Host(Simulator& sim, Link& link, bool unlimited) : sim_(sim), link_(link), unlimited_(unlimited) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] {
+      if (unlimited_ && link_.Backlog() > kUnlimitedBacklog) {
+        // The console is behind: wait, and do not catch up on the slots.
+        backedUp_ = true;
+        timer_.start(kUnlimitedPollMs);
+        return;
+      }
+      if (backedUp_) sim_.SkipMissedReads();
+      backedUp_ = false;
       sim_.Poll(chunks_);
       Send();
     });
@@ -50,7 +62,9 @@ class Host final : public QObject {
   void Send() {
     for (const std::string& chunk : chunks_) link_.Write(chunk);
     chunks_.clear();
-    const int64_t wait = sim_.MsUntilNextPoll();
+    int64_t wait = sim_.MsUntilNextPoll();
+    // Unlimited slots are always due: poll once a millisecond, not in a spin.
+    if (unlimited_ && wait == 0) wait = kUnlimitedPollMs;
     if (wait < 0) {
       timer_.stop();
     } else {
@@ -60,6 +74,8 @@ class Host final : public QObject {
 
   Simulator& sim_;
   Link& link_;
+  bool unlimited_;
+  bool backedUp_ = false;
   QTimer timer_;
   std::vector<std::string> chunks_;
 };
@@ -104,7 +120,7 @@ int Run(int argc, char** argv) {
 
   SystemClock clock;
   Simulator sim(options, clock);
-  Host host(sim, *link);
+  Host host(sim, *link, options.unlimited);
   if (connectedFromStart) emit link->ClientArrived();
   return app.exec();
 }

@@ -34,7 +34,7 @@
 #include "app/ui/ConfigDialog.h"
 #include "app/ui/DiagnosticsPage.h"
 #include "app/ui/ShuttingDown.h"
-#include "channels/ui/SetCommDlg.h"
+#include "channels/ui/CommPortSettingsDialog.h"
 #include "control/ui/ConfigureTagPage.h"
 #include "control/ui/RWCommanderPage.h"
 #include "control/ui/ReaderControlPanel.h"
@@ -457,7 +457,7 @@ void TForm1::BuildMenus() {
         sub->addAction(QStringLiteral("&Close"), this, [this, ch] { context_.channels.Close(ch); }),
         QStringLiteral("CommsClose%1").arg(ch + 1));
     Named(sub->addAction(QStringLiteral("&Settings"), this,
-                         [this, ch] { TSetCommDlg::Edit(this, context_.channels, ch); }),
+                         [this, ch] { CommPortSettingsDialog::Edit(this, context_.channels, ch); }),
           QStringLiteral("CommsSettings%1").arg(ch + 1));
   }
 
@@ -566,7 +566,8 @@ void TForm1::BuildStatusBar() {
   Named(pmnuStatusBar->addAction(QStringLiteral("Settings"), this,
                                  [this, panel] {
                                    if (panel() >= 1) {
-                                     TSetCommDlg::Edit(this, context_.channels, panel() - 1);
+                                     CommPortSettingsDialog::Edit(this, context_.channels,
+                                                                  panel() - 1);
                                    }
                                    RefreshChannelStatus();
                                  }),

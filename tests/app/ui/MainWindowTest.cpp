@@ -17,12 +17,12 @@
 #include <memory>
 
 #include "app/AppContext.h"
-#include "app/ChannelSettings.h"
 #include "app/MemoStatus.h"
 #include "app/Startup.h"
 #include "app/ui/ChannelStatusBar.h"
 #include "app/ui/DiagnosticsPage.h"
 #include "app/ui/ShuttingDown.h"
+#include "channels/ChannelSettings.h"
 #include "channels/ChannelTestSupport.h"
 #include "control/ui/RWCommanderPage.h"
 #include "tags/ui/TagsSeenPage.h"

@@ -1,4 +1,4 @@
-#include "channels/ui/SetCommDlg.h"
+#include "channels/ui/CommPortSettingsDialog.h"
 #include "common/ui/Named.h"
 
 #include <QCheckBox>
@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIntValidator>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -37,8 +38,8 @@ QString StopBitsText(double value) {
 
 }  // namespace
 
-TSetCommDlg::TSetCommDlg(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("SetCommDlg"));
+CommPortSettingsDialog::CommPortSettingsDialog(QWidget* parent) : QDialog(parent) {
+  Named(this, "SetCommDlg");
   setWindowTitle(QStringLiteral("Comm Port Settings"));
 
   auto* channelGroup = Named(new QGroupBox(QStringLiteral("Channel"), this), "grpChannel");
@@ -77,11 +78,18 @@ TSetCommDlg::TSetCommDlg(QWidget* parent) : QDialog(parent) {
 
   tbsTCP = Named(new QWidget(pgcTransport), "tbsTCP");
   edtIPAddress = Named(new QLineEdit(tbsTCP), "edtIPAddress");
+  edtIPAddress->setPlaceholderText(QStringLiteral("reader address, e.g. 192.168.1.100"));
   edtIPPort = Named(new QLineEdit(tbsTCP), "edtIPPort");
   edtIPPort->setValidator(new QIntValidator(1, 65535, edtIPPort));
   auto* tcpLayout = new QFormLayout(tbsTCP);
   tcpLayout->addRow(QStringLiteral("IP address"), edtIPAddress);
   tcpLayout->addRow(QStringLiteral("IP port"), edtIPPort);
+  lblAddressProblem = Named(new QLabel(tbsTCP), "lblAddressProblem");
+  lblAddressProblem->setWordWrap(true);
+  lblAddressProblem->setStyleSheet(QStringLiteral("color: #b00000"));
+  lblAddressProblem->hide();
+  tcpLayout->addRow(lblAddressProblem);
+  connect(edtIPAddress, &QLineEdit::textEdited, lblAddressProblem, &QLabel::hide);
 
   pgcTransport->addWidget(tbsPort);
   pgcTransport->addWidget(tbsTCP);
@@ -99,11 +107,24 @@ TSetCommDlg::TSetCommDlg(QWidget* parent) : QDialog(parent) {
   rbtPort->setChecked(true);
 }
 
-void TSetCommDlg::ShowPage() {
+void CommPortSettingsDialog::accept() {
+  if (rbtTCP->isChecked()) {
+    const QString problem = ReaderAddressProblem(edtIPAddress->text());
+    if (!problem.isEmpty()) {
+      lblAddressProblem->setText(problem);
+      lblAddressProblem->show();
+      edtIPAddress->setFocus();
+      return;
+    }
+  }
+  QDialog::accept();
+}
+
+void CommPortSettingsDialog::ShowPage() {
   pgcTransport->setCurrentWidget(rbtTCP->isChecked() ? tbsTCP : tbsPort);
 }
 
-void TSetCommDlg::ShowValues(const ChannelSettings& settings, const QStringList& ports) {
+void CommPortSettingsDialog::ShowValues(const ChannelSettings& settings, const QStringList& ports) {
   cmbDeviceName->clear();
   cmbDeviceName->addItems(ports);
   cmbDeviceName->setCurrentText(settings.name);
@@ -121,7 +142,7 @@ void TSetCommDlg::ShowValues(const ChannelSettings& settings, const QStringList&
   ShowPage();
 }
 
-ChannelSettings TSetCommDlg::Values(const ChannelSettings& base) const {
+ChannelSettings CommPortSettingsDialog::Values(const ChannelSettings& base) const {
   ChannelSettings s = base;
   s.port = rbtPort->isChecked();
   s.name = cmbDeviceName->currentText().trimmed();
@@ -139,8 +160,8 @@ ChannelSettings TSetCommDlg::Values(const ChannelSettings& base) const {
   return s;
 }
 
-bool TSetCommDlg::Edit(QWidget* parent, ChannelSet& channels, int channel) {
-  TSetCommDlg dialog(parent);
+bool CommPortSettingsDialog::Edit(QWidget* parent, ChannelSet& channels, int channel) {
+  CommPortSettingsDialog dialog(parent);
   dialog.ShowValues(channels.Settings(channel), ChannelSet::AvailablePorts());
   if (dialog.exec() != QDialog::Accepted) return false;
   channels.ApplySettings(channel, dialog.Values(channels.Settings(channel)));

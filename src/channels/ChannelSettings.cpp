@@ -1,12 +1,14 @@
-#include "app/ChannelSettings.h"
+#include "channels/ChannelSettings.h"
 
+#include <QHostAddress>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
 #include <array>
 
-#include "app/IniFile.h"
 #include "common/ChannelIndex.h"
+#include "common/IniFile.h"
 
 namespace corvalis {
 namespace {
@@ -20,7 +22,52 @@ QString OneOf(const QString& value, const QStringList& choices, const QString& f
   return choices.contains(wanted) ? wanted : fallback;
 }
 
+// Labels of letters, digits and inner hyphens, dot-separated (RFC 1123).
+const QRegularExpression& HostNamePattern() {
+  static const QRegularExpression pattern(
+      QStringLiteral("^(?=.{1,253}$)[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?"
+                     "(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?)*\\.?$"));
+  return pattern;
+}
+
+bool LooksNumeric(const QString& text) {
+  for (const QChar c : text) {
+    if (!c.isDigit() && c != QLatin1Char('.')) return false;
+  }
+  return true;
+}
+
+// Four decimal parts 0..255; QHostAddress would also take "10.1" and octal.
+bool IsDottedQuad(const QString& text) {
+  const QStringList parts = text.split(QLatin1Char('.'));
+  if (parts.size() != 4) return false;
+  for (const QString& part : parts) {
+    bool ok = false;
+    const int value = part.toInt(&ok);
+    if (!ok || part.isEmpty() || part.size() > 3 || value > 255) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+QString ReaderAddressProblem(const QString& address) {
+  const QString text = address.trimmed();
+  if (text.isEmpty()) {
+    return QStringLiteral("Enter the reader's address, e.g. 192.168.1.100.");
+  }
+  bool ok = false;
+  if (text.contains(QLatin1Char(':'))) {
+    QHostAddress v6;
+    ok = v6.setAddress(text) && v6.protocol() == QAbstractSocket::IPv6Protocol;
+  } else if (LooksNumeric(text)) {
+    ok = IsDottedQuad(text);
+  } else {
+    ok = HostNamePattern().match(text).hasMatch();
+  }
+  if (ok) return QString();
+  return QStringLiteral("\"%1\" is not an IP address or host name.").arg(text);
+}
 
 QString ChannelSectionName(int channel) {
   if (!IsValidChannel(channel)) return QString();

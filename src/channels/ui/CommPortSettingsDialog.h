@@ -2,10 +2,11 @@
 
 #include <QDialog>
 
-#include "app/ChannelSettings.h"
+#include "channels/ChannelSettings.h"
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QStackedWidget;
@@ -17,11 +18,11 @@ class ChannelSet;
 
 // "Comm Port Settings": one channel's transport, serial line settings and TCP
 // peer. Shows values; applying them is the channel set's part.
-class TSetCommDlg final : public QDialog {
+class CommPortSettingsDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TSetCommDlg(QWidget* parent = nullptr);
+  explicit CommPortSettingsDialog(QWidget* parent = nullptr);
 
   // Fills the controls from `settings`; `ports` becomes the device list.
   void ShowValues(const ChannelSettings& settings, const QStringList& ports);
@@ -30,6 +31,9 @@ class TSetCommDlg final : public QDialog {
 
   // Shows the dialog modally for `channel`; OK applies, Cancel changes nothing.
   static bool Edit(QWidget* parent, ChannelSet& channels, int channel);
+
+  // OK: refused while the TCP page shows an empty or malformed address.
+  void accept() override;
 
   QRadioButton* rbtPort;
   QRadioButton* rbtTCP;
@@ -46,6 +50,7 @@ class TSetCommDlg final : public QDialog {
   QCheckBox* ckbRTS;
   QLineEdit* edtIPAddress;
   QLineEdit* edtIPPort;
+  QLabel* lblAddressProblem;  // why OK was refused
 
  private:
   void ShowPage();

@@ -17,11 +17,17 @@ struct ChannelSettings {
   bool rts = true;
   bool open = true;  // open again at start
   bool port = true;  // true: serial port, false: TCP connection
-  QString ipAddress = QStringLiteral("192.168.1.100");
+  // No default peer: a TCP channel connects only once the operator gave
+  // the reader's address.
+  QString ipAddress;
   int ipPort = 5000;
 
   bool operator==(const ChannelSettings&) const = default;
 };
+
+// Why `address` cannot name a reader (empty, or neither an IP address nor a
+// host name); empty when it can.
+QString ReaderAddressProblem(const QString& address);
 
 // Empty for an index outside 0..4.
 QString ChannelSectionName(int channel);

@@ -6,14 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "protocol/ReceiveFramer.h"
-
 class QSerialPort;
 class QTimer;
 
 namespace corvalis {
 
-class TComm32;
+class SerialPort;
 
 // Line settings, as the settings dialog and the channel sections name them.
 enum class Parity { kNone, kOdd, kEven, kMark, kSpace };
@@ -52,37 +50,51 @@ const char* ProviderSubtypeText(int subtype);
 
 enum class ModemLine { kCts, kDsr, kRing, kRlsd };
 
+// The driver's running counts of line errors. QSerialPort reports none of
+// them, so they are read from the driver where it keeps them (a real UART on
+// Linux); a pty and most USB adapters keep none.
+struct LineErrorCounts {
+  uint32_t breaks = 0;
+  uint32_t framing = 0;
+  uint32_t parity = 0;
+  uint32_t overrun = 0;        // the UART's own buffer
+  uint32_t bufferOverrun = 0;  // the driver's receive queue
+};
+
+// The error bits for what changed between two readings of the counts.
+uint32_t LineErrorBits(const LineErrorCounts& before, const LineErrorCounts& now);
+
 // What a port reports. Every call comes on the thread that owns the port (the
 // user-interface thread), with the port as `sender`; for one port event they
 // come in the order break, CTS, DSR, error, ring, RLSD, bytes waiting,
 // receive flag, transmit empty.
-class Comm32Events {
+class SerialPortEvents {
  public:
-  virtual ~Comm32Events() = default;
-  virtual void Comm32Open(TComm32& sender, int errorCode, int providerSubtype) = 0;
-  virtual void Comm32Break(TComm32& sender) = 0;
-  virtual void Comm32LineChanged(TComm32& sender, ModemLine line, bool on) = 0;
-  virtual void Comm32Error(TComm32& sender, uint32_t errorBits) = 0;
-  virtual void Comm32RxChar(TComm32& sender, int waiting) = 0;
-  virtual void Comm32RxFlag(TComm32& sender) = 0;
-  virtual void Comm32TxEmpty(TComm32& sender) = 0;
+  virtual ~SerialPortEvents() = default;
+  virtual void PortOpened(SerialPort& sender, int errorCode, int providerSubtype) = 0;
+  virtual void PortBreak(SerialPort& sender) = 0;
+  virtual void PortLineChanged(SerialPort& sender, ModemLine line, bool on) = 0;
+  virtual void PortErrors(SerialPort& sender, uint32_t errorBits) = 0;
+  virtual void PortBytesWaiting(SerialPort& sender, int waiting) = 0;
+  virtual void PortRxFlag(SerialPort& sender) = 0;
+  virtual void PortTxEmpty(SerialPort& sender) = 0;
   // The device went away under an open port (USB adapter unplugged, pty
   // closed). The port has already been closed when this comes.
-  virtual void Comm32Lost(TComm32& sender) = 0;
+  virtual void PortLost(SerialPort& sender) = 0;
 };
 
 // One serial port: exclusive open, line settings, modem lines, purge and a
 // non-blocking read of what the input queue holds. A thin layer over
 // QSerialPort; QSerialPort's notifications arrive through the event loop,
 // so the handlers run on the user-interface thread without any locking.
-class TComm32 final : public SerialByteSource {
+class SerialPort final {
  public:
-  explicit TComm32(Comm32Events* events = nullptr);
-  ~TComm32() override;
-  TComm32(const TComm32&) = delete;
-  TComm32& operator=(const TComm32&) = delete;
+  explicit SerialPort(SerialPortEvents* events = nullptr);
+  ~SerialPort();
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
 
-  void SetEvents(Comm32Events* events) { events_ = events; }
+  void SetEvents(SerialPortEvents* events) { events_ = events; }
   // Which channel this port serves; the channel set keeps it here so an event
   // finds its channel without a search.
   int tag = -1;
@@ -114,11 +126,11 @@ class TComm32 final : public SerialByteSource {
   bool Enabled() const;
 
   // What the input queue holds, up to `max`, without waiting; -1 on failure.
-  int Read(char* dest, int max) override;
+  int Read(char* dest, int max);
   // The bytes Read can return at once.
   int BytesWaiting() const;
-  void PurgeInput() override;
-  std::string LastErrorText() const override;
+  void PurgeInput();
+  std::string LastErrorText() const;
   // Accepted bytes; never blocks.
   int Write(const char* bytes, int count);
 
@@ -129,6 +141,10 @@ class TComm32 final : public SerialByteSource {
   // skipped instead of reported as errors.
   bool HasModemLines() const { return modemLines_; }
 
+  // Whether break, framing, parity and overrun errors can be reported for
+  // the open device.
+  bool ReportsLineErrors() const { return lineCounters_; }
+
   // The operating system's handle of the open port, -1 when closed.
   int NativeHandle() const;
 
@@ -138,11 +154,13 @@ class TComm32 final : public SerialByteSource {
   void OnReadyRead();
   void OnError(int error);
   void OnBytesWritten();
+  void PollLines();
   void PollModemLines();
+  void PollLineErrors();
   void RaiseEvents(uint32_t errorBits, bool bytesWaiting, bool txEmpty);
   void HandleLost();
 
-  Comm32Events* events_;
+  SerialPortEvents* events_;
   std::unique_ptr<QSerialPort> port_;
   std::unique_ptr<QTimer> modemPoll_;
   QString deviceName_ = QStringLiteral("COM1");
@@ -156,6 +174,9 @@ class TComm32 final : public SerialByteSource {
   bool rts_ = true;
   bool modemLines_ = false;
   unsigned modemState_ = 0;
+  // Whether the driver keeps line-error counts, and their last reading.
+  bool lineCounters_ = false;
+  LineErrorCounts lineErrors_;
   // Flow control found on the device before it was opened, for kDefault.
   int driverFlow_ = -1;
   // Bumped by every open and close, so a handler that closed the port stops

@@ -1,19 +1,23 @@
-#include "channels/Comm32.h"
+#include "channels/SerialPort.h"
 
 #include <QSerialPort>
 #include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
 #endif
 
 namespace corvalis {
 namespace {
 
-// Modem lines have no change notification in QSerialPort; a light poll while
-// the port is open stands in for the driver's line events.
+// Modem lines and line errors have no notification in QSerialPort; a light
+// poll while the port is open stands in for the driver's line events.
 constexpr int kModemPollMs = 100;
 
 constexpr unsigned LineBit(ModemLine line) {
@@ -82,7 +86,35 @@ int DriverFlowControl(const QString& device) {
 #endif
 }
 
+// False where the driver keeps no counts (a pty, most USB adapters).
+bool ReadLineErrors(int fd, LineErrorCounts& counts) {
+#ifdef Q_OS_LINUX
+  serial_icounter_struct icount{};
+  if (fd < 0 || ::ioctl(fd, TIOCGICOUNT, &icount) != 0) return false;
+  counts.breaks = static_cast<uint32_t>(icount.brk);
+  counts.framing = static_cast<uint32_t>(icount.frame);
+  counts.parity = static_cast<uint32_t>(icount.parity);
+  counts.overrun = static_cast<uint32_t>(icount.overrun);
+  counts.bufferOverrun = static_cast<uint32_t>(icount.buf_overrun);
+  return true;
+#else
+  Q_UNUSED(fd);
+  Q_UNUSED(counts);
+  return false;
+#endif
+}
+
 }  // namespace
+
+uint32_t LineErrorBits(const LineErrorCounts& before, const LineErrorCounts& now) {
+  uint32_t bits = 0;
+  if (now.breaks != before.breaks) bits |= comm_error::kBreak;
+  if (now.framing != before.framing) bits |= comm_error::kFrame;
+  if (now.parity != before.parity) bits |= comm_error::kRxParity;
+  if (now.overrun != before.overrun) bits |= comm_error::kOverrun;
+  if (now.bufferOverrun != before.bufferOverrun) bits |= comm_error::kRxOver;
+  return bits;
+}
 
 Parity ParityFromText(const QString& text) {
   const QString t = text.trimmed().toLower();
@@ -141,54 +173,54 @@ const char* ProviderSubtypeText(int subtype) {
   }
 }
 
-TComm32::TComm32(Comm32Events* events)
+SerialPort::SerialPort(SerialPortEvents* events)
     : events_(events),
       port_(std::make_unique<QSerialPort>()),
       modemPoll_(std::make_unique<QTimer>()) {
   modemPoll_->setInterval(kModemPollMs);
-  QObject::connect(modemPoll_.get(), &QTimer::timeout, [this] { PollModemLines(); });
+  QObject::connect(modemPoll_.get(), &QTimer::timeout, [this] { PollLines(); });
   QObject::connect(port_.get(), &QSerialPort::readyRead, [this] { OnReadyRead(); });
   QObject::connect(port_.get(), &QSerialPort::errorOccurred,
                    [this](QSerialPort::SerialPortError error) { OnError(error); });
   QObject::connect(port_.get(), &QSerialPort::bytesWritten, [this](qint64) { OnBytesWritten(); });
 }
 
-TComm32::~TComm32() {
+SerialPort::~SerialPort() {
   events_ = nullptr;
   Close();
 }
 
-void TComm32::SetBaudRate(int baud) {
+void SerialPort::SetBaudRate(int baud) {
   baudRate_ = baud;
   if (Enabled()) port_->setBaudRate(baud);
 }
 
-void TComm32::SetDataBits(int bits) {
+void SerialPort::SetDataBits(int bits) {
   dataBits_ = bits;
   if (Enabled()) port_->setDataBits(static_cast<QSerialPort::DataBits>(bits));
 }
 
-void TComm32::SetParity(Parity parity) {
+void SerialPort::SetParity(Parity parity) {
   parity_ = parity;
   if (Enabled()) port_->setParity(ToQt(parity));
 }
 
-void TComm32::SetStopBits(StopBits stopBits) {
+void SerialPort::SetStopBits(StopBits stopBits) {
   stopBits_ = stopBits;
   if (Enabled()) port_->setStopBits(ToQt(stopBits));
 }
 
-void TComm32::SetFlowControl(FlowControl flow) {
+void SerialPort::SetFlowControl(FlowControl flow) {
   flowControl_ = flow;
   if (Enabled()) ApplyFlowControl();
 }
 
-void TComm32::SetReceiveQueueSize(int bytes) {
+void SerialPort::SetReceiveQueueSize(int bytes) {
   receiveQueueSize_ = bytes;
   port_->setReadBufferSize(bytes);
 }
 
-void TComm32::ApplyLineSettings() {
+void SerialPort::ApplyLineSettings() {
   port_->setBaudRate(baudRate_);
   port_->setDataBits(static_cast<QSerialPort::DataBits>(dataBits_));
   port_->setParity(ToQt(parity_));
@@ -196,7 +228,7 @@ void TComm32::ApplyLineSettings() {
   ApplyFlowControl();
 }
 
-void TComm32::ApplyFlowControl() {
+void SerialPort::ApplyFlowControl() {
   switch (flowControl_) {
     case FlowControl::kNone:
       port_->setFlowControl(QSerialPort::NoFlowControl);
@@ -228,7 +260,7 @@ void TComm32::ApplyFlowControl() {
   }
 }
 
-void TComm32::Open() {
+void SerialPort::Open() {
   Close();
   ++generation_;
   readFailures_ = 0;
@@ -239,7 +271,7 @@ void TComm32::Open() {
   const unsigned openGeneration = generation_;
   if (!port_->open(QIODevice::ReadWrite)) {
     const int code = static_cast<int>(port_->error());
-    if (events_ != nullptr) events_->Comm32Open(*this, code, provider_subtype::kUnspecified);
+    if (events_ != nullptr) events_->PortOpened(*this, code, provider_subtype::kUnspecified);
     return;
   }
   // A pty (or a driver without modem control) refuses the line ioctls; find
@@ -251,15 +283,18 @@ void TComm32::Open() {
     port_->clearError();
   }
   ApplyLineSettings();
-  if (modemLines_) modemPoll_->start();
+  lineErrors_ = {};
+  lineCounters_ = ReadLineErrors(static_cast<int>(port_->handle()), lineErrors_);
+  if (modemLines_ || lineCounters_) modemPoll_->start();
   if (events_ != nullptr && generation_ == openGeneration) {
-    events_->Comm32Open(*this, 0,
+    events_->PortOpened(*this, 0,
                         modemLines_ ? provider_subtype::kRs232 : provider_subtype::kUnspecified);
   }
 }
 
-void TComm32::Close() {
+void SerialPort::Close() {
   modemPoll_->stop();
+  lineCounters_ = false;
   if (!port_->isOpen()) return;
   ++generation_;
   const QSignalBlocker quiet(port_.get());
@@ -268,63 +303,63 @@ void TComm32::Close() {
   port_->clearError();
 }
 
-bool TComm32::Enabled() const {
+bool SerialPort::Enabled() const {
   return port_->isOpen();
 }
 
-int TComm32::Read(char* dest, int max) {
+int SerialPort::Read(char* dest, int max) {
   if (!port_->isOpen()) return -1;
   return static_cast<int>(port_->read(dest, max));
 }
 
-int TComm32::BytesWaiting() const {
+int SerialPort::BytesWaiting() const {
   return port_->isOpen() ? static_cast<int>(port_->bytesAvailable()) : 0;
 }
 
-void TComm32::PurgeInput() {
+void SerialPort::PurgeInput() {
   if (port_->isOpen()) port_->clear(QSerialPort::Input);
 }
 
-std::string TComm32::LastErrorText() const {
+std::string SerialPort::LastErrorText() const {
   return port_->errorString().toStdString();
 }
 
-int TComm32::Write(const char* bytes, int count) {
+int SerialPort::Write(const char* bytes, int count) {
   if (!port_->isOpen() || count <= 0) return 0;
   return static_cast<int>(port_->write(bytes, count));
 }
 
-void TComm32::SetDtr(bool on) {
+void SerialPort::SetDtr(bool on) {
   dtr_ = on;
   if (Enabled() && modemLines_) port_->setDataTerminalReady(on);
 }
 
-void TComm32::SetRts(bool on) {
+void SerialPort::SetRts(bool on) {
   rts_ = on;
   if (Enabled() && modemLines_ && port_->flowControl() != QSerialPort::HardwareControl) {
     port_->setRequestToSend(on);
   }
 }
 
-bool TComm32::GetModemState(ModemLine line) const {
+bool SerialPort::GetModemState(ModemLine line) const {
   if (!Enabled() || !modemLines_) return false;
   return (ReadModemLines(*port_) & LineBit(line)) != 0;
 }
 
-int TComm32::NativeHandle() const {
+int SerialPort::NativeHandle() const {
   return port_->isOpen() ? static_cast<int>(port_->handle()) : -1;
 }
 
-void TComm32::OnReadyRead() {
+void SerialPort::OnReadyRead() {
   readFailures_ = 0;
   RaiseEvents(0, true, false);
 }
 
-void TComm32::OnBytesWritten() {
+void SerialPort::OnBytesWritten() {
   if (port_->bytesToWrite() == 0) RaiseEvents(0, false, true);
 }
 
-void TComm32::OnError(int error) {
+void SerialPort::OnError(int error) {
   uint32_t bits = 0;
   bool lost = false;
   switch (static_cast<QSerialPort::SerialPortError>(error)) {
@@ -360,12 +395,27 @@ void TComm32::OnError(int error) {
   if (lost && generation == generation_) HandleLost();
 }
 
-void TComm32::HandleLost() {
+void SerialPort::HandleLost() {
   Close();
-  if (events_ != nullptr) events_->Comm32Lost(*this);
+  if (events_ != nullptr) events_->PortLost(*this);
 }
 
-void TComm32::PollModemLines() {
+void SerialPort::PollLines() {
+  const unsigned generation = generation_;
+  PollLineErrors();
+  if (generation == generation_) PollModemLines();
+}
+
+void SerialPort::PollLineErrors() {
+  if (!Enabled() || !lineCounters_) return;
+  LineErrorCounts now;
+  if (!ReadLineErrors(static_cast<int>(port_->handle()), now)) return;
+  const uint32_t bits = LineErrorBits(lineErrors_, now);
+  lineErrors_ = now;
+  if (bits != 0) RaiseEvents(bits, false, false);
+}
+
+void SerialPort::PollModemLines() {
   if (!Enabled() || !modemLines_ || events_ == nullptr) return;
   const unsigned now = ReadModemLines(*port_);
   const unsigned changed = now ^ modemState_;
@@ -374,29 +424,29 @@ void TComm32::PollModemLines() {
   const unsigned generation = generation_;
   for (ModemLine line : {ModemLine::kCts, ModemLine::kDsr, ModemLine::kRing, ModemLine::kRlsd}) {
     if ((changed & LineBit(line)) == 0) continue;
-    events_->Comm32LineChanged(*this, line, (now & LineBit(line)) != 0);
+    events_->PortLineChanged(*this, line, (now & LineBit(line)) != 0);
     if (generation != generation_ || events_ == nullptr) return;
   }
 }
 
-void TComm32::RaiseEvents(uint32_t errorBits, bool bytesWaiting, bool txEmpty) {
+void SerialPort::RaiseEvents(uint32_t errorBits, bool bytesWaiting, bool txEmpty) {
   if (events_ == nullptr) return;
   const unsigned generation = generation_;
   auto stillOpen = [&] { return generation == generation_ && events_ != nullptr; };
   if (errorBits & comm_error::kBreak) {
-    events_->Comm32Break(*this);
+    events_->PortBreak(*this);
     if (!stillOpen()) return;
   }
   if (errorBits != 0) {
-    events_->Comm32Error(*this, errorBits);
+    events_->PortErrors(*this, errorBits);
     if (!stillOpen()) return;
   }
   if (bytesWaiting) {
     const qint64 waiting = port_->bytesAvailable();
-    if (waiting > 0) events_->Comm32RxChar(*this, static_cast<int>(waiting));
+    if (waiting > 0) events_->PortBytesWaiting(*this, static_cast<int>(waiting));
     if (!stillOpen()) return;
   }
-  if (txEmpty) events_->Comm32TxEmpty(*this);
+  if (txEmpty) events_->PortTxEmpty(*this);
 }
 
 }  // namespace corvalis

@@ -1,11 +1,11 @@
-#include "app/ChannelSettings.h"
+#include "channels/ChannelSettings.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
-#include "app/IniFile.h"
 #include "app/IniTestSupport.h"
+#include "common/IniFile.h"
 
 namespace corvalis {
 namespace {
@@ -67,6 +67,38 @@ TEST(ChannelSettingsTest, ValuesOutsideTheirChoicesFallBack) {
   EXPECT_EQ(two.baud, 9600);
   EXPECT_EQ(two.stopbits, 2.0);
   EXPECT_EQ(two.ipPort, 5000);
+}
+
+TEST(ChannelSettingsTest, TcpPeerHasNoDefaultAddressAndAGivenOneIsKeptAsWritten) {
+  EXPECT_EQ(ChannelSettings{}.ipAddress, "");
+  EXPECT_EQ(ChannelSettings{}.ipPort, 5000);
+
+  QTemporaryDir dir;
+  const QString path = dir.filePath("Corvalis.ini");
+  const QByteArray text =
+      "[COM1_SETTINGS]\r\nname=COM1\r\nbaud=9600\r\ndatabits=8\r\nParity=none\r\n"
+      "stopbits=1\r\nFlowControl=none\r\nDTR=1\r\nRTS=1\r\nopen=1\r\nPort=0\r\n"
+      "IPAddress=192.168.7.21\r\nIPPort=4001\r\n";
+  testing::WriteBytes(path, text);
+  const ChannelSettings read = ReadChannelSettings(path, 0);
+  EXPECT_EQ(read.ipAddress, "192.168.7.21");
+  ASSERT_TRUE(WriteChannelSettings(path, 0, read));
+  EXPECT_EQ(testing::ReadBytes(path), text);
+}
+
+TEST(ChannelSettingsTest, ReaderAddressMustBeAnIpAddressOrHostName) {
+  for (const char* good :
+       {"127.0.0.1", "192.168.1.100", "reader-7.example.com", "localhost", "::1", " 10.0.0.7 "}) {
+    EXPECT_EQ(ReaderAddressProblem(good), "") << good;
+  }
+  EXPECT_EQ(ReaderAddressProblem(""), "Enter the reader's address, e.g. 192.168.1.100.");
+  EXPECT_EQ(ReaderAddressProblem("   "), "Enter the reader's address, e.g. 192.168.1.100.");
+  for (const char* bad : {"192.168.1", "256.1.1.1", "1.2.3.4.5", "reader..local", "-reader",
+                          "reader 7", "http://10.0.0.7", "10.0.0.7:5000", "::g"}) {
+    EXPECT_EQ(ReaderAddressProblem(bad),
+              QStringLiteral("\"%1\" is not an IP address or host name.").arg(bad))
+        << bad;
+  }
 }
 
 }  // namespace
