@@ -80,8 +80,8 @@ TEST(ConsoleProcessTest, LogsEveryPassAndSavesTheSettingsOnSigterm) {
 // close it into the log, or the last runner of a race goes missing.
 TEST(ConsoleProcessTest, SigtermLogsThePassesStillOpen) {
   QProcess sim;
-  const int port = testing::StartSimulator(
-      sim, {"--tcp", "0", "--passes", "2", "--rate", "0.5", "--reads-per-pass", "1", "--tags", "2"});
+  const int port = testing::StartSimulator(sim, {"--tcp", "0", "--passes", "2", "--rate", "0.5",
+                                                 "--reads-per-pass", "1", "--tags", "2"});
   ASSERT_GT(port, 0);
 
   QTemporaryDir dir;

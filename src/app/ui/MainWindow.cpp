@@ -852,8 +852,7 @@ void TForm1::ShutDown() {
 
   StoreControlsToSettings();
   frmShuttingDown->Begin();
-  bool saved =
-      session_.Shutdown([this](int value) { frmShuttingDown->SetProgress(value); });
+  bool saved = session_.Shutdown([this](int value) { frmShuttingDown->SetProgress(value); });
   const QString path = session_.Location().path;
   const struct {
     const char* combo;
