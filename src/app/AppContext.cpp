@@ -22,6 +22,8 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   spine.decoder.SetTagReadSink(&tagTable);
   tagTable.hooks().passCompleter = &logWriter;
   tagTable.hooks().nameLookup = &tagNames;
+  spine.decoder.SetDataPageHandler(&unshownPages);
+  tagTable.hooks().dataPageHandler = &unshownPages;
 }
 
 void AppContext::ApplySettings(const Settings& settings) {

@@ -9,6 +9,7 @@
 #include "protocol/ReaderCommandSender.h"
 #include "protocol/ReceiveSpine.h"
 #include "protocol/RecordingFiles.h"
+#include "protocol/UnshownPageCounter.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 
@@ -44,6 +45,8 @@ class AppContext {
   ProtocolSettings protocolSettings;
   ReceiveSpine spine;
   TagTable tagTable;
+  // Data-flag reads and "ae" pages, counted until page data has a display.
+  UnshownPageCounter unshownPages;
   TagNames tagNames;
   TagLogWriter logWriter;
   // The five channels; they write for the dispatcher's composite copy and

@@ -65,13 +65,14 @@ void AppSession::Start(const QString& workingDir, const QStringList& arguments,
   started_ = true;
 }
 
-void AppSession::Shutdown(const std::function<void(int)>& progress) {
-  if (!started_) return;
+bool AppSession::Shutdown(const std::function<void(int)>& progress) {
+  if (!started_) return true;
   started_ = false;
   context_.channels.CloseAll();
   context_.StoreSettings(settings_);
-  SaveIniSettings(location_.path, settings_, progress);
+  const bool saved = SaveIniSettings(location_.path, settings_, progress);
   context_.channels.SaveSections();
+  return saved;
 }
 
 }  // namespace corvalis

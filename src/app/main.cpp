@@ -1,15 +1,15 @@
-#include <QApplication>
 #include <QDir>
 #include <string>
 
 #include "app/AppContext.h"
 #include "app/MemoStatus.h"
 #include "app/Startup.h"
+#include "app/ui/GuardedApplication.h"
 #include "app/ui/MainWindow.h"
 #include "common/SignalWatcher.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  corvalis::GuardedApplication app(argc, argv);
   app.setApplicationName("Corvalis");
   const QString workingDir = QDir::currentPath();
   corvalis::RedirectErrorStream(workingDir);
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   std::string signalError;
   if (stopSignals.Install(signalError)) {
     QObject::connect(&stopSignals, &corvalis::SignalWatcher::Stop, &window,
-                     &corvalis::TForm1::Exit);
+                     &corvalis::TForm1::ExitOnSignal);
   }
   QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &corvalis::TForm1::ShutDown);
   return app.exec();

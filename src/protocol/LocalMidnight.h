@@ -1,23 +1,28 @@
 #pragma once
 
 #include <ctime>
+#include <optional>
 
 namespace corvalis {
 
-// Local midnight of a calendar date, remembered for the last date asked.
-// Readers stamp every read with the same date for hours, and mktime costs
-// more than the rest of a decode.
+// Local times of a calendar date, built from the date's midnight remembered
+// for the last date asked. Readers stamp every read with the same date for
+// hours, and mktime costs more than the rest of a decode. On a day whose UTC
+// offset changes (daylight saving starts or ends) midnight plus the time of
+// day is an hour out after the switch, so those days go through mktime whole.
 class LocalMidnight {
  public:
-  // `year` counts from 1900, `month` 0..11; a day past the month's end rolls
-  // into the next month. (time_t)-1 when the date cannot be represented.
-  std::time_t Of(int year, int month, int day);
+  // Seconds since 1970 of the local time; `year` counts from 1900, `month`
+  // 0..11, and a day past the month's end rolls into the next month. Nothing
+  // when the time cannot be represented.
+  std::optional<std::time_t> At(int year, int month, int day, int hour, int minute, int second);
 
  private:
   int year_ = -1;
   int month_ = -1;
   int day_ = -1;
   std::time_t midnight_ = -1;
+  bool offsetChanges_ = true;
 };
 
 }  // namespace corvalis

@@ -11,7 +11,11 @@ namespace corvalis {
 
 inline constexpr int kRxBufferSize = 8192;
 // Unterminated data kept at the front of a buffer when a cut finds no message.
-inline constexpr int kRxKeepTail = 200;
+// A serial link delivers a few bytes at a time, so this must hold the longest
+// message a reader sends whole: a composite "af" with every field and sixteen
+// tags is 592 characters, a reply with 255 data bytes 520. It still bounds
+// garbage that never sees a line end.
+inline constexpr int kRxKeepTail = 1024;
 // Ticks of the 100 ms timer a channel must stay quiet before its idle flush.
 inline constexpr int kIdleFlushTicks = 5;
 

@@ -338,11 +338,11 @@ WallTime TagMessageDecoder::ReadTime(const FormatFields& m) {
     }
     // The day carry goes through mktime so that it rolls over month and year
     // ends instead of producing day 32.
-    const std::time_t midnight =
-        midnight_.Of(m.year <= 38 ? 100 + m.year : m.year, m.month - 1, m.day + dayCarry);
-    total = static_cast<int64_t>(midnight) + hour * 3600 + minute * 60 + second;
+    const std::optional<std::time_t> local = midnight_.At(
+        m.year <= 38 ? 100 + m.year : m.year, m.month - 1, m.day + dayCarry, hour, minute, second);
+    total = local.value_or(0);
     // Late 2038 dates do not fit a 32-bit read time.
-    ok = midnight != static_cast<std::time_t>(-1) && total <= std::numeric_limits<int32_t>::max() &&
+    ok = local.has_value() && total <= std::numeric_limits<int32_t>::max() &&
          total >= std::numeric_limits<int32_t>::min();
   }
   if (!ok) {

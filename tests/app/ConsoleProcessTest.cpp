@@ -75,5 +75,45 @@ TEST(ConsoleProcessTest, LogsEveryPassAndSavesTheSettingsOnSigterm) {
   EXPECT_TRUE(sim.waitForFinished(3000));
 }
 
+// Two tags pass 2 s apart with a 3 s wait time. The moment the first one's
+// line is logged the second one's pass is still open; SIGTERM right then must
+// close it into the log, or the last runner of a race goes missing.
+TEST(ConsoleProcessTest, SigtermLogsThePassesStillOpen) {
+  QProcess sim;
+  const int port = testing::StartSimulator(sim, {"--tcp", "0", "--passes", "2", "--rate", "0.5",
+                                                 "--reads-per-pass", "1", "--tags", "2"});
+  ASSERT_GT(port, 0);
+
+  QTemporaryDir dir;
+  const QString ini = dir.filePath("Corvalis.ini");
+  const QString log = dir.filePath("tags.log");
+  {
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[FILES]\nFilteredFileName=tags.log\nWriteFiltered=1\n[MODE]\nWaitTime=3000\n");
+  }
+  testing::WriteSimulatorChannels(ini, port);
+
+  QProcess console;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  console.setProcessEnvironment(env);
+  console.setWorkingDirectory(dir.path());
+  console.start(CORVALIS_EXECUTABLE, {"-i=" + ini});
+  ASSERT_TRUE(console.waitForStarted(5000));
+
+  auto lines = [&] { return ReadAll(log).count('\n'); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return lines() >= 1; }, 15000));
+  ::kill(static_cast<pid_t>(console.processId()), SIGTERM);
+  ASSERT_TRUE(console.waitForFinished(10000));
+  EXPECT_EQ(console.exitCode(), 0);
+  const QList<QByteArray> logged = ReadAll(log).trimmed().split('\n');
+  ASSERT_EQ(logged.size(), 2) << ReadAll(log).constData();
+  EXPECT_NE(logged[0], logged[1]);
+
+  sim.terminate();
+  EXPECT_TRUE(sim.waitForFinished(3000));
+}
+
 }  // namespace
 }  // namespace corvalis

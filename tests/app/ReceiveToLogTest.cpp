@@ -86,6 +86,36 @@ TEST_F(ReceiveToLogTest, ReadsOfTheSameTagAfterTheWaitTimeStartANewPass) {
             "Depot,NR-3435,2026/12/08,10:20:30\r\n");
 }
 
+TEST_F(ReceiveToLogTest, LongCompositeArrivingAFewBytesAtATimeRecordsEveryTag) {
+  context->ApplySettings(Settings{});
+  const CompositeFormat format = CompositeFormat::Derive(0xF6, 0xFF, 0xFFFF);
+  context->spine.formats.composite[0] = format;
+  CompositeTagFields tags[16];
+  for (int t = 0; t < 16; ++t) tags[t].id[7] = static_cast<uint8_t>(t);
+  char message[1024];
+  const int n = EncodeCompositeMessage(format, {1, 0, tags, 16}, message, sizeof message);
+  ASSERT_GT(n, 500);
+  const std::string line = std::string(message, static_cast<size_t>(n)) + "\r\n";
+  for (size_t at = 0; at < line.size(); at += 3) Feed(0, line.substr(at, 3));
+  EXPECT_EQ(context->tagTable.SeenLength(), 16);
+  EXPECT_EQ(status.lastError, "");
+}
+
+TEST_F(ReceiveToLogTest, DataPagesThatHaveNoDisplayAreCounted) {
+  context->ApplySettings(Settings{});
+  TagMessageFields dataRead;
+  dataRead.dataFlag = 1;
+  char text[128];
+  int n = EncodeFormatMessage(MessageFormat{}, dataRead, text, sizeof text);
+  ASSERT_GT(n, 0);
+  Feed(0, std::string(text, static_cast<size_t>(n)) + "\r\n");
+  n = EncodeTtoDataMessage(TtoDataFields{}, 26, text, sizeof text);
+  ASSERT_GT(n, 0);
+  Feed(1, std::string(text, static_cast<size_t>(n)) + "\r\n");
+  EXPECT_EQ(context->unshownPages.Count(), 2);
+  EXPECT_EQ(context->tagTable.SeenLength(), 0);
+}
+
 TEST_F(ReceiveToLogTest, SettingsRoundTripThroughTheLiveParts) {
   Settings settings;
   settings.SetInteger(Setting::WaitTime, -250);

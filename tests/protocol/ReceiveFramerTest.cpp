@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "protocol/Checksums.h"
+#include "protocol/TagMessageEncoder.h"
 #include "support/RecordingStatus.h"
 
 namespace corvalis {
@@ -105,14 +108,53 @@ TEST_F(ReceiveFramerTest, ChannelsNeverMix) {
   EXPECT_EQ(receiver.messages[1].text, "abcdef");
 }
 
-TEST_F(ReceiveFramerTest, UnterminatedGarbageKeepsOnlyItsLast200Bytes) {
+TEST_F(ReceiveFramerTest, UnterminatedGarbageIsTrimmedToItsTail) {
   std::string garbage;
-  for (int i = 0; i < 250; ++i) garbage += static_cast<char>('A' + i % 26);
+  for (int i = 0; i < kRxKeepTail + 50; ++i) garbage += static_cast<char>('A' + i % 26);
   Feed(0, garbage);
-  EXPECT_EQ(framer.Buffer(0).length, 200);
+  EXPECT_EQ(framer.Buffer(0).length, kRxKeepTail);
   Feed(0, "tail\r\n");
   ASSERT_EQ(receiver.messages.size(), 1u);
   EXPECT_EQ(receiver.messages[0].text, garbage.substr(50) + "tail");
+}
+
+// The longest messages a reader sends: a composite "af" with every field and
+// sixteen tags, and a reply carrying 255 data bytes.
+std::vector<std::string> LongestMessages() {
+  const CompositeFormat format = CompositeFormat::Derive(0xF6, 0xFF, 0xFFFF);
+  CompositeTagFields tags[16];
+  for (int t = 0; t < 16; ++t) {
+    for (int i = 0; i < 8; ++i) tags[t].id[i] = static_cast<uint8_t>(t * 8 + i);
+  }
+  char composite[1024];
+  const int n = EncodeCompositeMessage(format, {1, 2, tags, 16}, composite, sizeof composite);
+  std::string reply = "ab01ff21" + std::string(510, '5');
+  char lrc[2];
+  FormatLrc(ComputeLrc(reply.data() + 2, static_cast<int>(reply.size()) - 2), lrc);
+  reply.append(lrc, 2);
+  return {std::string(composite, static_cast<size_t>(std::max(n, 0))), reply};
+}
+
+TEST_F(ReceiveFramerTest, LongestMessagesSurviveEverySplit) {
+  for (const std::string& message : LongestMessages()) {
+    ASSERT_GE(message.size(), 520u);
+    ASSERT_LE(message.size(), static_cast<size_t>(kRxKeepTail));
+    const std::string line = message + "\r\n";
+    for (size_t cut = 1; cut < line.size(); ++cut) {
+      receiver.messages.clear();
+      Feed(0, line.substr(0, cut));
+      Feed(0, line.substr(cut));
+      ASSERT_EQ(receiver.Texts(), std::vector<std::string>{message}) << "cut at " << cut;
+    }
+    // A serial link: a few bytes per event, behind the end of an earlier line.
+    receiver.messages.clear();
+    const std::string stream = "aa01\r\n" + line;
+    for (size_t at = 0; at < stream.size(); at += 3) {
+      FakeSerialPort port(stream.substr(at, 3));
+      framer.AppendSerial(0, static_cast<int>(port.waiting.size()), port);
+    }
+    EXPECT_EQ(receiver.Texts(), (std::vector<std::string>{"aa01", message}));
+  }
 }
 
 TEST_F(ReceiveFramerTest, LongLineInOneAppendIsDeliveredWhole) {
@@ -172,8 +214,8 @@ TEST_F(ReceiveFramerTest, SerialOverflowReads8191AndReportsThePurge) {
   framer.AppendSerial(0, 9000, port);
   EXPECT_EQ(status.purged, "809 chars purged");
   EXPECT_EQ(port.purged, 809);
-  // Unterminated, so the cut keeps the last 200 of the 8191 bytes read.
-  EXPECT_EQ(framer.Buffer(0).length, 200);
+  // Unterminated, so the cut keeps only the tail of the 8191 bytes read.
+  EXPECT_EQ(framer.Buffer(0).length, kRxKeepTail);
 }
 
 TEST_F(ReceiveFramerTest, SerialReadsWhatIsWaitingAndCuts) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <random>
 #include <string>
@@ -225,6 +227,46 @@ TEST_F(DecoderTest, HundredthsCarryIntoTheNextDay) {
   EXPECT_EQ(Last().read.firstSeenSec, kNewYear2025);
   EXPECT_EQ(Last().read.firstSeenMs, 200);
   EXPECT_EQ(status.lastError, "binary ms >= 1000");
+}
+
+// Sets the local time zone for one test and puts UTC back after it.
+class ZoneScope {
+ public:
+  explicit ZoneScope(const char* zone) {
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~ZoneScope() {
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+};
+
+TEST_F(DecoderTest, ReadTimesHoldOnDaylightSavingChangeDays) {
+  struct Case {
+    const char* zone;
+    int month, day, hour, minute;
+    int32_t utc;
+  };
+  // Each change day before and after its switch, then an ordinary day.
+  const Case cases[] = {
+      {"Europe/London", 3, 31, 0, 30, 1'711'845'000},     // 00:30 GMT
+      {"Europe/London", 3, 31, 12, 0, 1'711'882'800},     // 12:00 BST = 11:00 UTC
+      {"Europe/London", 4, 1, 12, 0, 1'711'969'200},      // 12:00 BST
+      {"Europe/London", 10, 27, 0, 30, 1'729'985'400},    // 00:30 BST = 23:30 UTC
+      {"Europe/London", 10, 27, 12, 0, 1'730'030'400},    // 12:00 GMT
+      {"Australia/Sydney", 4, 7, 1, 0, 1'712'412'000},    // 01:00 +11
+      {"Australia/Sydney", 4, 7, 12, 0, 1'712'455'200},   // 12:00 +10
+      {"Australia/Sydney", 10, 6, 1, 0, 1'728'140'400},   // 01:00 +10
+      {"Australia/Sydney", 10, 6, 12, 0, 1'728'176'400},  // 12:00 +11
+  };
+  for (const Case& c : cases) {
+    const ZoneScope zone(c.zone);
+    ASSERT_TRUE(Format(0, Encode(MessageFormat{}, At(24, c.month, c.day, c.hour, c.minute, 0, 0))));
+    EXPECT_EQ(Last().read.firstSeenSec, c.utc)
+        << c.zone << " " << c.month << "-" << c.day << " " << c.hour << ":" << c.minute;
+  }
+  EXPECT_EQ(status.lastError, "");
 }
 
 TEST_F(DecoderTest, CountAndStatusFlags) {

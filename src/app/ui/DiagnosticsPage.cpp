@@ -17,6 +17,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "app/AppContext.h"
 #include "common/ChannelIndex.h"
 #include "tags/SeenView.h"
 #include "tags/TagTable.h"
@@ -58,6 +59,8 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
       shpReadRate(Named(new QLabel, QStringLiteral("shpReadRate"))),
       lblRRI(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRI"))),
       lblRRQ(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRQ"))),
+      lblPagesNotShown(Named(new QLabel(QStringLiteral("0")), QStringLiteral("lblPagesNotShown"))),
+      unshownPages_(context.unshownPages),
       rawMemo_(*memRawData),
       rawMonitor_(rawMemo_) {
   for (QPlainTextEdit* memo : {Memo2, memRawData}) {
@@ -102,6 +105,7 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
   rate->addWidget(lblRRQ);
   rate->addStretch();
   status->addRow(QStringLiteral("Read rate"), rate);
+  status->addRow(QStringLiteral("Data pages not shown"), lblPagesNotShown);
 
   auto* left = new QVBoxLayout;
   left->addWidget(readerControl);
@@ -135,6 +139,8 @@ void DiagnosticsPage::ShowCounters(const TagTable& table, const QString& lastErr
     show(lblUniqueSeen[ch], table.UniqueSeen(static_cast<int>(ch)));
     show(lblLostReads[ch], table.LostReads(static_cast<int>(ch)));
   }
+  const QString pages = QString::number(unshownPages_.Count());
+  if (lblPagesNotShown->text() != pages) lblPagesNotShown->setText(pages);
 }
 
 void DiagnosticsPage::ShowWaitTime(int waitTime) {

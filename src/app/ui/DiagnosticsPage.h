@@ -18,6 +18,7 @@ namespace corvalis {
 class AppContext;
 class ReaderControlPanel;
 class TagTable;
+class UnshownPageCounter;
 
 // A memo widget as the raw-data monitor's text sink.
 class PlainTextMemo final : public TextMemo {
@@ -42,7 +43,8 @@ class DiagnosticsPage final : public QWidget {
   explicit DiagnosticsPage(AppContext& context, QWidget* parent = nullptr);
 
   void AddCommsLine(const QString& line);
-  // Timer1: the last error and the counters of channels 1 and 2.
+  // Timer1: the last error, the counters of channels 1 and 2 and the data
+  // pages not shown.
   void ShowCounters(const TagTable& table, const QString& lastError);
   void ShowWaitTime(int waitTime);
   void ShowReadRate(const QString& iText, const QString& qText);
@@ -64,8 +66,10 @@ class DiagnosticsPage final : public QWidget {
   std::array<QLabel*, 2> lblReadsSeen{};
   std::array<QLabel*, 2> lblUniqueSeen{};
   std::array<QLabel*, 2> lblLostReads{};
+  QLabel* lblPagesNotShown;  // data pages received with nowhere to show them
 
  private:
+  const UnshownPageCounter& unshownPages_;
   PlainTextMemo rawMemo_;
   RawDataMonitor rawMonitor_;
   int shownActivityClass_ = -1;

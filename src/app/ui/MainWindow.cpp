@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <optional>
 
 #include "app/AppContext.h"
@@ -835,6 +836,9 @@ void TForm1::StopRunning() {
   Timer1->stop();
   Timer2->stop();
   context_.channels.CloseAll();
+  // No read can arrive now: the passes still open are complete, and their
+  // lines (the last runners of a race) must reach the log before it closes.
+  context_.tagTable.FlushPasses(true);
   RefreshChannelStatus();
   Warnings.HideNoReply();
   Warnings.HideChannelClosed();
@@ -849,7 +853,7 @@ void TForm1::ShutDown() {
 
   StoreControlsToSettings();
   frmShuttingDown->Begin();
-  session_.Shutdown([this](int value) { frmShuttingDown->SetProgress(value); });
+  bool saved = session_.Shutdown([this](int value) { frmShuttingDown->SetProgress(value); });
   const QString path = session_.Location().path;
   const struct {
     const char* combo;
@@ -858,15 +862,28 @@ void TForm1::ShutDown() {
       {"cmbDownloadFilename", 85}, {"cmbSendOwnText", 90}, {"cmbRTFilename", 100}};
   for (const auto& history : kLastHistories) {
     const QString name = QString::fromLatin1(history.combo);
-    SaveComboHistory(path, name, settings_.History(name));
+    saved = SaveComboHistory(path, name, settings_.History(name)) && saved;
     frmShuttingDown->SetProgress(history.gauge);
   }
   frmShuttingDown->End();
+  if (!saved) ReportSettingsNotSaved(path);
+}
+
+void TForm1::ReportSettingsNotSaved(const QString& path) {
+  const QString text = QStringLiteral("Unable to save the settings to %1").arg(path);
+  // The error file keeps it in any case; a box only when someone may answer it.
+  std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+  if (!endingOnSignal_) ShowMessage(QMessageBox::Warning, QStringLiteral("Save Failure"), text);
 }
 
 void TForm1::Exit() {
   ShutDown();
   QCoreApplication::exit(0);
+}
+
+void TForm1::ExitOnSignal() {
+  endingOnSignal_ = true;
+  Exit();
 }
 
 void TForm1::Stop() {

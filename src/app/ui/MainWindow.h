@@ -117,6 +117,9 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   void ShutDown();
   void Exit();
   void Stop();
+  // Exit on SIGINT or SIGTERM: nobody may be at the window, so a failure is
+  // reported on standard error only.
+  void ExitOnSignal();
 
   // The timers' work; nothing before the window was first shown.
   void Timer1Tick();
@@ -195,6 +198,7 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   void ChannelStatusRefreshed() override;
   int TabChannel(int channel) const;
   void ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text);
+  void ReportSettingsNotSaved(const QString& path);
   void ChannelChosen(QComboBox* source, int index);
   void ReaderIdChosen(QSpinBox* source, int value);
   void StoreSeenSettings();
@@ -214,6 +218,7 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   MessageBoxSink showMessage_;
   bool active_ = false;
   bool shutDown_ = false;
+  bool endingOnSignal_ = false;
   bool linkBusy_ = false;
   bool ttoWarningShown_ = false;
   qint64 shownSecond_ = -1;

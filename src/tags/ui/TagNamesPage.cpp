@@ -262,6 +262,14 @@ bool TagNamesPage::WriteTo(const QString& path) {
     ShowMessage(QGuiApplication::applicationDisplayName(), QString::fromStdString(result.message));
     return false;
   }
+  if (result.unwritableRows > 0) {
+    // Rows left out would otherwise vanish unnoticed at the next read.
+    ShowMessage(QGuiApplication::applicationDisplayName(),
+                tr("%n row(s) left out of %1: a row needs a code of 12 or 16 characters "
+                   "without blanks or commas, and a name.",
+                   nullptr, result.unwritableRows)
+                    .arg(path));
+  }
   return true;
 }
 

@@ -242,6 +242,38 @@ TEST_F(MainWindowTest, StopLeavesTheSettingsFileByteIdentical) {
   EXPECT_EQ(ReadAll(ini_), before);
 }
 
+// A settings file whose name leaves no room for the temporary file a save
+// writes first: every save fails, even for root, as on a full disk.
+TEST_F(MainWindowTest, SettingsThatCannotBeSavedAreReportedAndTheFileKept) {
+  const QString unsavable = dir_.filePath(QString(250, QLatin1Char('s')));
+  {
+    QFile file(unsavable);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(ReadAll(ini_));
+  }
+  const QByteArray before = ReadAll(unsavable);
+  ASSERT_FALSE(before.isEmpty());
+
+  {
+    Console console(dir_.path(), unsavable);
+    console.window->show();
+    console.Action("mnuExit")->trigger();
+    EXPECT_EQ(console.boxes, QStringList{"Save Failure"});
+  }
+  EXPECT_EQ(ReadAll(unsavable), before);
+
+  // Ending on a signal: nobody may be there to answer a box.
+  Console console(dir_.path(), unsavable);
+  ::testing::internal::CaptureStderr();
+  console.window->ExitOnSignal();
+  const std::string errors = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(console.boxes.isEmpty());
+  EXPECT_NE(errors.find("Unable to save the settings to " + unsavable.toStdString()),
+            std::string::npos)
+      << errors;
+  EXPECT_EQ(ReadAll(unsavable), before);
+}
+
 TEST_F(MainWindowTest, StatusPanelsTellTransportAndState) {
   QTcpServer server;
   ASSERT_TRUE(server.listen(QHostAddress::LocalHost));

@@ -110,6 +110,23 @@ TEST_F(TagNamesPageTest, ExistingFileAsksToCancelOverwriteOrAppend) {
   EXPECT_EQ(FileText(path), "0000000000000001  One\n0000000000000002  Two\n");
 }
 
+TEST_F(TagNamesPageTest, WritingSaysHowManyRowsWereLeftOut) {
+  names.AppendRow("0000000000000001", "One");
+  names.AddEmptyRow();  // never filled in
+  const int noName = names.AddEmptyRow();
+  names.SetCode(noName, "0000000000000002");
+  const QString path = dir.filePath("names.tag");
+  ASSERT_TRUE(page.WriteTo(path));
+  EXPECT_EQ(FileText(path), "0000000000000001  One\n");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].contains("|2 row(s) left out of " + path)) << messages[0].toStdString();
+
+  names.DeleteRow(2);
+  names.DeleteRow(1);
+  ASSERT_TRUE(page.WriteTo(dir.filePath("complete.tag")));
+  EXPECT_EQ(messages.size(), 1u);  // nothing left out, nothing to say
+}
+
 TEST_F(TagNamesPageTest, FailuresShowTheirMessages) {
   const QString missing = dir.filePath("missing.tag");
   EXPECT_FALSE(page.ReadFrom(missing));
