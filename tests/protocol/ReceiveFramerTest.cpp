@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "protocol/Checksums.h"
-#include "protocol/TagMessageEncoder.h"
+#include "testkit/TagMessageEncoder.h"
 #include "support/RecordingStatus.h"
 
 namespace corvalis {
