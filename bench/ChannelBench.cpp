@@ -51,25 +51,25 @@ class SimulatedReader {
       out += QString::fromLocal8Bit(sim_.readAllStandardOutput());
     }
     if (!match.hasMatch()) return false;
-    if (logging) context_->logWriter.StartLogging(dir_.filePath("tags.log").toStdString());
+    if (logging) context_->logWriter().StartLogging(dir_.filePath("tags.log").toStdString());
     ChannelSettings s;
     s.port = false;
     s.ipAddress = "127.0.0.1";
     s.ipPort = match.captured(1).toInt();
-    context_->channels.ApplySettings(0, s);
-    context_->channels.Open(0);
+    context_->channels().ApplySettings(0, s);
+    context_->channels().Open(0);
     QObject::connect(&tick_, &QTimer::timeout, [this] { context_->Tick(); });
     tick_.start(100);
-    return QTest::qWaitFor([this] { return context_->tagTable.ReadsSeen(0) > 0; }, 3000);
+    return QTest::qWaitFor([this] { return context_->tagTable().ReadsSeen(0) > 0; }, 3000);
   }
   ~SimulatedReader() {
     tick_.stop();
-    context_->channels.CloseAll();
+    context_->channels().CloseAll();
     sim_.terminate();
     sim_.waitForFinished(3000);
   }
-  int32_t Reads() const { return context_->tagTable.ReadsSeen(0); }
-  int32_t Lost() const { return context_->tagTable.LostReads(0); }
+  int32_t Reads() const { return context_->tagTable().ReadsSeen(0); }
+  int32_t Lost() const { return context_->tagTable().LostReads(0); }
 
  private:
   QTemporaryDir dir_;

@@ -17,6 +17,7 @@
 #include "app/AppContext.h"
 #include "app/ComboHistory.h"
 #include "app/Settings.h"
+#include "common/ui/FindNamed.h"
 #include "control/ControlTestSupport.h"
 #include "control/ui/CommandWordEditor.h"
 #include "control/ui/ConfigureTagPage.h"
@@ -43,7 +44,7 @@ std::string Framed(int readerId, const std::string& body) {
 
 class ControlWidgetsTest : public ::testing::Test {
  protected:
-  ControlWidgetsTest() { context.commands.SetChannelWriter(&channels); }
+  ControlWidgetsTest() { context.commands().SetChannelWriter(&channels); }
 
   template <typename T>
   T* Find(QWidget* parent, const char* name) {
@@ -52,7 +53,7 @@ class ControlWidgetsTest : public ::testing::Test {
     return child;
   }
   // Replies so the next command is not a restart of the last wait.
-  void Reply(int channel) { context.commands.HandleReply(channel, "ab00000222", 10); }
+  void Reply(int channel) { context.commands().HandleReply(channel, "ab00000222", 10); }
 
   ManualClock clock;
   testing::RecordingStatus status;
@@ -62,8 +63,8 @@ class ControlWidgetsTest : public ::testing::Test {
 
 TEST_F(ControlWidgetsTest, ReaderControlSendsOnTheSendChannel) {
   ReaderControlPanel panel(context);
-  panel.cmbSendChannel->setCurrentIndex(1);
-  panel.speReaderID->setValue(3);
+  testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->setCurrentIndex(1);
+  testing::FindNamed<QSpinBox>(panel, "speReaderID")->setValue(3);
   auto* text = Find<QComboBox>(&panel, "cmbSendOwnText");
   auto* send = Find<QPushButton>(&panel, "btnSend");
 
@@ -91,7 +92,7 @@ TEST_F(ControlWidgetsTest, ReaderControlSendsOnTheSendChannel) {
   EXPECT_EQ(channels.Take(1), Framed(3, "010701"));
 
   // No channel selected: nothing at all.
-  panel.cmbSendChannel->setCurrentIndex(-1);
+  testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->setCurrentIndex(-1);
   text->setEditText("ab0100");
   QTest::mouseClick(send, Qt::LeftButton);
   QTest::mouseClick(Find<QPushButton>(&panel, "btnSendCommand"), Qt::LeftButton);
@@ -100,32 +101,32 @@ TEST_F(ControlWidgetsTest, ReaderControlSendsOnTheSendChannel) {
 
 TEST_F(ControlWidgetsTest, SetConfigurationAsksForTheCommsSettings) {
   ReaderControlPanel panel(context);
-  panel.cmbSendChannel->setCurrentIndex(0);
+  testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->setCurrentIndex(0);
   DecoderCommsChoice chosen;
-  panel.SetDialogRunner([](TdlgDecoderCommsSettings& dialog) {
+  panel.SetDialogRunner([](DecoderCommsSettingsDialog& dialog) {
     EXPECT_EQ(dialog.Choice().baudItem, 1);  // opens on the current choice
-    dialog.cmbBaudRate->setCurrentText("19200");
-    dialog.cmbFlowCtrl->setCurrentText("Xon/Xoff");
-    dialog.ckbASCII->setChecked(true);
+    testing::FindNamed<QComboBox>(dialog, "cmbBaudRate")->setCurrentText("19200");
+    testing::FindNamed<QComboBox>(dialog, "cmbFlowCtrl")->setCurrentText("Xon/Xoff");
+    testing::FindNamed<QCheckBox>(dialog, "ckbASCII")->setChecked(true);
     return true;
   });
   QObject::connect(&panel, &ReaderControlPanel::commsSettingsChosen,
                    [&](const DecoderCommsChoice& c) { chosen = c; });
-  panel.cmbMessage->setCurrentIndex(kSetConfiguration);
-  Q_EMIT panel.cmbMessage->activated(kSetConfiguration);
+  testing::FindNamed<QComboBox>(panel, "cmbMessage")->setCurrentIndex(kSetConfiguration);
+  Q_EMIT testing::FindNamed<QComboBox>(panel, "cmbMessage")->activated(kSetConfiguration);
   EXPECT_EQ(chosen.flowItem, 2);
-  EXPECT_FALSE(context.spine.formats.format[0].binary);
-  QTest::mouseClick(panel.btnSendCommand, Qt::LeftButton);
+  EXPECT_FALSE(context.spine().formats.format[0].binary);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(panel, "btnSendCommand"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0, "01031d"));
 }
 
-TEST_F(ControlWidgetsTest, TickRunsTheAutomaticUpdate) {
+TEST_F(ControlWidgetsTest, ContextTickRunsThePanelsAutomaticUpdate) {
   ReaderControlPanel panel(context);
-  panel.cmbSendChannel->setCurrentIndex(2);
-  QTest::mouseClick(panel.btnUpdate, Qt::LeftButton);
+  testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->setCurrentIndex(2);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(panel, "btnUpdate"), Qt::LeftButton);
   std::string sent;
   for (int t = 0; t < 10; ++t) {
-    panel.Tick();
+    context.Tick();
     sent += channels.Take(2);
     Reply(2);
   }
@@ -170,9 +171,9 @@ TEST_F(ControlWidgetsTest, SecondGenerationTransmitAndResumeAdvice) {
   page.editor->SetCommand(kCmdResume);
   page.cbxCmdTarget->setCurrentIndex(static_cast<int>(TransmitTarget::kSpecific));
   int advised = 0;
-  page.SetAdviceRunner([&](TfrmResumeAdvice& advice) {
+  page.SetAdviceRunner([&](ResumeAdviceWindow& advice) {
     ++advised;
-    advice.ckbDontShowAgain->setChecked(true);
+    testing::FindNamed<QCheckBox>(advice, "ckbDontShowAgain")->setChecked(true);
   });
   QTest::mouseClick(page.btnCmdTransmit, Qt::LeftButton);
   EXPECT_EQ(channels.Take(3), Framed(4,
@@ -216,7 +217,7 @@ TEST_F(ControlWidgetsTest, DataMaskTimeoutsAndRate) {
   // The controller's read-back of the timings fills the spins.
   std::string reply = Framed(0, "06240a0b0c0d0e0f");
   reply.resize(reply.size() - 2);
-  context.commands.HandleReply(0, reply.c_str(), static_cast<int>(reply.size()));
+  context.commands().HandleReply(0, reply.c_str(), static_cast<int>(reply.size()));
   EXPECT_EQ(page.speCmdDataTimeout->value(), 0x0b);
   EXPECT_EQ(page.speCmdRdRetryLimit->value(), 0x0f);
 }
@@ -266,11 +267,11 @@ TEST_F(ControlWidgetsTest, ControlsAndHistoriesSurviveARestart) {
   {
     ReaderControlPanel panel(context);
     RWCommanderPage page(context);
-    panel.cmbSendChannel->setCurrentIndex(2);
-    panel.cmbMessage->setCurrentIndex(13);
-    panel.speReaderID->setValue(9);
+    testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->setCurrentIndex(2);
+    testing::FindNamed<QComboBox>(panel, "cmbMessage")->setCurrentIndex(13);
+    testing::FindNamed<QSpinBox>(panel, "speReaderID")->setValue(9);
     for (const char* typed : {"ab0100", "ab0200", "ab0100"}) {
-      panel.cmbSendOwnText->setEditText(typed);
+      testing::FindNamed<QComboBox>(panel, "cmbSendOwnText")->setEditText(typed);
       panel.SendOwnText(false);
     }
     page.ckbRWManual->setChecked(false);
@@ -302,10 +303,11 @@ TEST_F(ControlWidgetsTest, ControlsAndHistoriesSurviveARestart) {
   RWCommanderPage page(context);
   panel.LoadFromSettings(loaded);
   page.LoadFromSettings(loaded);
-  EXPECT_EQ(panel.cmbSendChannel->currentIndex(), 2);
-  EXPECT_EQ(panel.cmbMessage->currentIndex(), 13);
-  EXPECT_EQ(panel.speReaderID->value(), 9);
-  EXPECT_EQ(HistoryItems(panel.cmbSendOwnText), (QStringList{"ab0100", "ab0200"}));
+  EXPECT_EQ(testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->currentIndex(), 2);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(panel, "cmbMessage")->currentIndex(), 13);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(panel, "speReaderID")->value(), 9);
+  EXPECT_EQ(HistoryItems(testing::FindNamed<QComboBox>(panel, "cmbSendOwnText")),
+            (QStringList{"ab0100", "ab0200"}));
   EXPECT_EQ(page.cmbCmdChannel->currentIndex(), 1);
   EXPECT_EQ(page.speCmdReaderID->value(), 12);
   EXPECT_EQ(page.speCmdPeriod_4->value(), 7);

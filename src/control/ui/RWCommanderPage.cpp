@@ -1,4 +1,5 @@
 #include "control/ui/RWCommanderPage.h"
+#include "common/ui/ChannelCombo.h"
 #include "common/ui/Named.h"
 
 #include <QApplication>
@@ -62,8 +63,7 @@ RWCommanderPage::RWCommanderPage(AppContext& context, QWidget* parent)
     : QWidget(parent), context_(context) {
   setObjectName(QStringLiteral("tbsQ2Command"));
   editor = new CommandWordEditor(CommandWordEditor::Kind::kCommander, this);
-  cmbCmdChannel = Named(new QComboBox(this), "cmbCmdChannel");
-  cmbCmdChannel->addItems({"Chan 1", "Chan 2", "Chan 3", "Chan 4", "Out1"});
+  cmbCmdChannel = NewChannelCombo("cmbCmdChannel", this);
   speCmdReaderID = ByteSpin(this, "speCmdReaderID", 0);
   ckbRWManual = Named(new QCheckBox(QStringLiteral("Manual (1G)"), this), "ckbRWManual");
   cbxCmdTarget = Named(new QComboBox(this), "cbxCmdTarget");
@@ -172,7 +172,7 @@ RWCommanderPage::RWCommanderPage(AppContext& context, QWidget* parent)
   incomingBox->addWidget(ckbCmdShowIncoming);
   incomingBox->addWidget(memCmdIncoming, 2);
   incomingBox->addWidget(lsbCmdTagsList, 1);
-  frmResumeAdvice = new TfrmResumeAdvice(this);
+  frmResumeAdvice = new ResumeAdviceWindow(this);
 
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel(QStringLiteral("Channel"), this));
@@ -222,10 +222,10 @@ RWCommanderPage::RWCommanderPage(AppContext& context, QWidget* parent)
   connect(btnCmdLoad, &QPushButton::clicked, this, &RWCommanderPage::Load);
   connect(btnCmdTransmit, &QPushButton::clicked, this, &RWCommanderPage::Transmit);
   connect(btnCmdTxOn, &QPushButton::clicked, this, [this] {
-    context_.console.SendPredefinedCommand(CommanderChannel(), ReaderId(), kRfOn);
+    context_.console().SendPredefinedCommand(CommanderChannel(), ReaderId(), kRfOn);
   });
   connect(btnCmdTxOff, &QPushButton::clicked, this, [this] {
-    context_.console.SendPredefinedCommand(CommanderChannel(), ReaderId(), kRfOff);
+    context_.console().SendPredefinedCommand(CommanderChannel(), ReaderId(), kRfOff);
   });
   connect(btnCmdStop, &QPushButton::clicked, this, [this] { Send(QStringLiteral("0023")); });
   connect(btnCmdSave, &QPushButton::clicked, this, [this] { Send(QStringLiteral("0027")); });
@@ -249,18 +249,18 @@ RWCommanderPage::RWCommanderPage(AppContext& context, QWidget* parent)
   });
 
   for (int code : {kPeriodReply, kDataReply, kMaskReply, kTimingReply}) {
-    context_.commands.AddReplyRoute(code, this);
+    context_.commands().AddReplyRoute(code, this);
   }
-  context_.spine.dispatcher.AddObserver(this);
+  context_.spine().dispatcher.AddObserver(this);
   DataCrcToggled(false);
   SetSecondGeneration(true);
 }
 
 RWCommanderPage::~RWCommanderPage() {
   for (int code : {kPeriodReply, kDataReply, kMaskReply, kTimingReply}) {
-    context_.commands.RemoveReplyRoute(code, this);
+    context_.commands().RemoveReplyRoute(code, this);
   }
-  context_.spine.dispatcher.RemoveObserver(this);
+  context_.spine().dispatcher.RemoveObserver(this);
 }
 
 void RWCommanderPage::LoadFromSettings(const Settings& s) {
@@ -343,11 +343,11 @@ void RWCommanderPage::SetSecondGeneration(bool on) {
 }
 
 void RWCommanderPage::Send(const QString& body) {
-  context_.console.SendReaderCommand(CommanderChannel(), ReaderId(), body.toStdString());
+  context_.console().SendReaderCommand(CommanderChannel(), ReaderId(), body.toStdString());
 }
 
 void RWCommanderPage::SendCapturable(const QString& body) {
-  context_.console.SendCapturable(CommanderChannel(), ReaderId(), body.toStdString());
+  context_.console().SendCapturable(CommanderChannel(), ReaderId(), body.toStdString());
 }
 
 void RWCommanderPage::Load() {
@@ -368,13 +368,13 @@ void RWCommanderPage::Transmit() {
   const CommandWordFields f = editor->Fields();
   const auto target = static_cast<TransmitTarget>(std::max(cbxCmdTarget->currentIndex(), 0));
   if (f.command == kCmdResume && target != TransmitTarget::kImmediate && resumeAdvice_) {
-    frmResumeAdvice->ckbDontShowAgain->setChecked(false);
+    frmResumeAdvice->SetDontShowAgain(false);
     if (runAdvice_) {
       runAdvice_(*frmResumeAdvice);
     } else {
       frmResumeAdvice->exec();
     }
-    if (frmResumeAdvice->ckbDontShowAgain->isChecked()) resumeAdvice_ = false;
+    if (frmResumeAdvice->DontShowAgain()) resumeAdvice_ = false;
   }
   const QString tagId = PadRight(editor->cmbTagID->currentText(), 16).toLower();
   editor->cmbTagID->setEditText(PadRight(editor->cmbTagID->currentText(), 16));

@@ -25,7 +25,7 @@ class AppContext;
 class CommandWordEditor;
 class ModifierButton;
 class Settings;
-class TfrmResumeAdvice;
+class ResumeAdviceWindow;
 
 // The RW Commander tab page: drives a read/write controller that sends
 // command words over the air, in the first ("Manual (1G)") or second
@@ -45,6 +45,9 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
 
   int CommanderChannel() const;
   int ReaderId() const;
+  // The controls the window's linked selection keeps in step.
+  QComboBox* ChannelControl() const { return cmbCmdChannel; }
+  QSpinBox* ReaderIdControl() const { return speCmdReaderID; }
 
   // The buttons, for the Configure Tag tab and tests.
   void Load();      // "Load" / "Get"
@@ -64,7 +67,9 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   static QString TagIdFromListLine(const QString& line);
 
   // How the resume advice is shown; by default modally.
-  void SetAdviceRunner(std::function<void(TfrmResumeAdvice&)> run) { runAdvice_ = std::move(run); }
+  void SetAdviceRunner(std::function<void(ResumeAdviceWindow&)> run) {
+    runAdvice_ = std::move(run);
+  }
   bool ResumeAdviceOn() const { return resumeAdvice_; }
 
   CommandWordEditor* editor;  // the ...Cmd... controls
@@ -111,7 +116,7 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   QCheckBox* ckbCmdShowIncoming;
   QPlainTextEdit* memCmdIncoming;
   QListWidget* lsbCmdTagsList;
-  TfrmResumeAdvice* frmResumeAdvice;
+  ResumeAdviceWindow* frmResumeAdvice;
 
  public Q_SLOTS:
   // Mirrors: the other read/write tabs' channel boxes, the RW Data page
@@ -140,7 +145,7 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   TransmitSequence sequence_;
   bool resumeAdvice_ = true;
   QString partialLine_;
-  std::function<void(TfrmResumeAdvice&)> runAdvice_;
+  std::function<void(ResumeAdviceWindow&)> runAdvice_;
 };
 
 }  // namespace corvalis
