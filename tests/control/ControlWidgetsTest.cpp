@@ -135,29 +135,29 @@ TEST_F(ControlWidgetsTest, ContextTickRunsThePanelsAutomaticUpdate) {
 
 TEST_F(ControlWidgetsTest, CommanderWordStringAndTypedCrc) {
   RWCommanderPage page(context);
-  CommandWordEditor& e = *page.editor;
+  CommandWordEditor& e = page.Editor();
   e.SetCommand(kCmdRead);
-  e.speNumPages->setValue(1);
-  e.cmbTagID->setEditText("0123456789ABCDEF");
-  EXPECT_EQ(e.edtCRC5->text(), "0x17");
-  EXPECT_EQ(e.edtCommandString->text(), "8037456789abcdef");
+  testing::FindNamed<QSpinBox>(page, "speCmdNumPages")->setValue(1);
+  testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->setEditText("0123456789ABCDEF");
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(page, "edtCmdCRC5")->text(), "0x17");
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(page, "edtCmdCommandString")->text(), "8037456789abcdef");
   EXPECT_EQ(Find<QLabel>(&page, "lblCmdCommand")->text(), "Cmd 8037456789abcdef");
-  EXPECT_EQ(e.cmbCommand->currentText(), "Read");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdCommand")->currentText(), "Read");
 
-  e.ckbGenerateCRC->setChecked(false);
-  e.edtCRC5->setText("0x25");
-  Q_EMIT e.edtCRC5->textEdited("0x25");
+  testing::FindNamed<QCheckBox>(page, "ckbCmdGenerateCRC")->setChecked(false);
+  testing::FindNamed<QLineEdit>(page, "edtCmdCRC5")->setText("0x25");
+  Q_EMIT testing::FindNamed<QLineEdit>(page, "edtCmdCRC5")->textEdited("0x25");
   EXPECT_EQ(e.Word() & 0x1F, 0x05);
-  EXPECT_TRUE(e.edtCRC5->styleSheet().contains("red"));
-  EXPECT_EQ(e.edtCommandString->text().left(4), "8025");
+  EXPECT_TRUE(testing::FindNamed<QLineEdit>(page, "edtCmdCRC5")->styleSheet().contains("red"));
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(page, "edtCmdCommandString")->text().left(4), "8025");
 
   // First generation: the first 12 characters, names 0..7 only.
-  page.ckbRWManual->setChecked(true);
-  EXPECT_EQ(e.cmbTagID->currentText(), "456789ABCDEF");
-  EXPECT_EQ(e.cmbCommand->count(), 8);
-  EXPECT_EQ(page.btnCmdLoad->text(), "Load");
-  EXPECT_FALSE(page.grpCmdTimeouts->isVisibleTo(&page));
-  QTest::mouseClick(page.btnCmdLoad, Qt::LeftButton);
+  testing::FindNamed<QCheckBox>(page, "ckbRWManual")->setChecked(true);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->currentText(), "456789ABCDEF");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdCommand")->count(), 8);
+  EXPECT_EQ(testing::FindNamed<QPushButton>(page, "btnCmdLoad")->text(), "Load");
+  EXPECT_FALSE(testing::FindNamed<QGroupBox>(page, "grpCmdTimeouts")->isVisibleTo(&page));
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdLoad"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0,
                                      "091500"
                                      "8025456789abcdef"));
@@ -165,100 +165,109 @@ TEST_F(ControlWidgetsTest, CommanderWordStringAndTypedCrc) {
 
 TEST_F(ControlWidgetsTest, SecondGenerationTransmitAndResumeAdvice) {
   RWCommanderPage page(context);
-  page.speCmdReaderID->setValue(4);
-  page.cmbCmdChannel->setCurrentIndex(3);
-  page.editor->cmbTagID->setEditText("12ab");
-  page.editor->SetCommand(kCmdResume);
-  page.cbxCmdTarget->setCurrentIndex(static_cast<int>(TransmitTarget::kSpecific));
+  testing::FindNamed<QSpinBox>(page, "speCmdReaderID")->setValue(4);
+  testing::FindNamed<QComboBox>(page, "cmbCmdChannel")->setCurrentIndex(3);
+  testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->setEditText("12ab");
+  page.Editor().SetCommand(kCmdResume);
+  testing::FindNamed<QComboBox>(page, "cbxCmdTarget")
+      ->setCurrentIndex(static_cast<int>(TransmitTarget::kSpecific));
   int advised = 0;
   page.SetAdviceRunner([&](ResumeAdviceWindow& advice) {
     ++advised;
     testing::FindNamed<QCheckBox>(advice, "ckbDontShowAgain")->setChecked(true);
   });
-  QTest::mouseClick(page.btnCmdTransmit, Qt::LeftButton);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdTransmit"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(3), Framed(4,
                                      "0b20"
                                      "0000e3"
                                      "12ab000000000000"));
   Reply(3);
-  page.cbxCmdTarget->setCurrentIndex(static_cast<int>(TransmitTarget::kAllTags));
-  QTest::mouseClick(page.btnCmdTransmit, Qt::LeftButton);
+  testing::FindNamed<QComboBox>(page, "cbxCmdTarget")
+      ->setCurrentIndex(static_cast<int>(TransmitTarget::kAllTags));
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdTransmit"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(3), Framed(4,
                                      "0320"
                                      "0100e1"));
   EXPECT_EQ(advised, 1);  // switched off after the first
-  EXPECT_EQ(page.editor->cmbTagID->itemText(0), "12ab000000000000");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->itemText(0), "12ab000000000000");
 }
 
 TEST_F(ControlWidgetsTest, DataMaskTimeoutsAndRate) {
   RWCommanderPage page(context);
   page.show();  // clicks land inside laid-out buttons
-  page.ckbCmdDataCRC->setChecked(true);
-  page.rbtCmdR5180->setChecked(true);
-  QTest::mouseClick(page.btnCmdFill[0], Qt::LeftButton);  // twelve "0", CRC seeded 0 is 0
+  testing::FindNamed<QCheckBox>(page, "ckbCmdDataCRC")->setChecked(true);
+  testing::FindNamed<QRadioButton>(page, "rbtCmdR5180")->setChecked(true);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdFill0"),
+                    Qt::LeftButton);  // twelve "0", CRC seeded 0 is 0
   EXPECT_EQ(channels.Take(0), Framed(0,
                                      "0821"
                                      "000000000000"
                                      "0000"));
   Reply(0);
-  page.cmbCmdData->setEditText("0123456789abcdef");
-  EXPECT_EQ(page.cmbCmdData->currentText(), "0123456789ab");
-  page.ckbCmdDataCRC->setChecked(false);  // the CRC digits join the data
-  EXPECT_EQ(page.cmbCmdData->currentText().size(), 16);
-  page.cmbCmdMask->setEditText("FF");
-  QTest::mouseClick(page.btnCmdSendMask, Qt::LeftButton);
+  testing::FindNamed<QComboBox>(page, "cmbCmdData")->setEditText("0123456789abcdef");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdData")->currentText(), "0123456789ab");
+  testing::FindNamed<QCheckBox>(page, "ckbCmdDataCRC")
+      ->setChecked(false);  // the CRC digits join the data
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdData")->currentText().size(), 16);
+  testing::FindNamed<QComboBox>(page, "cmbCmdMask")->setEditText("FF");
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdSendMask"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0, "0822ff00000000000000"));
   Reply(0);
-  QTest::mouseClick(page.btnCmdSendTimeouts, Qt::LeftButton);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdSendTimeouts"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0, "062464dc056d0503"));
   Reply(0);
-  QTest::mouseClick(page.btnCmdSendAlgorithm, Qt::LeftButton, Qt::ShiftModifier);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdSendAlgorithm"), Qt::LeftButton,
+                    Qt::ShiftModifier);
   EXPECT_EQ(channels.Take(0), Framed(0, "ff17"));
   // The controller's read-back of the timings fills the spins.
   std::string reply = Framed(0, "06240a0b0c0d0e0f");
   reply.resize(reply.size() - 2);
   context.commands().HandleReply(0, reply.c_str(), static_cast<int>(reply.size()));
-  EXPECT_EQ(page.speCmdDataTimeout->value(), 0x0b);
-  EXPECT_EQ(page.speCmdRdRetryLimit->value(), 0x0f);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdDataTimeout")->value(), 0x0b);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdRdRetryLimit")->value(), 0x0f);
 }
 
 TEST_F(ControlWidgetsTest, IncomingMemoAndTagList) {
   RWCommanderPage page(context);
   page.show();
-  page.ckbCmdShowIncoming->setChecked(true);
+  testing::FindNamed<QCheckBox>(page, "ckbCmdShowIncoming")->setChecked(true);
   page.AppendIncoming("ab01\r", 5);
   page.AppendIncoming("23\r\nnext", 8);
-  EXPECT_EQ(page.memCmdIncoming->toPlainText(), "ab0123\nnext");
+  EXPECT_EQ(testing::FindNamed<QPlainTextEdit>(page, "memCmdIncoming")->toPlainText(),
+            "ab0123\nnext");
   for (int i = 0; i < 100; ++i) page.AppendIncoming("line\n", 5);
-  EXPECT_LE(page.memCmdIncoming->document()->blockCount(), 101);
-  EXPECT_TRUE(page.memCmdIncoming->toPlainText().startsWith("line"));
+  EXPECT_LE(testing::FindNamed<QPlainTextEdit>(page, "memCmdIncoming")->document()->blockCount(),
+            101);
+  EXPECT_TRUE(
+      testing::FindNamed<QPlainTextEdit>(page, "memCmdIncoming")->toPlainText().startsWith("line"));
 
   page.AddTagLine("01 23 45 67 89 ab cd ef  I=3 Q=2");
-  Q_EMIT page.lsbCmdTagsList->itemDoubleClicked(page.lsbCmdTagsList->item(0));
+  Q_EMIT testing::FindNamed<QListWidget>(page, "lsbCmdTagsList")
+      ->itemDoubleClicked(testing::FindNamed<QListWidget>(page, "lsbCmdTagsList")->item(0));
   EXPECT_EQ(QApplication::clipboard()->text(), "0123456789abcdef");
 }
 
 TEST_F(ControlWidgetsTest, ConfigureTagChangesSetTheCommand) {
   RWCommanderPage commander(context);
-  commander.editor->cmbTagID->setEditText("00000000cafe0001");
+  testing::FindNamed<QComboBox>(commander, "cmbCmdTagID")->setEditText("00000000cafe0001");
   ConfigureTagPage tag(commander);
-  CommandWordEditor& e = *tag.editor;
-  EXPECT_EQ(e.cmbTagID->currentText(), "00000000cafe0001");
-  e.speStartPage->setValue(2);
-  EXPECT_EQ(e.speCommand->value(), kCmdTto);
-  e.ckbTotal->setChecked(true);
-  EXPECT_EQ(e.speCommand->value(), kCmdConfig);
-  EXPECT_EQ(e.cbxTamper->currentIndex(), 0);
-  e.ckbGlobal->setChecked(true);
-  EXPECT_EQ(e.cbxTamper->currentIndex(), kTamperExt);
-  EXPECT_TRUE(e.ckbGlobal->isVisibleTo(&tag));
-  EXPECT_FALSE(e.cbxDelay->isVisibleTo(&tag));
+  CommandWordEditor& e = tag.Editor();
+  EXPECT_EQ(testing::FindNamed<QComboBox>(tag, "cmbTCTagID")->currentText(), "00000000cafe0001");
+  testing::FindNamed<QSpinBox>(tag, "speTCStartPage")->setValue(2);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(tag, "speTCCommand")->value(), kCmdTto);
+  testing::FindNamed<QCheckBox>(tag, "ckbTCTotal")->setChecked(true);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(tag, "speTCCommand")->value(), kCmdConfig);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(tag, "cbxTCTamper")->currentIndex(), 0);
+  testing::FindNamed<QCheckBox>(tag, "ckbTCGlobal")->setChecked(true);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(tag, "cbxTCTamper")->currentIndex(), kTamperExt);
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(tag, "ckbTCGlobal")->isVisibleTo(&tag));
+  EXPECT_FALSE(testing::FindNamed<QComboBox>(tag, "cbxTCDelay")->isVisibleTo(&tag));
   // Load sends this tab's word through the commander.
-  commander.ckbRWManual->setChecked(true);
-  const QString shown = e.edtCommandString->text();
-  QTest::mouseClick(tag.btnTCLoad, Qt::LeftButton);
+  testing::FindNamed<QCheckBox>(commander, "ckbRWManual")->setChecked(true);
+  const QString shown = testing::FindNamed<QLineEdit>(tag, "edtTCCommandString")->text();
+  QTest::mouseClick(testing::FindNamed<QPushButton>(tag, "btnTCLoad"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0, "091500" + shown.toStdString()));
-  EXPECT_EQ(commander.editor->speCommand->value(), kCmdConfig);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(commander, "speCmdCommand")->value(), kCmdConfig);
 }
 
 TEST_F(ControlWidgetsTest, ControlsAndHistoriesSurviveARestart) {
@@ -274,20 +283,21 @@ TEST_F(ControlWidgetsTest, ControlsAndHistoriesSurviveARestart) {
       testing::FindNamed<QComboBox>(panel, "cmbSendOwnText")->setEditText(typed);
       panel.SendOwnText(false);
     }
-    page.ckbRWManual->setChecked(false);
-    page.cmbCmdChannel->setCurrentIndex(1);
-    page.speCmdReaderID->setValue(12);
-    page.speCmdPeriod_4->setValue(7);
-    page.editor->SetCommand(kCmdWriteDate);
-    page.editor->speStartPage->setValue(3);
-    page.editor->cmbTagID->setEditText("feedface00000001");
-    page.cbxCmdTarget->setCurrentIndex(static_cast<int>(TransmitTarget::kAddressed));
+    testing::FindNamed<QCheckBox>(page, "ckbRWManual")->setChecked(false);
+    testing::FindNamed<QComboBox>(page, "cmbCmdChannel")->setCurrentIndex(1);
+    testing::FindNamed<QSpinBox>(page, "speCmdReaderID")->setValue(12);
+    testing::FindNamed<QSpinBox>(page, "speCmdPeriod_4")->setValue(7);
+    page.Editor().SetCommand(kCmdWriteDate);
+    testing::FindNamed<QSpinBox>(page, "speCmdStartPage")->setValue(3);
+    testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->setEditText("feedface00000001");
+    testing::FindNamed<QComboBox>(page, "cbxCmdTarget")
+        ->setCurrentIndex(static_cast<int>(TransmitTarget::kAddressed));
     page.Transmit();
-    page.cmbCmdMask->setEditText("ffff");
+    testing::FindNamed<QComboBox>(page, "cmbCmdMask")->setEditText("ffff");
     page.SendMask();
-    page.cmbCmdData->setEditText("1234");
+    testing::FindNamed<QComboBox>(page, "cmbCmdData")->setEditText("1234");
     page.SendData();
-    page.ckbCmdBeep->setChecked(true);
+    testing::FindNamed<QCheckBox>(page, "ckbCmdBeep")->setChecked(true);
 
     Settings settings;
     panel.StoreToSettings(settings);
@@ -308,16 +318,16 @@ TEST_F(ControlWidgetsTest, ControlsAndHistoriesSurviveARestart) {
   EXPECT_EQ(testing::FindNamed<QSpinBox>(panel, "speReaderID")->value(), 9);
   EXPECT_EQ(HistoryItems(testing::FindNamed<QComboBox>(panel, "cmbSendOwnText")),
             (QStringList{"ab0100", "ab0200"}));
-  EXPECT_EQ(page.cmbCmdChannel->currentIndex(), 1);
-  EXPECT_EQ(page.speCmdReaderID->value(), 12);
-  EXPECT_EQ(page.speCmdPeriod_4->value(), 7);
-  EXPECT_EQ(page.editor->speCommand->value(), kCmdWriteDate);
-  EXPECT_EQ(page.editor->cmbCommand->currentText(), "Write Date");
-  EXPECT_EQ(page.editor->speStartPage->value(), 3);
-  EXPECT_EQ(page.editor->cmbTagID->currentText(), "feedface00000001");
-  EXPECT_EQ(page.cmbCmdMask->itemText(0), "ffff");
-  EXPECT_EQ(page.cmbCmdData->itemText(0), "1234");
-  EXPECT_TRUE(page.ckbCmdBeep->isChecked());
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdChannel")->currentIndex(), 1);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdReaderID")->value(), 12);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdPeriod_4")->value(), 7);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdCommand")->value(), kCmdWriteDate);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdCommand")->currentText(), "Write Date");
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdStartPage")->value(), 3);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->currentText(), "feedface00000001");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdMask")->itemText(0), "ffff");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdData")->itemText(0), "1234");
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(page, "ckbCmdBeep")->isChecked());
 }
 
 }  // namespace

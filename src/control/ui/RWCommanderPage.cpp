@@ -213,7 +213,10 @@ RWCommanderPage::RWCommanderPage(AppContext& context, QWidget* parent)
 
   connect(cmbCmdChannel, &QComboBox::currentIndexChanged, this,
           [this](int channel) { Q_EMIT commanderChannelChanged(channel); });
-  connect(ckbRWManual, &QCheckBox::toggled, this, [this](bool on) { SetSecondGeneration(!on); });
+  connect(ckbRWManual, &QCheckBox::toggled, this, [this](bool on) {
+    SetSecondGeneration(!on);
+    Q_EMIT generationToggled();
+  });
   connect(ckbCmdContinuous, &QCheckBox::toggled, this, &RWCommanderPage::continuousChanged);
   connect(ckbCmdBeep, &QCheckBox::toggled, this, &RWCommanderPage::beepChanged);
   connect(editor, &CommandWordEditor::pagesChanged, this, &RWCommanderPage::pagesChanged);
@@ -273,7 +276,7 @@ void RWCommanderPage::LoadFromSettings(const Settings& s) {
     const QStringList items = s.History(QLatin1String(name));
     if (!items.isEmpty()) SetHistoryItems(findChild<QComboBox*>(QLatin1String(name)), items);
   }
-  editor->cmbTagID->setEditText(s.String(Setting::Q2CommandTagID));
+  editor->SetTagIdText(s.String(Setting::Q2CommandTagID));
   CommandWordFields f = editor->Fields();
   f.startPage = s.Integer(Setting::Q2CommandStartPage);
   f.numPages = s.Integer(Setting::Q2CommandNumPages);
@@ -282,12 +285,11 @@ void RWCommanderPage::LoadFromSettings(const Settings& s) {
   f.txRate = s.Integer(Setting::Q2CommandTagTxRateIndex);
   f.command = s.Integer(Setting::Q2CommandCommandIndex);
   editor->SetFields(f);
-  if (!editor->ckbGenerateCRC->isChecked())
-    editor->edtCRC5->setText(s.String(Setting::Q2CommandCRC5));
+  if (!editor->GeneratesCrc()) editor->SetCrc5Text(s.String(Setting::Q2CommandCRC5));
   editor->Recompute();
   ckbCmdBeep->setChecked(s.Bool(Setting::Q2CommandBeep));
   // Last, so a string typed in the first generation comes back as it was.
-  editor->edtCommandString->setText(s.String(Setting::Q2CommandCommandString));
+  editor->SetCommandText(s.String(Setting::Q2CommandCommandString));
 }
 
 void RWCommanderPage::StoreToSettings(Settings& s) const {
@@ -295,20 +297,24 @@ void RWCommanderPage::StoreToSettings(Settings& s) const {
   s.SetInteger(Setting::Q2CommandChan, cmbCmdChannel->currentIndex());
   s.SetInteger(Setting::Q2CommandPeriod_4, speCmdPeriod_4->value());
   s.SetInteger(Setting::Q2CommandReaderID, speCmdReaderID->value());
-  s.SetString(Setting::Q2CommandCommandString, editor->edtCommandString->text());
+  s.SetString(Setting::Q2CommandCommandString, editor->CommandText());
   s.SetInteger(Setting::Q2CommandStartPage, f.startPage);
   s.SetInteger(Setting::Q2CommandNumPages, f.numPages);
   s.SetInteger(Setting::Q2CommandTamperIndex, f.tamper);
   s.SetInteger(Setting::Q2CommandDelayIndex, f.delay);
   s.SetInteger(Setting::Q2CommandTagTxRateIndex, f.txRate);
   s.SetInteger(Setting::Q2CommandCommandIndex, f.command);
-  s.SetString(Setting::Q2CommandCRC5, editor->edtCRC5->text());
-  s.SetString(Setting::Q2CommandTagID, editor->cmbTagID->currentText());
+  s.SetString(Setting::Q2CommandCRC5, editor->Crc5Text());
+  s.SetString(Setting::Q2CommandTagID, editor->TagIdText());
   s.SetBool(Setting::Q2CommandBeep, ckbCmdBeep->isChecked());
   s.SetBool(Setting::Q2CommandManual, ckbRWManual->isChecked());
-  s.History(QStringLiteral("cmbCmdTagID")) = HistoryItems(editor->cmbTagID);
+  s.History(QStringLiteral("cmbCmdTagID")) = editor->TagIdHistory();
   s.History(QStringLiteral("cmbCmdData")) = HistoryItems(cmbCmdData);
   s.History(QStringLiteral("cmbCmdMask")) = HistoryItems(cmbCmdMask);
+}
+
+bool RWCommanderPage::SecondGenerationChosen() const {
+  return !ckbRWManual->isChecked();
 }
 
 int RWCommanderPage::CommanderChannel() const {
@@ -356,7 +362,7 @@ void RWCommanderPage::Load() {
     return;
   }
   const QString command = PadRight(editor->CommandText(), 16);
-  AddToHistory(editor->cmbTagID);
+  editor->RememberTagId();
   SendCapturable(QStringLiteral("091500") + command);
 }
 
@@ -376,9 +382,10 @@ void RWCommanderPage::Transmit() {
     }
     if (frmResumeAdvice->DontShowAgain()) resumeAdvice_ = false;
   }
-  const QString tagId = PadRight(editor->cmbTagID->currentText(), 16).toLower();
-  editor->cmbTagID->setEditText(PadRight(editor->cmbTagID->currentText(), 16));
-  AddToHistory(editor->cmbTagID);
+  const QString typedId = editor->TagIdText();
+  const QString tagId = PadRight(typedId, 16).toLower();
+  editor->SetTagIdText(PadRight(typedId, 16));
+  editor->RememberTagId();
   const QString block = QString::fromStdString(sequence_.NextBlock(
       f, target, ckbCmdContinuous->isChecked(), ckbCmdAutoSuspend->isChecked()));
   if (target == TransmitTarget::kAddressed || target == TransmitTarget::kAllTags) {

@@ -44,6 +44,10 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   void StoreToSettings(Settings& settings) const;
 
   int CommanderChannel() const;
+  // The command word editor, which the Configure Tag tab copies to and from.
+  CommandWordEditor& Editor() { return *editor; }
+  // Second generation unless "Manual (1G)" is checked.
+  bool SecondGenerationChosen() const;
   int ReaderId() const;
   // The controls the window's linked selection keeps in step.
   QComboBox* ChannelControl() const { return cmbCmdChannel; }
@@ -72,6 +76,23 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   }
   bool ResumeAdviceOn() const { return resumeAdvice_; }
 
+ public Q_SLOTS:
+  // Mirrors: the other read/write tabs' channel boxes, the RW Data page
+  // controls, "Beep" with ckbMultiBeep.
+  void SetCommanderChannel(int channel);
+  void SetPages(int startPage, int numPages);
+  void SetBeep(bool on);
+
+ Q_SIGNALS:
+  // "Manual (1G)" was switched: the Configure Tag tab follows.
+  void generationToggled();
+  void commanderChannelChanged(int channel);
+  void pagesChanged(int startPage, int numPages);
+  void commandNameChanged(const QString& name);  // lblRWDatCommand
+  void continuousChanged(bool on);               // ckbRDCont
+  void beepChanged(bool on);                     // ckbMultiBeep
+
+ private:
   CommandWordEditor* editor;  // the ...Cmd... controls
   QComboBox* cmbCmdChannel;
   QSpinBox* speCmdReaderID;
@@ -117,22 +138,6 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   QPlainTextEdit* memCmdIncoming;
   QListWidget* lsbCmdTagsList;
   ResumeAdviceWindow* frmResumeAdvice;
-
- public Q_SLOTS:
-  // Mirrors: the other read/write tabs' channel boxes, the RW Data page
-  // controls, "Beep" with ckbMultiBeep.
-  void SetCommanderChannel(int channel);
-  void SetPages(int startPage, int numPages);
-  void SetBeep(bool on);
-
- Q_SIGNALS:
-  void commanderChannelChanged(int channel);
-  void pagesChanged(int startPage, int numPages);
-  void commandNameChanged(const QString& name);  // lblRWDatCommand
-  void continuousChanged(bool on);               // ckbRDCont
-  void beepChanged(bool on);                     // ckbMultiBeep
-
- private:
   void TakeReply(const ReplyView& reply) override;
   void ObserveMessage(int channel, const char* text, int length) override;
   void SetSecondGeneration(bool on);
