@@ -56,8 +56,8 @@ void ConnectChannel(AppContext& context, int channel, int port) {
   s.port = false;
   s.ipAddress = "127.0.0.1";
   s.ipPort = port;
-  context.channels.ApplySettings(channel, s);
-  context.channels.Open(channel);
+  context.channels().ApplySettings(channel, s);
+  context.channels().Open(channel);
 }
 
 void StopSimulator(QProcess& sim) {
@@ -72,19 +72,19 @@ class SimulatedReader {
     App();
     const int port = StartSimulator(sim_, simArgs);
     if (port == 0) return false;
-    if (logging) context_->logWriter.StartLogging(dir_.filePath("tags.log").toStdString());
+    if (logging) context_->logWriter().StartLogging(dir_.filePath("tags.log").toStdString());
     ConnectChannel(*context_, 0, port);
     QObject::connect(&tick_, &QTimer::timeout, [this] { context_->Tick(); });
     tick_.start(100);
-    return QTest::qWaitFor([this] { return context_->tagTable.ReadsSeen(0) > 0; }, 3000);
+    return QTest::qWaitFor([this] { return context_->tagTable().ReadsSeen(0) > 0; }, 3000);
   }
   ~SimulatedReader() {
     tick_.stop();
-    context_->channels.CloseAll();
+    context_->channels().CloseAll();
     StopSimulator(sim_);
   }
-  int32_t Reads() const { return context_->tagTable.ReadsSeen(0); }
-  int32_t Lost() const { return context_->tagTable.LostReads(0); }
+  int32_t Reads() const { return context_->tagTable().ReadsSeen(0); }
+  int32_t Lost() const { return context_->tagTable().LostReads(0); }
 
  private:
   QTemporaryDir dir_;
@@ -176,12 +176,12 @@ void BM_TcpFourChannelsUnlimited(benchmark::State& state) {
     tick.start(100);
     auto reads = [&] {
       int64_t total = 0;
-      for (int ch = 0; ch < kReaderChannelCount; ++ch) total += context->tagTable.ReadsSeen(ch);
+      for (int ch = 0; ch < kReaderChannelCount; ++ch) total += context->tagTable().ReadsSeen(ch);
       return total;
     };
     auto everyChannelReads = [&] {
       for (int ch = 0; ch < kReaderChannelCount; ++ch) {
-        if (context->tagTable.ReadsSeen(ch) == 0) return false;
+        if (context->tagTable().ReadsSeen(ch) == 0) return false;
       }
       return true;
     };
@@ -199,14 +199,14 @@ void BM_TcpFourChannelsUnlimited(benchmark::State& state) {
           static_cast<double>(reads() - before) / seconds;
     }
     tick.stop();
-    context->channels.CloseAll();
+    context->channels().CloseAll();
     for (QProcess& sim : sims) StopSimulator(sim);
     if (!started) {
       state.SkipWithError("the simulators did not stream");
       return;
     }
     for (int ch = 0; ch < kReaderChannelCount; ++ch) {
-      if (context->tagTable.LostReads(ch) != 0) state.SkipWithError("reads were lost");
+      if (context->tagTable().LostReads(ch) != 0) state.SkipWithError("reads were lost");
     }
   }
 }

@@ -36,18 +36,18 @@ struct BenchConsole {
   explicit BenchConsole(const QString& dir) {
     session.Start(dir, {"corvalis", "-i=" + QString(dir) + "/Corvalis.ini"},
                   [](const QString&) { return false; });
-    window = std::make_unique<TForm1>(session, context, status);
+    window = std::make_unique<MainWindow>(session, context, status);
     window->SetMessageBoxSink([](QMessageBox::Icon, const QString&, const QString&) {});
   }
   ~BenchConsole() {
     session.Abandon();
-    context.channels.CloseAll();
+    context.channels().CloseAll();
   }
   SystemClock clock;
   MemoStatus status;
   AppContext context{clock, status};
   AppSession session{context};
-  std::unique_ptr<TForm1> window;
+  std::unique_ptr<MainWindow> window;
 };
 
 void WriteAllChannels(const QString& ini, const std::vector<int>& tcpPorts) {
@@ -75,10 +75,10 @@ void BM_Timer2Tick32Rows(benchmark::State& state) {
   QTemporaryDir dir;
   WriteAllChannels(dir.filePath("Corvalis.ini"), {});
   BenchConsole console(dir.path());
-  TForm1& window = *console.window;
+  MainWindow& window = *console.window;
   window.resize(1280, 900);
   window.show();
-  window.TagsSeen->SetNumToShow(32);
+  window.findChild<TagsSeenPage*>(QStringLiteral("TagsSeenPage"))->SetNumToShow(32);
   QCoreApplication::processEvents();
 
   constexpr int kTags = 32;
@@ -97,11 +97,11 @@ void BM_Timer2Tick32Rows(benchmark::State& state) {
     for (TagRead& read : reads) {
       read.firstSeenSec = read.lastSeenSec = now.sec;
       read.firstSeenMs = read.lastSeenMs = now.ms;
-      console.context.tagTable.RecordTagRead(read);
+      console.context.tagTable().RecordTagRead(read);
     }
   };
   feed();
-  window.Timer2Tick();
+  window.Tick();
 
   double tickMs = 0;
   double paintMs = 0;
@@ -110,7 +110,7 @@ void BM_Timer2Tick32Rows(benchmark::State& state) {
   for (auto _ : state) {
     feed();  // every row's count changes
     const auto start = std::chrono::steady_clock::now();
-    window.Timer2Tick();
+    window.Tick();
     const auto ticked = std::chrono::steady_clock::now();
     // The changed cells drawn, as the event loop does next.
     QCoreApplication::processEvents();
@@ -142,7 +142,7 @@ void BM_IdleConsoleFiveChannels(benchmark::State& state) {
   console.window->show();
   QTest::qWait(1000);  // connected and settled
   int open = 0;
-  for (int ch = 0; ch < kChannelCount; ++ch) open += console.context.channels.IsOpen(ch) ? 1 : 0;
+  for (int ch = 0; ch < kChannelCount; ++ch) open += console.context.channels().IsOpen(ch) ? 1 : 0;
 
   double percent = 0;
   for (auto _ : state) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
+
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
 #include "control/CommandConsole.h"
+#include "control/DeferredCommandQueue.h"
 #include "logging/TagLogWriter.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReaderCommandSender.h"
@@ -22,8 +25,14 @@ class Settings;
 // names, the tag log, the channels and the command sender. The program makes
 // one; each test makes its own.
 // Reads flow spine -> tag table -> log writer; the windows only look on.
+// What a window changes goes through an intent here or through a service
+// whose own operations are the intents (channels, console, names, log); the
+// settings the receive path reads are read-only from outside.
 class AppContext {
  public:
+  // Ticks per second of the context's one tick.
+  static constexpr int kTicksPerSecond = 10;
+
   AppContext(const Clock& clockSource, StatusReporter& statusSink);
 
   AppContext(const AppContext&) = delete;
@@ -35,30 +44,91 @@ class AppContext {
   // Writes the live values back into the model (before it is saved).
   void StoreSettings(Settings& settings) const;
 
-  // The work of one 100 ms display-timer tick for the receive and send
-  // paths: idle flush of binary channels, closing quiet passes into log
-  // lines, the automatic message-format query and the reply countdowns.
+  // The one 100 ms tick of all the logic: idle flush of binary channels,
+  // closing quiet passes into log lines, the automatic message-format query,
+  // the reply countdowns, the deferred command queue and the automatic status
+  // update; every tenth tick the per-second work (read count, activity
+  // marks). With no window the logic runs the same from whoever ticks it.
   void Tick();
 
-  const Clock& clock;
-  StatusReporter& status;
-  ProtocolSettings protocolSettings;
-  ReceiveSpine spine;
-  TagTable tagTable;
+  // Reads counted in the last whole second of ticks.
+  int IdsLastSecond() const { return idsLastSecond_; }
+  // Whole seconds of ticks so far; a window shows the counters when it moves.
+  int64_t SecondsTicked() const { return secondsTicked_; }
+
+  // ---- intents
+  // The reader on `channel` sends binary (true) or ASCII messages: the
+  // channel's format and its message lengths follow.
+  void SetChannelEncoding(int channel, bool binary);
+  // The decoder comms settings chosen for the reader on `channel` (-1: none
+  // chosen): the console's choice and the channel's encoding.
+  void ApplyDecoderComms(const DecoderCommsChoice& choice, int channel);
+  void SetSumAllPorts(bool on);
+  void SetWhichChannels(int which);
+  void SetCrcSeed(uint16_t seed);
+  void SetCompositeOutput(bool on);
+  void SetAutoQueryMessageFormat(bool on);
+  void SetAutoRegister(bool on);
+  void SetLogSettings(const LogSettings& settings);
+  void SetRecordOutgoing(bool on);
+  // Flips whether the "no reply" warning is shown.
+  void ToggleNoReplyWarning();
+  // The automatic status update: where it asks, how often, and one round now.
+  void SetStatusUpdateTarget(int channel, int readerId);
+  void SetStatusUpdateInterval(int seconds);
+  void UpdateStatusNow();
+
+  // ---- read-only state
+  const Clock& clock() const { return clock_; }
+  const ProtocolSettings& protocolSettings() const { return protocolSettings_; }
+  const ChannelFormats& formats() const { return spine_.formats; }
+  const TagTable& tagTable() const { return tagTable_; }
+  const TagNames& tagNames() const { return tagNames_; }
+  const TagLogWriter& logWriter() const { return logWriter_; }
+
+  // ---- services driven through their own operations
+  StatusReporter& status() { return status_; }
+  ReceiveSpine& spine() { return spine_; }
+  MessageDispatcher& dispatcher() { return spine_.dispatcher; }
+  TagTable& tagTable() { return tagTable_; }
+  TagNames& tagNames() { return tagNames_; }
+  TagLogWriter& logWriter() { return logWriter_; }
   // Data-flag reads and "ae" pages, counted until page data has a display.
-  UnshownPageCounter unshownPages;
-  TagNames tagNames;
-  TagLogWriter logWriter;
+  const UnshownPageCounter& unshownPages() const { return unshownPages_; }
   // The five channels; they write for the dispatcher's composite copy and
   // for the command sender.
-  ChannelSet channels;
+  ChannelSet& channels() { return channels_; }
+  const ChannelSet& channels() const { return channels_; }
   // "logger1.log" to "logger4.log": what was sent, when RecordOutgoing is on.
-  RecordingFiles recordings;
+  RecordingFiles& recordings() { return recordings_; }
   // Every command to a reader goes through here; replies come back to it.
-  ReaderCommandSender commands;
+  ReaderCommandSender& commands() { return commands_; }
   // The predefined command catalogue, free text and the deferred queue, on
   // top of `commands`.
-  CommandConsole console;
+  CommandConsole& console() { return console_; }
+
+ private:
+  void SecondTick();
+  void StatusUpdateTick();
+
+  const Clock& clock_;
+  StatusReporter& status_;
+  ProtocolSettings protocolSettings_;
+  ReceiveSpine spine_;
+  TagTable tagTable_;
+  UnshownPageCounter unshownPages_;
+  TagNames tagNames_;
+  TagLogWriter logWriter_;
+  ChannelSet channels_;
+  RecordingFiles recordings_;
+  ReaderCommandSender commands_;
+  CommandConsole console_;
+  AutomaticUpdate statusUpdate_;
+  int statusUpdateChannel_ = -1;
+  int statusUpdateReaderId_ = 0;
+  int ticksThisSecond_ = 0;
+  int idsLastSecond_ = 0;
+  int64_t secondsTicked_ = 0;
 };
 
 }  // namespace corvalis

@@ -24,7 +24,7 @@ void RedirectErrorStream(const QString& workingDir) {
 void AppSession::Start(const QString& workingDir, const QStringList& arguments,
                        const std::function<bool(const QString&)>& retryRecording) {
   location_ = ResolveSettingsLocation(workingDir, arguments);
-  context_.status.DebugLog(location_.memoLine.toStdString());
+  context_.status().DebugLog(location_.memoLine.toStdString());
   settings_.applicationDir = location_.applicationDir;
   if (!LoadIniSettings(location_.path, settings_)) {
     problems_.append({QStringLiteral("Open Failure"),
@@ -35,10 +35,10 @@ void AppSession::Start(const QString& workingDir, const QStringList& arguments,
   context_.ApplySettings(settings_);
 
   for (int channel = 0; channel < kReaderChannelCount; ++channel) {
-    bool open = context_.recordings.Open(channel, workingDir.toStdString());
+    bool open = context_.recordings().Open(channel, workingDir.toStdString());
     const QString name = QString::fromStdString(RecordingFiles::FileName(channel));
     while (!open && retryRecording && retryRecording(name)) {
-      open = context_.recordings.Open(channel, workingDir.toStdString());
+      open = context_.recordings().Open(channel, workingDir.toStdString());
     }
     if (!open && !retryRecording) {
       problems_.append({QStringLiteral("File Open Error"),
@@ -47,31 +47,31 @@ void AppSession::Start(const QString& workingDir, const QStringList& arguments,
     }
   }
 
-  context_.tagNames.Clear();
+  context_.tagNames().Clear();
   const QString names =
       ResolveStoredPath(settings_.String(Setting::RegistrationFileName), location_.applicationDir);
   if (!names.isEmpty() && QFileInfo::exists(names)) {
-    context_.tagNames.ReadTagNameFile(names.toStdString(), settings_.RegenerateCrcSeed());
+    context_.tagNames().ReadTagNameFile(names.toStdString(), settings_.RegenerateCrcSeed());
   }
 
-  const LogOpenResult log = context_.logWriter.OpenAtStartup();
+  const LogOpenResult log = context_.logWriter().OpenAtStartup();
   if (!log.ok) {
     settings_.SetBool(Setting::WriteFiltered, false);
     problems_.append({QString::fromStdString(log.title), QString::fromStdString(log.message)});
   }
 
-  context_.channels.SetSettingsPath(location_.path);
-  context_.channels.Start();
+  context_.channels().SetSettingsPath(location_.path);
+  context_.channels().Start();
   started_ = true;
 }
 
 bool AppSession::Shutdown(const std::function<void(int)>& progress) {
   if (!started_) return true;
   started_ = false;
-  context_.channels.CloseAll();
+  context_.channels().CloseAll();
   context_.StoreSettings(settings_);
   const bool saved = SaveIniSettings(location_.path, settings_, progress);
-  context_.channels.SaveSections();
+  context_.channels().SaveSections();
   return saved;
 }
 

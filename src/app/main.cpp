@@ -17,9 +17,9 @@ int main(int argc, char** argv) {
   corvalis::MemoStatus status;
   corvalis::AppContext context(clock, status);
   corvalis::AppSession session(context);
-  session.Start(workingDir, app.arguments(), &corvalis::TForm1::AskRetryRecordingFile);
+  session.Start(workingDir, app.arguments(), &corvalis::MainWindow::AskRetryRecordingFile);
 
-  corvalis::TForm1 window(session, context, status);
+  corvalis::MainWindow window(session, context, status);
   window.show();
   window.ShowStartupProblems();
   // SIGINT and SIGTERM shut down like Exit: channels closed, settings saved.
@@ -27,8 +27,8 @@ int main(int argc, char** argv) {
   std::string signalError;
   if (stopSignals.Install(signalError)) {
     QObject::connect(&stopSignals, &corvalis::SignalWatcher::Stop, &window,
-                     &corvalis::TForm1::ExitOnSignal);
+                     &corvalis::MainWindow::ExitOnSignal);
   }
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &corvalis::TForm1::ShutDown);
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &corvalis::MainWindow::ShutDown);
   return app.exec();
 }

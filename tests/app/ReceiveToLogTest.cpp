@@ -23,7 +23,7 @@ class ReceiveToLogTest : public ::testing::Test {
     logPath = dir.filePath("tags.log").toStdString();
   }
   void Feed(int channel, const std::string& bytes) {
-    context->spine.framer.AppendTcp(channel, bytes.data(), static_cast<int>(bytes.size()));
+    context->spine().framer.AppendTcp(channel, bytes.data(), static_cast<int>(bytes.size()));
   }
   void TicksFor(int ms) {
     for (int t = 0; t < ms / 100; ++t) {
@@ -52,7 +52,7 @@ TEST_F(ReceiveToLogTest, BytesFromTwoReadersBecomeOneLogLinePerPass) {
   settings.SetBool(Setting::LogChannelNumber, true);
   settings.SetBool(Setting::FirstSeenIncludeMS, true);
   context->ApplySettings(settings);
-  ASSERT_TRUE(context->logWriter.StartLogging(logPath).ok);
+  ASSERT_TRUE(context->logWriter().StartLogging(logPath).ok);
 
   // Tag ...41 passes reader 1 in three reads split across appends; tag ...42
   // passes reader 2 on channel 2 once.
@@ -69,14 +69,14 @@ TEST_F(ReceiveToLogTest, BytesFromTwoReadersBecomeOneLogLinePerPass) {
   EXPECT_EQ(LogText(),
             "Depot,3031323334353642,NR-3435,2026/12/08,10:20:30.500,2,2,6\r\n"
             "Depot,3031323334353641,NR-3435,2026/12/08,10:20:30.000,1,1,9\r\n");
-  EXPECT_EQ(context->tagTable.PassCount(), 0);
-  EXPECT_EQ(context->tagTable.SeenLength(), 2);
-  EXPECT_EQ(context->tagTable.LostReads(0), 0);
+  EXPECT_EQ(context->tagTable().PassCount(), 0);
+  EXPECT_EQ(context->tagTable().SeenLength(), 2);
+  EXPECT_EQ(context->tagTable().LostReads(0), 0);
 }
 
 TEST_F(ReceiveToLogTest, ReadsOfTheSameTagAfterTheWaitTimeStartANewPass) {
   context->ApplySettings(Settings{});
-  ASSERT_TRUE(context->logWriter.StartLogging(logPath).ok);
+  ASSERT_TRUE(context->logWriter().StartLogging(logPath).ok);
   Feed(0, ReaderLine(1, 0x41, 0));
   TicksFor(700);
   Feed(0, ReaderLine(1, 0x41, 10));
@@ -89,7 +89,7 @@ TEST_F(ReceiveToLogTest, ReadsOfTheSameTagAfterTheWaitTimeStartANewPass) {
 TEST_F(ReceiveToLogTest, LongCompositeArrivingAFewBytesAtATimeRecordsEveryTag) {
   context->ApplySettings(Settings{});
   const CompositeFormat format = CompositeFormat::Derive(0xF6, 0xFF, 0xFFFF);
-  context->spine.formats.composite[0] = format;
+  context->spine().formats.composite[0] = format;
   CompositeTagFields tags[16];
   for (int t = 0; t < 16; ++t) tags[t].id[7] = static_cast<uint8_t>(t);
   char message[1024];
@@ -97,7 +97,7 @@ TEST_F(ReceiveToLogTest, LongCompositeArrivingAFewBytesAtATimeRecordsEveryTag) {
   ASSERT_GT(n, 500);
   const std::string line = std::string(message, static_cast<size_t>(n)) + "\r\n";
   for (size_t at = 0; at < line.size(); at += 3) Feed(0, line.substr(at, 3));
-  EXPECT_EQ(context->tagTable.SeenLength(), 16);
+  EXPECT_EQ(context->tagTable().SeenLength(), 16);
   EXPECT_EQ(status.lastError, "");
 }
 
@@ -112,8 +112,8 @@ TEST_F(ReceiveToLogTest, DataPagesThatHaveNoDisplayAreCounted) {
   n = EncodeTtoDataMessage(TtoDataFields{}, 26, text, sizeof text);
   ASSERT_GT(n, 0);
   Feed(1, std::string(text, static_cast<size_t>(n)) + "\r\n");
-  EXPECT_EQ(context->unshownPages.Count(), 2);
-  EXPECT_EQ(context->tagTable.SeenLength(), 0);
+  EXPECT_EQ(context->unshownPages().Count(), 2);
+  EXPECT_EQ(context->tagTable().SeenLength(), 0);
 }
 
 TEST_F(ReceiveToLogTest, SettingsRoundTripThroughTheLiveParts) {
@@ -125,11 +125,11 @@ TEST_F(ReceiveToLogTest, SettingsRoundTripThroughTheLiveParts) {
   settings.SetString(Setting::LoggingSeparator, ";");
   settings.SetOutputPort(OutputPortUse::kComposite);
   context->ApplySettings(settings);
-  EXPECT_EQ(context->tagTable.settings().waitTime, -250);
-  EXPECT_EQ(context->protocolSettings.whichChannels, 2);
-  EXPECT_TRUE(context->protocolSettings.sumAllPorts);
-  EXPECT_TRUE(context->protocolSettings.compositeOutput);
-  EXPECT_FALSE(context->tagNames.AutoRegister());
+  EXPECT_EQ(context->tagTable().settings().waitTime, -250);
+  EXPECT_EQ(context->protocolSettings().whichChannels, 2);
+  EXPECT_TRUE(context->protocolSettings().sumAllPorts);
+  EXPECT_TRUE(context->protocolSettings().compositeOutput);
+  EXPECT_FALSE(context->tagNames().AutoRegister());
 
   Settings stored;
   context->StoreSettings(stored);
@@ -138,6 +138,35 @@ TEST_F(ReceiveToLogTest, SettingsRoundTripThroughTheLiveParts) {
     EXPECT_EQ(stored.String(id), settings.String(id)) << static_cast<int>(id);
     EXPECT_EQ(stored.Integer(id), settings.Integer(id)) << static_cast<int>(id);
   }
+}
+
+// The per-second work rides on every tenth tick, window or not.
+TEST_F(ReceiveToLogTest, EveryTenthTickCountsTheSecondsReadsAndStartsAnother) {
+  context->ApplySettings(Settings{});
+  Feed(0, ReaderLine(1, 0x41, 0) + ReaderLine(1, 0x42, 10));
+  const int reads = context->tagTable().IdsThisSecond();
+  ASSERT_GT(reads, 0);
+  TicksFor(900);
+  EXPECT_EQ(context->SecondsTicked(), 0);
+  EXPECT_EQ(context->IdsLastSecond(), 0);
+  TicksFor(100);
+  EXPECT_EQ(context->SecondsTicked(), 1);
+  EXPECT_EQ(context->IdsLastSecond(), reads);
+  EXPECT_EQ(context->tagTable().IdsThisSecond(), 0);
+  TicksFor(1000);
+  EXPECT_EQ(context->IdsLastSecond(), 0);
+}
+
+TEST_F(ReceiveToLogTest, ChannelEncodingRecomputesTheMessageLengths) {
+  const MessageFormat ascii = context->formats().format[2];
+  context->SetChannelEncoding(2, true);
+  EXPECT_TRUE(context->formats().format[2].binary);
+  EXPECT_NE(context->formats().format[2].length1, ascii.length1);
+  context->SetChannelEncoding(2, false);
+  EXPECT_EQ(context->formats().format[2].length1, ascii.length1);
+  context->SetChannelEncoding(7, true);  // no such channel: nothing changes
+  context->SetChannelEncoding(-1, true);
+  EXPECT_FALSE(context->formats().format[0].binary);
 }
 
 }  // namespace

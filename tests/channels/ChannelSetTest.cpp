@@ -14,19 +14,19 @@ class ChannelSetTest : public ::testing::Test, public testing::ConsoleFixture {}
 
 TEST_F(ChannelSetTest, WithoutSectionsEveryChannelTriesCom1AndStaysClosed) {
   QFile::remove(iniPath);
-  context->channels.Start();
+  context->channels().Start();
   int failures = 0;
   for (const std::string& line : status.debugLines) {
     if (line.rfind("Error accessing device: COM1 (code: ", 0) == 0) ++failures;
   }
   EXPECT_EQ(failures, kChannelCount);
   for (int ch = 0; ch < kChannelCount; ++ch) {
-    EXPECT_FALSE(context->channels.IsOpen(ch));
-    EXPECT_EQ(context->channels.Settings(ch).baud, 9600);
-    EXPECT_EQ(testing::SerialPortOf(context->channels, ch).ReceiveQueueSize(), kReceiveQueueSize);
+    EXPECT_FALSE(context->channels().IsOpen(ch));
+    EXPECT_EQ(context->channels().Settings(ch).baud, 9600);
+    EXPECT_EQ(testing::SerialPortOf(context->channels(), ch).ReceiveQueueSize(), kReceiveQueueSize);
   }
-  EXPECT_EQ(context->channels.View(0).panelText, "Chan 1: COM1 Closed");
-  EXPECT_EQ(context->channels.View(4).panelText, "Out1: COM1 Closed");
+  EXPECT_EQ(context->channels().View(0).panelText, "Chan 1: COM1 Closed");
+  EXPECT_EQ(context->channels().View(4).panelText, "Out1: COM1 Closed");
 }
 
 TEST_F(ChannelSetTest, OpenAndCloseRecordTheChannelState) {
@@ -38,21 +38,21 @@ TEST_F(ChannelSetTest, OpenAndCloseRecordTheChannelState) {
   s.ipPort = server.serverPort();
   s.open = false;
   WriteSection(2, s);
-  context->channels.Start();
-  EXPECT_FALSE(context->channels.IsOpen(2));
+  context->channels().Start();
+  EXPECT_FALSE(context->channels().IsOpen(2));
 
-  context->channels.Open(2);
-  EXPECT_TRUE(context->channels.IsOpen(2));
+  context->channels().Open(2);
+  EXPECT_TRUE(context->channels().IsOpen(2));
   EXPECT_TRUE(ReadChannelSettings(iniPath, 2).open);
   ASSERT_TRUE(server.waitForNewConnection(3000));
 
-  context->channels.Close(2);
-  EXPECT_FALSE(context->channels.IsOpen(2));
+  context->channels().Close(2);
+  EXPECT_FALSE(context->channels().IsOpen(2));
   EXPECT_FALSE(ReadChannelSettings(iniPath, 2).open);
-  EXPECT_EQ(context->channels.View(2).panelText, "Chan 3: Closed");
+  EXPECT_EQ(context->channels().View(2).panelText, "Chan 3: Closed");
 
   // A serial close names the device it closes.
-  context->channels.Close(0);
+  context->channels().Close(0);
   EXPECT_TRUE(Logged("Closing: COM1"));
 }
 
@@ -65,11 +65,11 @@ TEST_F(ChannelSetTest, ShutdownClosesWithoutForgettingWhichChannelsWereOpen) {
   s.ipPort = server.serverPort();
   s.open = true;
   WriteSection(1, s);
-  context->channels.Start();
-  ASSERT_TRUE(context->channels.IsOpen(1));
-  context->channels.CloseAll();
-  EXPECT_FALSE(context->channels.IsOpen(1));
-  context->channels.SaveSections();
+  context->channels().Start();
+  ASSERT_TRUE(context->channels().IsOpen(1));
+  context->channels().CloseAll();
+  EXPECT_FALSE(context->channels().IsOpen(1));
+  context->channels().SaveSections();
   const ChannelSettings saved = ReadChannelSettings(iniPath, 1);
   EXPECT_TRUE(saved.open);
   EXPECT_FALSE(saved.port);
@@ -88,26 +88,26 @@ TEST_F(ChannelSetTest, TcpChannelWithoutAddressConnectsNowhereAndSaysWhy) {
     ini.WriteString("COM1_SETTINGS", "open", "1");
     ASSERT_TRUE(ini.Flush());
   }
-  context->channels.Start();
-  EXPECT_EQ(context->channels.Settings(0).ipAddress, "");
-  EXPECT_EQ(context->channels.Settings(0).ipPort, static_cast<int>(server.serverPort()));
+  context->channels().Start();
+  EXPECT_EQ(context->channels().Settings(0).ipAddress, "");
+  EXPECT_EQ(context->channels().Settings(0).ipPort, static_cast<int>(server.serverPort()));
   const std::string why =
       "Chan 1: no reader address; enter it under Settings (Comm Port Settings, TCP connection)";
   EXPECT_TRUE(Logged(why));
-  EXPECT_FALSE(context->channels.IsOpen(0));
-  EXPECT_EQ(context->channels.View(0).panelText, "Chan 1: no reader address");
-  EXPECT_EQ(testing::SocketOf(context->channels, 0).state(), QAbstractSocket::UnconnectedState);
+  EXPECT_FALSE(context->channels().IsOpen(0));
+  EXPECT_EQ(context->channels().View(0).panelText, "Chan 1: no reader address");
+  EXPECT_EQ(testing::SocketOf(context->channels(), 0).state(), QAbstractSocket::UnconnectedState);
 
   status.debugLines.clear();
-  context->channels.Open(0);
+  context->channels().Open(0);
   EXPECT_TRUE(Logged(why));
-  EXPECT_EQ(testing::SocketOf(context->channels, 0).state(), QAbstractSocket::UnconnectedState);
+  EXPECT_EQ(testing::SocketOf(context->channels(), 0).state(), QAbstractSocket::UnconnectedState);
   EXPECT_FALSE(server.waitForNewConnection(300));
   EXPECT_FALSE(LoggedPrefix("TCP error"));
 }
 
 TEST_F(ChannelSetTest, ExitWritesOnlyTheSectionsTheOperatorChanged) {
-  context->channels.Start();
+  context->channels().Start();
   // Edits made by hand while the program runs, and a value the program reads
   // as something else (12345 baud means 9600).
   {
@@ -116,10 +116,10 @@ TEST_F(ChannelSetTest, ExitWritesOnlyTheSectionsTheOperatorChanged) {
     ini.WriteInteger("COM2_SETTINGS", "baud", 12345);
     ASSERT_TRUE(ini.Flush());
   }
-  ChannelSettings changed = context->channels.Settings(2);
+  ChannelSettings changed = context->channels().Settings(2);
   changed.baud = 57600;
-  context->channels.ApplySettings(2, changed);
-  context->channels.SaveSections();
+  context->channels().ApplySettings(2, changed);
+  context->channels().SaveSections();
 
   const IniFile saved(iniPath);
   EXPECT_EQ(saved.ReadInteger("COM1_SETTINGS", "baud", 0), 19200);

@@ -36,7 +36,7 @@ class ConsoleFixture {
       closed.open = false;
       WriteChannelSettings(iniPath, ch, closed);
     }
-    context->channels.SetSettingsPath(iniPath);
+    context->channels().SetSettingsPath(iniPath);
   }
 
   void WriteSection(int channel, const ChannelSettings& settings) {
@@ -48,7 +48,7 @@ class ConsoleFixture {
     return file.readAll().toStdString();
   }
   bool StartLog() {
-    return context->logWriter.StartLogging(dir.filePath("tags.log").toStdString()).ok;
+    return context->logWriter().StartLogging(dir.filePath("tags.log").toStdString()).ok;
   }
   void TicksFor(int ms) {
     for (int t = 0; t < ms / 100; ++t) {

@@ -27,13 +27,13 @@ class CommandRoundTripTest : public ::testing::Test {
  protected:
   void SetUp() override {
     iniPath = dir.filePath("Corvalis.ini");
-    context.commands.SetWarnings(&warnings);
+    context.commands().SetWarnings(&warnings);
     QObject::connect(&tick, &QTimer::timeout, [this] { context.Tick(); });
     tick.start(100);
   }
   void TearDown() override {
     tick.stop();
-    context.channels.CloseAll();
+    context.channels().CloseAll();
     sim.terminate();
     sim.waitForFinished(3000);
   }
@@ -44,9 +44,9 @@ class CommandRoundTripTest : public ::testing::Test {
       closed.open = false;
       WriteChannelSettings(iniPath, ch, ch == 0 ? reader : closed);
     }
-    context.channels.SetSettingsPath(iniPath);
-    context.channels.Start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return context.channels.IsOpen(0); }, 3000));
+    context.channels().SetSettingsPath(iniPath);
+    context.channels().Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return context.channels().IsOpen(0); }, 3000));
   }
   void StartTcpReader(const QStringList& extra = {}) {
     const int port = testing::StartSimulator(sim, QStringList{"--tcp", "0"} + extra);
@@ -70,32 +70,32 @@ class CommandRoundTripTest : public ::testing::Test {
 
 TEST_F(CommandRoundTripTest, ReplyOverTcpEndsTheWait) {
   StartTcpReader({"--passes", "1"});
-  context.commands.SendCommand(0, 0, "010601");
-  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kReplied);
+  context.commands().SendCommand(0, 0, "010601");
+  EXPECT_EQ(context.commands().WaitForReply(), WaitResult::kReplied);
   EXPECT_TRUE(warnings.shown.empty());
 }
 
 TEST_F(CommandRoundTripTest, UnknownCommandShowsTheSimulatorsErrorReply) {
   StartTcpReader({"--passes", "1"});
-  context.commands.SendCommand(0, 0, "0099");
-  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kErrorReply);
+  context.commands().SendCommand(0, 0, "0099");
+  EXPECT_EQ(context.commands().WaitForReply(), WaitResult::kErrorReply);
   EXPECT_EQ(warnings.shown, std::vector<std::string>{"Unknown Command"});
 }
 
 TEST_F(CommandRoundTripTest, ClosedChannelShowsTheWarningAndSendsNothing) {
   StartTcpReader({"--passes", "1"});
-  context.commands.SendCommand(1, 0, "010601");
-  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kChannelClosed);
+  context.commands().SendCommand(1, 0, "010601");
+  EXPECT_EQ(context.commands().WaitForReply(), WaitResult::kChannelClosed);
   EXPECT_EQ(warnings.shown, std::vector<std::string>{"closed"});
 }
 
 TEST_F(CommandRoundTripTest, AutomaticFormatQueryLearnsTheReadersFormat) {
   // The reader sends reduced 40-character lines the console does not expect;
   // after five of them it asks for the format and then decodes them.
-  context.protocolSettings.autoQueryMessageFormat = true;
+  context.SetAutoQueryMessageFormat(true);
   StartTcpReader({"--format", "reduced", "--rate", "40", "--tags", "4", "--reads-per-pass", "2"});
-  ASSERT_TRUE(QTest::qWaitFor([&] { return context.tagTable.ReadsSeen(0) > 0; }, 8000));
-  const MessageFormat& format = context.spine.formats.format[0];
+  ASSERT_TRUE(QTest::qWaitFor([&] { return context.tagTable().ReadsSeen(0) > 0; }, 8000));
+  const MessageFormat& format = context.spine().formats.format[0];
   EXPECT_EQ(format.length1, 40);
   EXPECT_FALSE(format.rdrId);
   EXPECT_TRUE(warnings.shown.empty());
@@ -108,10 +108,10 @@ TEST_F(CommandRoundTripTest, ReplyOverASerialPtyEndsTheWait) {
   ChannelSettings reader;
   reader.name = pty.ConsoleEnd();
   StartConsole(reader);
-  context.commands.SendCommand(0, 0, "ff11");
-  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kReplied);
-  context.commands.SendCommand(0, 0, "0099");
-  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kErrorReply);
+  context.commands().SendCommand(0, 0, "ff11");
+  EXPECT_EQ(context.commands().WaitForReply(), WaitResult::kReplied);
+  context.commands().SendCommand(0, 0, "0099");
+  EXPECT_EQ(context.commands().WaitForReply(), WaitResult::kErrorReply);
   EXPECT_EQ(warnings.shown, std::vector<std::string>{"Unknown Command"});
 }
 

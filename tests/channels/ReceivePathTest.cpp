@@ -56,7 +56,7 @@ class TracingHooks final : public ModbusReceiver,
 class ReceivePathTest : public ::testing::TestWithParam<bool>, public testing::ConsoleFixture {
  protected:
   void SetUp() override {
-    ChannelHooks& hooks = context->channels.Hooks();
+    ChannelHooks& hooks = context->channels().Hooks();
     hooks.modbus = &trace;
     hooks.recorder = &trace;
     hooks.script = &trace;
@@ -73,13 +73,13 @@ class ReceivePathTest : public ::testing::TestWithParam<bool>, public testing::C
       s.ipPort = server.serverPort();
     }
     WriteSection(0, s);
-    context->channels.Start();
+    context->channels().Start();
     if (!Serial()) {
       ASSERT_TRUE(server.waitForNewConnection(3000));
       peer = server.nextPendingConnection();
     }
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return context->channels.IsOpen(0) && context->channels.View(0).closeEnabled; },
+        [&] { return context->channels().IsOpen(0) && context->channels().View(0).closeEnabled; },
         3000));
   }
   bool Serial() const { return GetParam(); }
@@ -101,7 +101,7 @@ class ReceivePathTest : public ::testing::TestWithParam<bool>, public testing::C
 TEST_P(ReceivePathTest, ScriptTabsAndRecordingGetCopiesInOneOrder) {
   const std::string line = testing::ReaderLine(1, 0x41, 0);
   Send(line);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable.ReadsSeen(0) == 1; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable().ReadsSeen(0) == 1; }, 3000));
   EXPECT_EQ(trace.got["script"], line);
   EXPECT_EQ(trace.got["raw"], line);
   EXPECT_EQ(trace.got["record"], line);
@@ -117,15 +117,15 @@ TEST_P(ReceivePathTest, ModbusTakesTheBytesWhileItWaits) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return trace.got["modbus"].size() == line.size(); }, 3000));
   QTest::qWait(50);
   EXPECT_EQ(trace.got["modbus"], line);
-  EXPECT_EQ(context->tagTable.ReadsSeen(0), 0);
+  EXPECT_EQ(context->tagTable().ReadsSeen(0), 0);
   EXPECT_EQ(trace.got.count("raw"), 0u);
   EXPECT_EQ(trace.got.count("script"), 0u);
-  EXPECT_EQ(context->channels.View(0).activity, kMarkReceive);
+  EXPECT_EQ(context->channels().View(0).activity, kMarkReceive);
 
   // Once it is done, the stream goes to the framer again.
   trace.modbusWaiting = false;
   Send(line);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return context->tagTable.ReadsSeen(0) == 1; }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return context->tagTable().ReadsSeen(0) == 1; }, 3000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, ReceivePathTest, ::testing::Values(true, false),

@@ -24,9 +24,9 @@ TEST(SimulatorChannelTest, EveryPassTheSimulatorSendsBecomesOneLogLine) {
   SystemClock clock;
   testing::RecordingStatus status;
   AppContext context(clock, status);
-  ASSERT_TRUE(context.logWriter.StartLogging(dir.filePath("tags.log").toStdString()).ok);
-  context.channels.SetSettingsPath(ini);
-  context.channels.Start();
+  ASSERT_TRUE(context.logWriter().StartLogging(dir.filePath("tags.log").toStdString()).ok);
+  context.channels().SetSettingsPath(ini);
+  context.channels().Start();
   QTimer tick;
   QObject::connect(&tick, &QTimer::timeout, [&] { context.Tick(); });
   tick.start(100);
@@ -38,11 +38,11 @@ TEST(SimulatorChannelTest, EveryPassTheSimulatorSendsBecomesOneLogLine) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return logLines() >= kPasses; }, 10000)) << logLines();
   QTest::qWait(700);  // nothing beyond the simulator's passes
   EXPECT_EQ(logLines(), kPasses);
-  EXPECT_EQ(context.tagTable.ReadsSeen(0), kPasses * 3);
-  EXPECT_EQ(context.tagTable.LostReads(0), 0);
-  EXPECT_TRUE(context.channels.IsOpen(0));
+  EXPECT_EQ(context.tagTable().ReadsSeen(0), kPasses * 3);
+  EXPECT_EQ(context.tagTable().LostReads(0), 0);
+  EXPECT_TRUE(context.channels().IsOpen(0));
 
-  context.channels.CloseAll();
+  context.channels().CloseAll();
   sim.terminate();
   EXPECT_TRUE(sim.waitForFinished(3000));
   EXPECT_EQ(sim.exitCode(), 0);

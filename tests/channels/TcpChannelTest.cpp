@@ -21,12 +21,12 @@ class TcpChannelTest : public ::testing::Test, public testing::ConsoleFixture {
     s.ipPort = server.serverPort();
     s.open = true;
     WriteSection(channel, s);
-    context->channels.Start();
+    context->channels().Start();
     ASSERT_TRUE(server.waitForNewConnection(3000));
     peer = server.nextPendingConnection();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-          return testing::SocketOf(context->channels, channel).state() ==
+          return testing::SocketOf(context->channels(), channel).state() ==
                  QAbstractSocket::ConnectedState;
         },
         3000));
@@ -54,20 +54,20 @@ TEST_F(TcpChannelTest, TagLinesSentInPiecesAreDecodedAndLogged) {
   context->ApplySettings(settings);
   ASSERT_TRUE(StartLog());
   Connect(0);
-  EXPECT_EQ(context->channels.View(0).panelText,
+  EXPECT_EQ(context->channels().View(0).panelText,
             QStringLiteral("Chan 1: 127.0.0.1 %1").arg(server.serverPort()));
 
   const std::string stream = testing::ReaderLine(1, 0x41, 0) + testing::ReaderLine(2, 0x42, 50, 5) +
                              testing::ReaderLine(1, 0x41, 20) + testing::ReaderLine(1, 0x41, 40);
   SendInPieces(stream, 23);  // pieces cut lines anywhere, terminators too
-  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable.ReadsSeen(0) == 4; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable().ReadsSeen(0) == 4; }, 3000));
   EXPECT_TRUE(Logged("RXCHAR SIGNAL 127.0.0.1"));
   EXPECT_TRUE(LoggedPrefix("Reading "));
   TicksFor(700);
   EXPECT_EQ(LogText(),
             "Depot,3031323334353641,NR-3435,2026/12/08,10:20:30.000,1,1,9\r\n"
             "Depot,3031323334353642,NR-3435,2026/12/08,10:20:30.500,1,2,6\r\n");
-  EXPECT_EQ(context->tagTable.LostReads(0), 0);
+  EXPECT_EQ(context->tagTable().LostReads(0), 0);
 }
 
 TEST_F(TcpChannelTest, PeerDropKeepsWhatArrivedAndClosesTheChannelUntilReopened) {
@@ -77,21 +77,21 @@ TEST_F(TcpChannelTest, PeerDropKeepsWhatArrivedAndClosesTheChannelUntilReopened)
   peer->write(QByteArray::fromStdString(testing::ReaderLine(1, 0x41, 0) + second.substr(0, 30)));
   peer->flush();
   peer->disconnectFromHost();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !context->channels.IsOpen(0); }, 3000));
-  EXPECT_EQ(context->tagTable.ReadsSeen(0), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !context->channels().IsOpen(0); }, 3000));
+  EXPECT_EQ(context->tagTable().ReadsSeen(0), 1);
   EXPECT_TRUE(Logged("Connection closed by " + Address()));
-  EXPECT_EQ(context->channels.View(0).panelText, "Chan 1: Closed");
-  EXPECT_TRUE(context->channels.View(0).openEnabled);
+  EXPECT_EQ(context->channels().View(0).panelText, "Chan 1: Closed");
+  EXPECT_TRUE(context->channels().View(0).openEnabled);
   EXPECT_TRUE(ReadChannelSettings(iniPath, 0).open);
 
   // Reopened, the reader's next bytes complete the line it had begun.
-  context->channels.Open(0);
+  context->channels().Open(0);
   ASSERT_TRUE(server.waitForNewConnection(3000));
   peer = server.nextPendingConnection();
   peer->write(QByteArray::fromStdString(second.substr(30)));
   peer->flush();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable.ReadsSeen(0) == 2; }, 3000));
-  EXPECT_TRUE(context->channels.IsOpen(0));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable().ReadsSeen(0) == 2; }, 3000));
+  EXPECT_TRUE(context->channels().IsOpen(0));
 }
 
 TEST_F(TcpChannelTest, ABurstLargerThanTheStagingAreaArrivesWhole) {
@@ -102,9 +102,9 @@ TEST_F(TcpChannelTest, ABurstLargerThanTheStagingAreaArrivesWhole) {
     burst += testing::ReaderLine(1, static_cast<uint8_t>(k), k % 100);
   peer->write(QByteArray::fromStdString(burst));
   peer->flush();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable.ReadsSeen(0) == kLines; }, 5000))
-      << context->tagTable.ReadsSeen(0);
-  EXPECT_EQ(context->tagTable.LostReads(0), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable().ReadsSeen(0) == kLines; }, 5000))
+      << context->tagTable().ReadsSeen(0);
+  EXPECT_EQ(context->tagTable().LostReads(0), 0);
 }
 
 TEST_F(TcpChannelTest, OutputChannelSendsButReceivesNothing) {
@@ -112,14 +112,14 @@ TEST_F(TcpChannelTest, OutputChannelSendsButReceivesNothing) {
   peer->write(QByteArray::fromStdString(testing::ReaderLine(1, 0x41, 0)));
   peer->flush();
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return testing::SocketOf(context->channels, kOutputChannel).bytesAvailable() == 0; },
+      [&] { return testing::SocketOf(context->channels(), kOutputChannel).bytesAvailable() == 0; },
       2000));
   QTest::qWait(50);
-  for (int ch = 0; ch < kReaderChannelCount; ++ch) EXPECT_EQ(context->tagTable.ReadsSeen(ch), 0);
-  EXPECT_EQ(context->spine.framer.Buffer(kOutputChannel).length, 0);
-  EXPECT_EQ(context->channels.View(kOutputChannel).panelText.left(6), "Out1: ");
+  for (int ch = 0; ch < kReaderChannelCount; ++ch) EXPECT_EQ(context->tagTable().ReadsSeen(ch), 0);
+  EXPECT_EQ(context->spine().framer.Buffer(kOutputChannel).length, 0);
+  EXPECT_EQ(context->channels().View(kOutputChannel).panelText.left(6), "Out1: ");
 
-  context->channels.WriteToChannel(kOutputChannel, "hello\r\n", 7);
+  context->channels().WriteToChannel(kOutputChannel, "hello\r\n", 7);
   ASSERT_TRUE(QTest::qWaitFor([&] { return peer->bytesAvailable() >= 7; }, 2000));
   EXPECT_EQ(peer->readAll(), "hello\r\n");
 }
@@ -131,11 +131,11 @@ TEST_F(TcpChannelTest, RefusedConnectionIsReportedAndTheChannelStaysClosed) {
   s.port = false;
   s.ipAddress = "127.0.0.1";
   s.ipPort = port;
-  context->channels.ApplySettings(1, s);
-  context->channels.Open(1);
+  context->channels().ApplySettings(1, s);
+  context->channels().Open(1);
   ASSERT_TRUE(QTest::qWaitFor([&] { return LoggedPrefix("TCP error on 127.0.0.1:"); }, 3000));
-  EXPECT_FALSE(context->channels.IsOpen(1));
-  EXPECT_EQ(context->channels.View(1).panelText, "Chan 2: Closed");
+  EXPECT_FALSE(context->channels().IsOpen(1));
+  EXPECT_EQ(context->channels().View(1).panelText, "Chan 2: Closed");
 }
 
 }  // namespace

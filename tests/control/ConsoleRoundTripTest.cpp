@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "channels/ChannelTestSupport.h"
+#include "control/DeferredCommandQueue.h"
 
 namespace corvalis {
 namespace {
@@ -27,14 +28,14 @@ class ConsoleRoundTripTest : public ::testing::Test {
       settings.ipPort = port;
       WriteChannelSettings(iniPath, ch, settings);
     }
-    ASSERT_TRUE(context.recordings.Open(0, dir.path().toStdString()));
-    context.channels.SetSettingsPath(iniPath);
-    context.channels.Start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return context.channels.IsOpen(0); }, 3000));
+    ASSERT_TRUE(context.recordings().Open(0, dir.path().toStdString()));
+    context.channels().SetSettingsPath(iniPath);
+    context.channels().Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return context.channels().IsOpen(0); }, 3000));
   }
   void TearDown() override {
     tick.stop();
-    context.channels.CloseAll();
+    context.channels().CloseAll();
     sim.terminate();
     sim.waitForFinished(3000);
   }
@@ -60,15 +61,36 @@ class ConsoleRoundTripTest : public ::testing::Test {
 
 TEST_F(ConsoleRoundTripTest, CatalogueAndFreeTextReachTheReaderFramed) {
   // Extended Get Date/Time: the simulator answers with its clock.
-  context.console.SendPredefinedCommand(0, 0 + kExtendedDateTime, kGetDateTime);
-  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kReplied);
+  context.console().SendPredefinedCommand(0, 0 + kExtendedDateTime, kGetDateTime);
+  EXPECT_EQ(context.commands().WaitForReply(), WaitResult::kReplied);
   // RF on, typed with a wrong LRC and trailing junk: the console fixes it.
-  context.console.SendFreeText(0, "ab00010601zzjunk", false);
-  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kReplied);
+  context.console().SendFreeText(0, "ab00010601zzjunk", false);
+  EXPECT_EQ(context.commands().WaitForReply(), WaitResult::kReplied);
   // A code the reader does not know: its error reply ends the wait too.
-  context.console.SendFreeText(0, "ab0000021234", false);
-  EXPECT_EQ(context.commands.WaitForReply(), WaitResult::kErrorReply);
+  context.console().SendFreeText(0, "ab0000021234", false);
+  EXPECT_EQ(context.commands().WaitForReply(), WaitResult::kErrorReply);
   EXPECT_EQ(Sent(), "ab00004428\r\nab0001060188\r\nab00000222\r\n");
+}
+
+// The deferred queue and the automatic status update run from the context's
+// tick alone: no window exists in this test.
+TEST_F(ConsoleRoundTripTest, ContextTickSendsTheDeferredQueueAndTheStatusUpdate) {
+  DeferredCommandQueue& queue = context.console().deferred();
+  queue.SetSlot(0, 0, 0, "010600");
+  queue.SetSlot(1, 0, 0, "010601");
+  queue.Start(2);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Sent().count('\n') >= 2; }, 3000))
+      << Sent().toStdString();
+  EXPECT_TRUE(Sent().startsWith("ab0001060188\r\nab00010600")) << Sent().toStdString();
+
+  // One round now: Get Date/Time, then Get Stats, and no repeat with no
+  // interval set.
+  context.SetStatusUpdateTarget(0, 0);
+  context.UpdateStatusNow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Sent().count('\n') >= 4; }, 3000))
+      << Sent().toStdString();
+  QTest::qWait(1200);
+  EXPECT_EQ(Sent().count('\n'), 4) << Sent().toStdString();
 }
 
 }  // namespace

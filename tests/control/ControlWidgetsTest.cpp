@@ -17,6 +17,7 @@
 #include "app/AppContext.h"
 #include "app/ComboHistory.h"
 #include "app/Settings.h"
+#include "common/ui/FindNamed.h"
 #include "control/ControlTestSupport.h"
 #include "control/ui/CommandWordEditor.h"
 #include "control/ui/ConfigureTagPage.h"
@@ -43,7 +44,7 @@ std::string Framed(int readerId, const std::string& body) {
 
 class ControlWidgetsTest : public ::testing::Test {
  protected:
-  ControlWidgetsTest() { context.commands.SetChannelWriter(&channels); }
+  ControlWidgetsTest() { context.commands().SetChannelWriter(&channels); }
 
   template <typename T>
   T* Find(QWidget* parent, const char* name) {
@@ -52,7 +53,7 @@ class ControlWidgetsTest : public ::testing::Test {
     return child;
   }
   // Replies so the next command is not a restart of the last wait.
-  void Reply(int channel) { context.commands.HandleReply(channel, "ab00000222", 10); }
+  void Reply(int channel) { context.commands().HandleReply(channel, "ab00000222", 10); }
 
   ManualClock clock;
   testing::RecordingStatus status;
@@ -62,8 +63,8 @@ class ControlWidgetsTest : public ::testing::Test {
 
 TEST_F(ControlWidgetsTest, ReaderControlSendsOnTheSendChannel) {
   ReaderControlPanel panel(context);
-  panel.cmbSendChannel->setCurrentIndex(1);
-  panel.speReaderID->setValue(3);
+  testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->setCurrentIndex(1);
+  testing::FindNamed<QSpinBox>(panel, "speReaderID")->setValue(3);
   auto* text = Find<QComboBox>(&panel, "cmbSendOwnText");
   auto* send = Find<QPushButton>(&panel, "btnSend");
 
@@ -91,7 +92,7 @@ TEST_F(ControlWidgetsTest, ReaderControlSendsOnTheSendChannel) {
   EXPECT_EQ(channels.Take(1), Framed(3, "010701"));
 
   // No channel selected: nothing at all.
-  panel.cmbSendChannel->setCurrentIndex(-1);
+  testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->setCurrentIndex(-1);
   text->setEditText("ab0100");
   QTest::mouseClick(send, Qt::LeftButton);
   QTest::mouseClick(Find<QPushButton>(&panel, "btnSendCommand"), Qt::LeftButton);
@@ -100,32 +101,32 @@ TEST_F(ControlWidgetsTest, ReaderControlSendsOnTheSendChannel) {
 
 TEST_F(ControlWidgetsTest, SetConfigurationAsksForTheCommsSettings) {
   ReaderControlPanel panel(context);
-  panel.cmbSendChannel->setCurrentIndex(0);
+  testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->setCurrentIndex(0);
   DecoderCommsChoice chosen;
-  panel.SetDialogRunner([](TdlgDecoderCommsSettings& dialog) {
+  panel.SetDialogRunner([](DecoderCommsSettingsDialog& dialog) {
     EXPECT_EQ(dialog.Choice().baudItem, 1);  // opens on the current choice
-    dialog.cmbBaudRate->setCurrentText("19200");
-    dialog.cmbFlowCtrl->setCurrentText("Xon/Xoff");
-    dialog.ckbASCII->setChecked(true);
+    testing::FindNamed<QComboBox>(dialog, "cmbBaudRate")->setCurrentText("19200");
+    testing::FindNamed<QComboBox>(dialog, "cmbFlowCtrl")->setCurrentText("Xon/Xoff");
+    testing::FindNamed<QCheckBox>(dialog, "ckbASCII")->setChecked(true);
     return true;
   });
   QObject::connect(&panel, &ReaderControlPanel::commsSettingsChosen,
                    [&](const DecoderCommsChoice& c) { chosen = c; });
-  panel.cmbMessage->setCurrentIndex(kSetConfiguration);
-  Q_EMIT panel.cmbMessage->activated(kSetConfiguration);
+  testing::FindNamed<QComboBox>(panel, "cmbMessage")->setCurrentIndex(kSetConfiguration);
+  Q_EMIT testing::FindNamed<QComboBox>(panel, "cmbMessage")->activated(kSetConfiguration);
   EXPECT_EQ(chosen.flowItem, 2);
-  EXPECT_FALSE(context.spine.formats.format[0].binary);
-  QTest::mouseClick(panel.btnSendCommand, Qt::LeftButton);
+  EXPECT_FALSE(context.spine().formats.format[0].binary);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(panel, "btnSendCommand"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0, "01031d"));
 }
 
-TEST_F(ControlWidgetsTest, TickRunsTheAutomaticUpdate) {
+TEST_F(ControlWidgetsTest, ContextTickRunsThePanelsAutomaticUpdate) {
   ReaderControlPanel panel(context);
-  panel.cmbSendChannel->setCurrentIndex(2);
-  QTest::mouseClick(panel.btnUpdate, Qt::LeftButton);
+  testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->setCurrentIndex(2);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(panel, "btnUpdate"), Qt::LeftButton);
   std::string sent;
   for (int t = 0; t < 10; ++t) {
-    panel.Tick();
+    context.Tick();
     sent += channels.Take(2);
     Reply(2);
   }
@@ -134,29 +135,29 @@ TEST_F(ControlWidgetsTest, TickRunsTheAutomaticUpdate) {
 
 TEST_F(ControlWidgetsTest, CommanderWordStringAndTypedCrc) {
   RWCommanderPage page(context);
-  CommandWordEditor& e = *page.editor;
+  CommandWordEditor& e = page.Editor();
   e.SetCommand(kCmdRead);
-  e.speNumPages->setValue(1);
-  e.cmbTagID->setEditText("0123456789ABCDEF");
-  EXPECT_EQ(e.edtCRC5->text(), "0x17");
-  EXPECT_EQ(e.edtCommandString->text(), "8037456789abcdef");
+  testing::FindNamed<QSpinBox>(page, "speCmdNumPages")->setValue(1);
+  testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->setEditText("0123456789ABCDEF");
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(page, "edtCmdCRC5")->text(), "0x17");
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(page, "edtCmdCommandString")->text(), "8037456789abcdef");
   EXPECT_EQ(Find<QLabel>(&page, "lblCmdCommand")->text(), "Cmd 8037456789abcdef");
-  EXPECT_EQ(e.cmbCommand->currentText(), "Read");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdCommand")->currentText(), "Read");
 
-  e.ckbGenerateCRC->setChecked(false);
-  e.edtCRC5->setText("0x25");
-  Q_EMIT e.edtCRC5->textEdited("0x25");
+  testing::FindNamed<QCheckBox>(page, "ckbCmdGenerateCRC")->setChecked(false);
+  testing::FindNamed<QLineEdit>(page, "edtCmdCRC5")->setText("0x25");
+  Q_EMIT testing::FindNamed<QLineEdit>(page, "edtCmdCRC5")->textEdited("0x25");
   EXPECT_EQ(e.Word() & 0x1F, 0x05);
-  EXPECT_TRUE(e.edtCRC5->styleSheet().contains("red"));
-  EXPECT_EQ(e.edtCommandString->text().left(4), "8025");
+  EXPECT_TRUE(testing::FindNamed<QLineEdit>(page, "edtCmdCRC5")->styleSheet().contains("red"));
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(page, "edtCmdCommandString")->text().left(4), "8025");
 
   // First generation: the first 12 characters, names 0..7 only.
-  page.ckbRWManual->setChecked(true);
-  EXPECT_EQ(e.cmbTagID->currentText(), "456789ABCDEF");
-  EXPECT_EQ(e.cmbCommand->count(), 8);
-  EXPECT_EQ(page.btnCmdLoad->text(), "Load");
-  EXPECT_FALSE(page.grpCmdTimeouts->isVisibleTo(&page));
-  QTest::mouseClick(page.btnCmdLoad, Qt::LeftButton);
+  testing::FindNamed<QCheckBox>(page, "ckbRWManual")->setChecked(true);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->currentText(), "456789ABCDEF");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdCommand")->count(), 8);
+  EXPECT_EQ(testing::FindNamed<QPushButton>(page, "btnCmdLoad")->text(), "Load");
+  EXPECT_FALSE(testing::FindNamed<QGroupBox>(page, "grpCmdTimeouts")->isVisibleTo(&page));
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdLoad"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0,
                                      "091500"
                                      "8025456789abcdef"));
@@ -164,100 +165,109 @@ TEST_F(ControlWidgetsTest, CommanderWordStringAndTypedCrc) {
 
 TEST_F(ControlWidgetsTest, SecondGenerationTransmitAndResumeAdvice) {
   RWCommanderPage page(context);
-  page.speCmdReaderID->setValue(4);
-  page.cmbCmdChannel->setCurrentIndex(3);
-  page.editor->cmbTagID->setEditText("12ab");
-  page.editor->SetCommand(kCmdResume);
-  page.cbxCmdTarget->setCurrentIndex(static_cast<int>(TransmitTarget::kSpecific));
+  testing::FindNamed<QSpinBox>(page, "speCmdReaderID")->setValue(4);
+  testing::FindNamed<QComboBox>(page, "cmbCmdChannel")->setCurrentIndex(3);
+  testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->setEditText("12ab");
+  page.Editor().SetCommand(kCmdResume);
+  testing::FindNamed<QComboBox>(page, "cbxCmdTarget")
+      ->setCurrentIndex(static_cast<int>(TransmitTarget::kSpecific));
   int advised = 0;
-  page.SetAdviceRunner([&](TfrmResumeAdvice& advice) {
+  page.SetAdviceRunner([&](ResumeAdviceWindow& advice) {
     ++advised;
-    advice.ckbDontShowAgain->setChecked(true);
+    testing::FindNamed<QCheckBox>(advice, "ckbDontShowAgain")->setChecked(true);
   });
-  QTest::mouseClick(page.btnCmdTransmit, Qt::LeftButton);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdTransmit"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(3), Framed(4,
                                      "0b20"
                                      "0000e3"
                                      "12ab000000000000"));
   Reply(3);
-  page.cbxCmdTarget->setCurrentIndex(static_cast<int>(TransmitTarget::kAllTags));
-  QTest::mouseClick(page.btnCmdTransmit, Qt::LeftButton);
+  testing::FindNamed<QComboBox>(page, "cbxCmdTarget")
+      ->setCurrentIndex(static_cast<int>(TransmitTarget::kAllTags));
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdTransmit"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(3), Framed(4,
                                      "0320"
                                      "0100e1"));
   EXPECT_EQ(advised, 1);  // switched off after the first
-  EXPECT_EQ(page.editor->cmbTagID->itemText(0), "12ab000000000000");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->itemText(0), "12ab000000000000");
 }
 
 TEST_F(ControlWidgetsTest, DataMaskTimeoutsAndRate) {
   RWCommanderPage page(context);
   page.show();  // clicks land inside laid-out buttons
-  page.ckbCmdDataCRC->setChecked(true);
-  page.rbtCmdR5180->setChecked(true);
-  QTest::mouseClick(page.btnCmdFill[0], Qt::LeftButton);  // twelve "0", CRC seeded 0 is 0
+  testing::FindNamed<QCheckBox>(page, "ckbCmdDataCRC")->setChecked(true);
+  testing::FindNamed<QRadioButton>(page, "rbtCmdR5180")->setChecked(true);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdFill0"),
+                    Qt::LeftButton);  // twelve "0", CRC seeded 0 is 0
   EXPECT_EQ(channels.Take(0), Framed(0,
                                      "0821"
                                      "000000000000"
                                      "0000"));
   Reply(0);
-  page.cmbCmdData->setEditText("0123456789abcdef");
-  EXPECT_EQ(page.cmbCmdData->currentText(), "0123456789ab");
-  page.ckbCmdDataCRC->setChecked(false);  // the CRC digits join the data
-  EXPECT_EQ(page.cmbCmdData->currentText().size(), 16);
-  page.cmbCmdMask->setEditText("FF");
-  QTest::mouseClick(page.btnCmdSendMask, Qt::LeftButton);
+  testing::FindNamed<QComboBox>(page, "cmbCmdData")->setEditText("0123456789abcdef");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdData")->currentText(), "0123456789ab");
+  testing::FindNamed<QCheckBox>(page, "ckbCmdDataCRC")
+      ->setChecked(false);  // the CRC digits join the data
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdData")->currentText().size(), 16);
+  testing::FindNamed<QComboBox>(page, "cmbCmdMask")->setEditText("FF");
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdSendMask"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0, "0822ff00000000000000"));
   Reply(0);
-  QTest::mouseClick(page.btnCmdSendTimeouts, Qt::LeftButton);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdSendTimeouts"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0, "062464dc056d0503"));
   Reply(0);
-  QTest::mouseClick(page.btnCmdSendAlgorithm, Qt::LeftButton, Qt::ShiftModifier);
+  QTest::mouseClick(testing::FindNamed<QPushButton>(page, "btnCmdSendAlgorithm"), Qt::LeftButton,
+                    Qt::ShiftModifier);
   EXPECT_EQ(channels.Take(0), Framed(0, "ff17"));
   // The controller's read-back of the timings fills the spins.
   std::string reply = Framed(0, "06240a0b0c0d0e0f");
   reply.resize(reply.size() - 2);
-  context.commands.HandleReply(0, reply.c_str(), static_cast<int>(reply.size()));
-  EXPECT_EQ(page.speCmdDataTimeout->value(), 0x0b);
-  EXPECT_EQ(page.speCmdRdRetryLimit->value(), 0x0f);
+  context.commands().HandleReply(0, reply.c_str(), static_cast<int>(reply.size()));
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdDataTimeout")->value(), 0x0b);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdRdRetryLimit")->value(), 0x0f);
 }
 
 TEST_F(ControlWidgetsTest, IncomingMemoAndTagList) {
   RWCommanderPage page(context);
   page.show();
-  page.ckbCmdShowIncoming->setChecked(true);
+  testing::FindNamed<QCheckBox>(page, "ckbCmdShowIncoming")->setChecked(true);
   page.AppendIncoming("ab01\r", 5);
   page.AppendIncoming("23\r\nnext", 8);
-  EXPECT_EQ(page.memCmdIncoming->toPlainText(), "ab0123\nnext");
+  EXPECT_EQ(testing::FindNamed<QPlainTextEdit>(page, "memCmdIncoming")->toPlainText(),
+            "ab0123\nnext");
   for (int i = 0; i < 100; ++i) page.AppendIncoming("line\n", 5);
-  EXPECT_LE(page.memCmdIncoming->document()->blockCount(), 101);
-  EXPECT_TRUE(page.memCmdIncoming->toPlainText().startsWith("line"));
+  EXPECT_LE(testing::FindNamed<QPlainTextEdit>(page, "memCmdIncoming")->document()->blockCount(),
+            101);
+  EXPECT_TRUE(
+      testing::FindNamed<QPlainTextEdit>(page, "memCmdIncoming")->toPlainText().startsWith("line"));
 
   page.AddTagLine("01 23 45 67 89 ab cd ef  I=3 Q=2");
-  Q_EMIT page.lsbCmdTagsList->itemDoubleClicked(page.lsbCmdTagsList->item(0));
+  Q_EMIT testing::FindNamed<QListWidget>(page, "lsbCmdTagsList")
+      ->itemDoubleClicked(testing::FindNamed<QListWidget>(page, "lsbCmdTagsList")->item(0));
   EXPECT_EQ(QApplication::clipboard()->text(), "0123456789abcdef");
 }
 
 TEST_F(ControlWidgetsTest, ConfigureTagChangesSetTheCommand) {
   RWCommanderPage commander(context);
-  commander.editor->cmbTagID->setEditText("00000000cafe0001");
+  testing::FindNamed<QComboBox>(commander, "cmbCmdTagID")->setEditText("00000000cafe0001");
   ConfigureTagPage tag(commander);
-  CommandWordEditor& e = *tag.editor;
-  EXPECT_EQ(e.cmbTagID->currentText(), "00000000cafe0001");
-  e.speStartPage->setValue(2);
-  EXPECT_EQ(e.speCommand->value(), kCmdTto);
-  e.ckbTotal->setChecked(true);
-  EXPECT_EQ(e.speCommand->value(), kCmdConfig);
-  EXPECT_EQ(e.cbxTamper->currentIndex(), 0);
-  e.ckbGlobal->setChecked(true);
-  EXPECT_EQ(e.cbxTamper->currentIndex(), kTamperExt);
-  EXPECT_TRUE(e.ckbGlobal->isVisibleTo(&tag));
-  EXPECT_FALSE(e.cbxDelay->isVisibleTo(&tag));
+  CommandWordEditor& e = tag.Editor();
+  EXPECT_EQ(testing::FindNamed<QComboBox>(tag, "cmbTCTagID")->currentText(), "00000000cafe0001");
+  testing::FindNamed<QSpinBox>(tag, "speTCStartPage")->setValue(2);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(tag, "speTCCommand")->value(), kCmdTto);
+  testing::FindNamed<QCheckBox>(tag, "ckbTCTotal")->setChecked(true);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(tag, "speTCCommand")->value(), kCmdConfig);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(tag, "cbxTCTamper")->currentIndex(), 0);
+  testing::FindNamed<QCheckBox>(tag, "ckbTCGlobal")->setChecked(true);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(tag, "cbxTCTamper")->currentIndex(), kTamperExt);
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(tag, "ckbTCGlobal")->isVisibleTo(&tag));
+  EXPECT_FALSE(testing::FindNamed<QComboBox>(tag, "cbxTCDelay")->isVisibleTo(&tag));
   // Load sends this tab's word through the commander.
-  commander.ckbRWManual->setChecked(true);
-  const QString shown = e.edtCommandString->text();
-  QTest::mouseClick(tag.btnTCLoad, Qt::LeftButton);
+  testing::FindNamed<QCheckBox>(commander, "ckbRWManual")->setChecked(true);
+  const QString shown = testing::FindNamed<QLineEdit>(tag, "edtTCCommandString")->text();
+  QTest::mouseClick(testing::FindNamed<QPushButton>(tag, "btnTCLoad"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0, "091500" + shown.toStdString()));
-  EXPECT_EQ(commander.editor->speCommand->value(), kCmdConfig);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(commander, "speCmdCommand")->value(), kCmdConfig);
 }
 
 TEST_F(ControlWidgetsTest, ControlsAndHistoriesSurviveARestart) {
@@ -266,27 +276,28 @@ TEST_F(ControlWidgetsTest, ControlsAndHistoriesSurviveARestart) {
   {
     ReaderControlPanel panel(context);
     RWCommanderPage page(context);
-    panel.cmbSendChannel->setCurrentIndex(2);
-    panel.cmbMessage->setCurrentIndex(13);
-    panel.speReaderID->setValue(9);
+    testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->setCurrentIndex(2);
+    testing::FindNamed<QComboBox>(panel, "cmbMessage")->setCurrentIndex(13);
+    testing::FindNamed<QSpinBox>(panel, "speReaderID")->setValue(9);
     for (const char* typed : {"ab0100", "ab0200", "ab0100"}) {
-      panel.cmbSendOwnText->setEditText(typed);
+      testing::FindNamed<QComboBox>(panel, "cmbSendOwnText")->setEditText(typed);
       panel.SendOwnText(false);
     }
-    page.ckbRWManual->setChecked(false);
-    page.cmbCmdChannel->setCurrentIndex(1);
-    page.speCmdReaderID->setValue(12);
-    page.speCmdPeriod_4->setValue(7);
-    page.editor->SetCommand(kCmdWriteDate);
-    page.editor->speStartPage->setValue(3);
-    page.editor->cmbTagID->setEditText("feedface00000001");
-    page.cbxCmdTarget->setCurrentIndex(static_cast<int>(TransmitTarget::kAddressed));
+    testing::FindNamed<QCheckBox>(page, "ckbRWManual")->setChecked(false);
+    testing::FindNamed<QComboBox>(page, "cmbCmdChannel")->setCurrentIndex(1);
+    testing::FindNamed<QSpinBox>(page, "speCmdReaderID")->setValue(12);
+    testing::FindNamed<QSpinBox>(page, "speCmdPeriod_4")->setValue(7);
+    page.Editor().SetCommand(kCmdWriteDate);
+    testing::FindNamed<QSpinBox>(page, "speCmdStartPage")->setValue(3);
+    testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->setEditText("feedface00000001");
+    testing::FindNamed<QComboBox>(page, "cbxCmdTarget")
+        ->setCurrentIndex(static_cast<int>(TransmitTarget::kAddressed));
     page.Transmit();
-    page.cmbCmdMask->setEditText("ffff");
+    testing::FindNamed<QComboBox>(page, "cmbCmdMask")->setEditText("ffff");
     page.SendMask();
-    page.cmbCmdData->setEditText("1234");
+    testing::FindNamed<QComboBox>(page, "cmbCmdData")->setEditText("1234");
     page.SendData();
-    page.ckbCmdBeep->setChecked(true);
+    testing::FindNamed<QCheckBox>(page, "ckbCmdBeep")->setChecked(true);
 
     Settings settings;
     panel.StoreToSettings(settings);
@@ -302,20 +313,21 @@ TEST_F(ControlWidgetsTest, ControlsAndHistoriesSurviveARestart) {
   RWCommanderPage page(context);
   panel.LoadFromSettings(loaded);
   page.LoadFromSettings(loaded);
-  EXPECT_EQ(panel.cmbSendChannel->currentIndex(), 2);
-  EXPECT_EQ(panel.cmbMessage->currentIndex(), 13);
-  EXPECT_EQ(panel.speReaderID->value(), 9);
-  EXPECT_EQ(HistoryItems(panel.cmbSendOwnText), (QStringList{"ab0100", "ab0200"}));
-  EXPECT_EQ(page.cmbCmdChannel->currentIndex(), 1);
-  EXPECT_EQ(page.speCmdReaderID->value(), 12);
-  EXPECT_EQ(page.speCmdPeriod_4->value(), 7);
-  EXPECT_EQ(page.editor->speCommand->value(), kCmdWriteDate);
-  EXPECT_EQ(page.editor->cmbCommand->currentText(), "Write Date");
-  EXPECT_EQ(page.editor->speStartPage->value(), 3);
-  EXPECT_EQ(page.editor->cmbTagID->currentText(), "feedface00000001");
-  EXPECT_EQ(page.cmbCmdMask->itemText(0), "ffff");
-  EXPECT_EQ(page.cmbCmdData->itemText(0), "1234");
-  EXPECT_TRUE(page.ckbCmdBeep->isChecked());
+  EXPECT_EQ(testing::FindNamed<QComboBox>(panel, "cmbSendChannel")->currentIndex(), 2);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(panel, "cmbMessage")->currentIndex(), 13);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(panel, "speReaderID")->value(), 9);
+  EXPECT_EQ(HistoryItems(testing::FindNamed<QComboBox>(panel, "cmbSendOwnText")),
+            (QStringList{"ab0100", "ab0200"}));
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdChannel")->currentIndex(), 1);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdReaderID")->value(), 12);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdPeriod_4")->value(), 7);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdCommand")->value(), kCmdWriteDate);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdCommand")->currentText(), "Write Date");
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(page, "speCmdStartPage")->value(), 3);
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdTagID")->currentText(), "feedface00000001");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdMask")->itemText(0), "ffff");
+  EXPECT_EQ(testing::FindNamed<QComboBox>(page, "cmbCmdData")->itemText(0), "1234");
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(page, "ckbCmdBeep")->isChecked());
 }
 
 }  // namespace

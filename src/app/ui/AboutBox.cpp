@@ -38,8 +38,8 @@ QPixmap ProgramPicture() {
 
 }  // namespace
 
-TAboutBox::TAboutBox(const Settings& settings, QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("TAboutBox"));
+AboutBox::AboutBox(const Settings& settings, QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(tr("About"));
   setModal(true);
 
@@ -99,7 +99,7 @@ TAboutBox::TAboutBox(const Settings& settings, QWidget* parent) : QDialog(parent
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QString TAboutBox::VersionText() {
+QString AboutBox::VersionText() {
   return tr("Version ") + QStringLiteral(CORVALIS_VERSION);
 }
 

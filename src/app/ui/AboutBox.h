@@ -11,15 +11,16 @@ class Settings;
 
 // Help > About: the product lines and comments come from the CUSTOMIZE
 // section (read once, when the box is made), the version from the build.
-class TAboutBox final : public QDialog {
+class AboutBox final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TAboutBox(const Settings& settings, QWidget* parent = nullptr);
+  explicit AboutBox(const Settings& settings, QWidget* parent = nullptr);
 
   // "Version " and the build's version number.
   static QString VersionText();
 
+ private:
   QLabel* imgProgramIcon;
   QLabel* ProductName;
   QLabel* lblLine2;

@@ -41,8 +41,8 @@ void ShowCrc(QLabel* panel, uint16_t crc, const QString& expected) {
 
 }  // namespace
 
-TdlgCheckCRCFrm::TdlgCheckCRCFrm(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("TdlgCheckCRCFrm"));
+CheckCrcDialog::CheckCrcDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("dlgCheckCRCFrm"));
   setWindowTitle(tr("Check CRC"));
   setModal(true);
 
@@ -81,12 +81,12 @@ TdlgCheckCRCFrm::TdlgCheckCRCFrm(QWidget* parent) : QDialog(parent) {
   top->addLayout(grid);
   top->addLayout(buttons);
 
-  connect(edtTagCode, &QLineEdit::textChanged, this, &TdlgCheckCRCFrm::UpdateCrcs);
+  connect(edtTagCode, &QLineEdit::textChanged, this, &CheckCrcDialog::UpdateCrcs);
   connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
   UpdateCrcs();
 }
 
-void TdlgCheckCRCFrm::ShowTagId(const QString& tagId) {
+void CheckCrcDialog::ShowTagId(const QString& tagId) {
   pnlTagID->setText(tagId);
   QString code = tagId.left(kTagCodeDigits);
   // A cell may hold something other than an ID; keep only what the code box takes.
@@ -96,16 +96,16 @@ void TdlgCheckCRCFrm::ShowTagId(const QString& tagId) {
   UpdateCrcs();  // the ID changed even when the code did not
 }
 
-void TdlgCheckCRCFrm::Check(const QString& tagId) {
+void CheckCrcDialog::Check(const QString& tagId) {
   ShowTagId(tagId);
   exec();
 }
 
-bool TdlgCheckCRCFrm::Matches(const QLabel* panel) {
+bool CheckCrcDialog::Matches(const QLabel* panel) {
   return panel->property(kMatchProperty).toBool();
 }
 
-void TdlgCheckCRCFrm::UpdateCrcs() {
+void CheckCrcDialog::UpdateCrcs() {
   const TagCode code = TagCodeBytes(edtTagCode->text());
   const QString expected = pnlTagID->text().mid(kTagCodeDigits, 4);
   ShowCrc(lblCRC_KVQ, TagCodeCrc(code, TagCodeCrcKind::kKvq), expected);

@@ -10,11 +10,11 @@ namespace corvalis {
 
 // "Check CRC": the three CRCs a tag's last four digits may be, computed over
 // its first 12 digits; the panel of the one that matches turns lime.
-class TdlgCheckCRCFrm final : public QDialog {
+class CheckCrcDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TdlgCheckCRCFrm(QWidget* parent = nullptr);
+  explicit CheckCrcDialog(QWidget* parent = nullptr);
 
   // Shows `tagId` (16 hex digits from a tag list or grid cell) and puts its
   // first 12 digits into the code box.
@@ -25,14 +25,13 @@ class TdlgCheckCRCFrm final : public QDialog {
   // Whether the panel's CRC equals digits 13 to 16 of the shown ID.
   static bool Matches(const QLabel* panel);
 
+ private:
   QLabel* pnlTagID;
   QLineEdit* edtTagCode;
   QLabel* lblCRC_KVQ;
   QLabel* lblCRC_R5180;
   QLabel* lblCRC_CCITT;
   QPushButton* btnOK;
-
- private:
   void UpdateCrcs();
 };
 

@@ -51,19 +51,19 @@ bool ParseSeed(const QString& typed, int& value) {
 
 }  // namespace
 
-TfrmConfig::TfrmConfig(Settings& settings, AppContext& context, ConfigObserver& observer,
-                       QWidget* parent)
+ConfigDialog::ConfigDialog(Settings& settings, AppContext& context, ConfigObserver& observer,
+                           QWidget* parent)
     : QDialog(parent), settings_(settings), context_(context), observer_(observer) {
-  setObjectName(QStringLiteral("TfrmConfig"));
+  setObjectName(QStringLiteral("frmConfig"));
   setWindowTitle(tr("Configuration Parameters"));
   setModal(false);
   BuildControls();
-  LoggingSetup = new dlgLoggingSetup(this);
+  LoggingSetup = new LoggingSetupDialog(this);
   RefreshFromSettings();
   Connect();
 }
 
-void TfrmConfig::BuildControls() {
+void ConfigDialog::BuildControls() {
   ckbAutoRegister = Named(new QCheckBox(tr("Auto Register")), "ckbAutoRegister");
   ckbSeparateI_Q = Named(new QCheckBox(tr("Separate I and Q counts")), "ckbSeparateI_Q");
   ckbWantI = Named(new QCheckBox(tr("Count I")), "ckbWantI");
@@ -185,18 +185,16 @@ void TfrmConfig::BuildControls() {
   top->addLayout(buttons);
 }
 
-void TfrmConfig::Connect() {
+void ConfigDialog::Connect() {
   auto flag = [this](QCheckBox* box, Setting id, auto then) {
     connect(box, &QCheckBox::toggled, this, [this, id, then](bool on) {
       settings_.SetBool(id, on);
       then(on);
     });
   };
-  flag(ckbAutoRegister, Setting::AutoRegister,
-       [this](bool on) { context_.tagNames.SetAutoRegister(on); });
+  flag(ckbAutoRegister, Setting::AutoRegister, [this](bool on) { context_.SetAutoRegister(on); });
   flag(ckbSeparateI_Q, Setting::SeparateIQ, [this](bool) { observer_.SeenViewLayoutChanged(); });
-  flag(ckbSumAllPorts, Setting::SumAllPorts,
-       [this](bool on) { context_.protocolSettings.sumAllPorts = on; });
+  flag(ckbSumAllPorts, Setting::SumAllPorts, [this](bool on) { context_.SetSumAllPorts(on); });
   flag(ckbRecordOutgoing, Setting::RecordOutgoing,
        [this](bool on) { observer_.RecordOutgoingChanged(on); });
   flag(ckbSteppingVisible, Setting::ShowStepping,
@@ -207,9 +205,9 @@ void TfrmConfig::Connect() {
        [this](bool) { observer_.ControlGroupsChanged(); });
   flag(ckbShowReadRate, Setting::ShowReadRate, [this](bool) { observer_.SeenViewLayoutChanged(); });
   connect(ckbLoggingControlsVisible, &QCheckBox::toggled, this,
-          &TfrmConfig::LoggingControlsChanged);
-  connect(ckbWantI, &QCheckBox::toggled, this, &TfrmConfig::WhichChannelsChanged);
-  connect(ckbWantQ, &QCheckBox::toggled, this, &TfrmConfig::WhichChannelsChanged);
+          &ConfigDialog::LoggingControlsChanged);
+  connect(ckbWantI, &QCheckBox::toggled, this, &ConfigDialog::WhichChannelsChanged);
+  connect(ckbWantQ, &QCheckBox::toggled, this, &ConfigDialog::WhichChannelsChanged);
 
   connect(speNumTags, &QSpinBox::valueChanged, this, [this](int value) {
     settings_.SetInteger(Setting::NumToShow, value);
@@ -221,7 +219,7 @@ void TfrmConfig::Connect() {
   connect(speRRNumber, &QSpinBox::valueChanged, this, [this](int value) {
     if (value != 0) settings_.SetInteger(Setting::ReadRateIntervals, value);
   });
-  connect(edtRegenCRCSeed, &QLineEdit::textChanged, this, &TfrmConfig::SeedEdited);
+  connect(edtRegenCRCSeed, &QLineEdit::textChanged, this, &ConfigDialog::SeedEdited);
 
   for (QRadioButton* button : {rbtNone, rbtDisplay, rbtComposite}) {
     connect(button, &QRadioButton::toggled, this, [this](bool on) {
@@ -229,24 +227,24 @@ void TfrmConfig::Connect() {
     });
   }
   connect(btnConfigure, &QPushButton::clicked, this, [this] { observer_.ConfigureDisplay(); });
-  connect(btnLoggingConfigure, &QPushButton::clicked, this, &TfrmConfig::ConfigureLogging);
+  connect(btnLoggingConfigure, &QPushButton::clicked, this, &ConfigDialog::ConfigureLogging);
 
-  connect(edtTagCode, &QLineEdit::textChanged, this, &TfrmConfig::UpdateCrc);
-  connect(ckbCRCShift, &QCheckBox::toggled, this, &TfrmConfig::UpdateCrc);
+  connect(edtTagCode, &QLineEdit::textChanged, this, &ConfigDialog::UpdateCrc);
+  connect(ckbCRCShift, &QCheckBox::toggled, this, &ConfigDialog::UpdateCrc);
   for (QRadioButton* button : {rbtKVQ, rbtR5180, rbtCCITT}) {
-    connect(button, &QRadioButton::toggled, this, &TfrmConfig::UpdateCrc);
+    connect(button, &QRadioButton::toggled, this, &ConfigDialog::UpdateCrc);
   }
   connect(btnClose, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void TfrmConfig::ShowConfig() {
+void ConfigDialog::ShowConfig() {
   RefreshFromSettings();
   show();
   raise();
   activateWindow();
 }
 
-void TfrmConfig::RefreshFromSettings() {
+void ConfigDialog::RefreshFromSettings() {
   const QList<QWidget*> controls = findChildren<QWidget*>();
   std::vector<QSignalBlocker> blockers;
   blockers.reserve(static_cast<size_t>(controls.size()));
@@ -276,46 +274,46 @@ void TfrmConfig::RefreshFromSettings() {
   UpdateCrc();
 }
 
-void TfrmConfig::WhichChannelsChanged() {
+void ConfigDialog::WhichChannelsChanged() {
   const int which = (ckbWantI->isChecked() ? 1 : 0) + (ckbWantQ->isChecked() ? 2 : 0);
   settings_.SetInteger(Setting::WhichChannels, which);
-  context_.protocolSettings.whichChannels = which;
+  context_.SetWhichChannels(which);
 }
 
-void TfrmConfig::SeedEdited(const QString& text) {
+void ConfigDialog::SeedEdited(const QString& text) {
   int value = 0;
   if (!ParseSeed(text, value)) return;
   settings_.SetInteger(Setting::RegenerateCRCSeed, value);
-  context_.protocolSettings.crcSeed = settings_.RegenerateCrcSeed();
+  context_.SetCrcSeed(settings_.RegenerateCrcSeed());
 }
 
-void TfrmConfig::OutputPortChosen() {
+void ConfigDialog::OutputPortChosen() {
   const OutputPortUse use = rbtDisplay->isChecked()     ? OutputPortUse::kDisplay
                             : rbtComposite->isChecked() ? OutputPortUse::kComposite
                                                         : OutputPortUse::kNone;
   settings_.SetOutputPort(use);
-  context_.protocolSettings.compositeOutput = use == OutputPortUse::kComposite;
+  context_.SetCompositeOutput(use == OutputPortUse::kComposite);
   btnConfigure->setVisible(use == OutputPortUse::kDisplay);
   observer_.OutputPortChanged(use);
 }
 
-void TfrmConfig::LoggingControlsChanged(bool on) {
+void ConfigDialog::LoggingControlsChanged(bool on) {
   settings_.SetBool(Setting::ShowLogging, on);
   // While the Record controls are shown, passes are recorded by hand only.
-  LogSettings live = context_.logWriter.Settings();
+  LogSettings live = context_.logWriter().Settings();
   live.showLogging = on;
-  context_.logWriter.SetSettings(live);
+  context_.SetLogSettings(live);
   observer_.ControlGroupsChanged();
 }
 
-void TfrmConfig::ConfigureLogging() {
-  if (!LoggingSetup->Execute(context_.logWriter, context_.tagTable.settings())) return;
-  StoreLogSettings(context_.logWriter.Settings(), settings_);
-  StoreTagTableSettings(context_.tagTable.settings(), settings_);
+void ConfigDialog::ConfigureLogging() {
+  if (!LoggingSetup->Execute(context_.logWriter(), context_.tagTable().settings())) return;
+  StoreLogSettings(context_.logWriter().Settings(), settings_);
+  StoreTagTableSettings(context_.tagTable().settings(), settings_);
   observer_.LoggingSetupChanged();
 }
 
-void TfrmConfig::UpdateCrc() {
+void ConfigDialog::UpdateCrc() {
   const TagCodeCrcKind kind = rbtR5180->isChecked()   ? TagCodeCrcKind::kR5180
                               : rbtCCITT->isChecked() ? TagCodeCrcKind::kCcitt
                                                       : TagCodeCrcKind::kKvq;

@@ -14,18 +14,18 @@ namespace corvalis {
 class AppContext;
 class ConfigObserver;
 class Settings;
-class dlgLoggingSetup;
+class LoggingSetupDialog;
 
 // "Configuration Parameters": non-modal, no OK or Cancel. Every control
 // writes its setting the moment it changes, into the settings model and into
 // the live part that reads it (receive path, tag names, log writer); what
 // the main window shows is passed on through ConfigObserver. Close hides.
-class TfrmConfig final : public QDialog {
+class ConfigDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  TfrmConfig(Settings& settings, AppContext& context, ConfigObserver& observer,
-             QWidget* parent = nullptr);
+  ConfigDialog(Settings& settings, AppContext& context, ConfigObserver& observer,
+               QWidget* parent = nullptr);
 
   // View > Configuration Controls: fills the controls from the settings and
   // shows the dialog (or brings it to the front).
@@ -33,6 +33,11 @@ class TfrmConfig final : public QDialog {
   // Fills every control from the settings model without writing anything.
   void RefreshFromSettings();
 
+  // CRC calculator
+
+  // The Logging Setup dialog opened by btnLoggingConfigure.
+
+ private:
   QCheckBox* ckbAutoRegister;
   QCheckBox* ckbSeparateI_Q;
   QCheckBox* ckbWantI;
@@ -53,7 +58,6 @@ class TfrmConfig final : public QDialog {
   QRadioButton* rbtDisplay;
   QRadioButton* rbtComposite;
   QPushButton* btnConfigure;
-  // CRC calculator
   QLineEdit* edtTagCode;
   QCheckBox* ckbCRCShift;
   QRadioButton* rbtKVQ;
@@ -61,11 +65,7 @@ class TfrmConfig final : public QDialog {
   QRadioButton* rbtCCITT;
   QLabel* lblCRC;
   QPushButton* btnClose;
-
-  // The Logging Setup dialog opened by btnLoggingConfigure.
-  dlgLoggingSetup* LoggingSetup;
-
- private:
+  LoggingSetupDialog* LoggingSetup;
   void BuildControls();
   void Connect();
   void WhichChannelsChanged();

@@ -47,12 +47,10 @@ void PlainTextMemo::AppendLine(std::string_view line) {
 
 DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
     : QWidget(parent),
-      readerControl(new ReaderControlPanel(context)),
-      cmbSendChannel(readerControl->cmbSendChannel),
-      speReaderID(readerControl->speReaderID),
-      Memo2(Named(new QPlainTextEdit, QStringLiteral("Memo2"))),
+      readerControl_(new ReaderControlPanel(context)),
+      commsMemo_(Named(new QPlainTextEdit, QStringLiteral("Memo2"))),
       memRawData(Named(new QPlainTextEdit, QStringLiteral("memRawData"))),
-      RawCheckBox(
+      rawSwitch_(
           Named(new QCheckBox(QStringLiteral("Show ra&w data")), QStringLiteral("RawCheckBox"))),
       edtWaitTime(Named(new QLineEdit, QStringLiteral("edtWaitTime"))),
       lblLastError(Named(new QLabel, QStringLiteral("lblLastError"))),
@@ -60,21 +58,21 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
       lblRRI(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRI"))),
       lblRRQ(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRQ"))),
       lblPagesNotShown(Named(new QLabel(QStringLiteral("0")), QStringLiteral("lblPagesNotShown"))),
-      unshownPages_(context.unshownPages),
+      unshownPages_(context.unshownPages()),
       rawMemo_(*memRawData),
       rawMonitor_(rawMemo_) {
-  for (QPlainTextEdit* memo : {Memo2, memRawData}) {
+  for (QPlainTextEdit* memo : {commsMemo_, memRawData}) {
     memo->setReadOnly(true);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setFont(QFont(QStringLiteral("Monospace")));
   }
-  Memo2->setMaximumBlockCount(kCommsMemoLines);
+  commsMemo_->setMaximumBlockCount(kCommsMemoLines);
   edtWaitTime->setReadOnly(true);
   edtWaitTime->setMaximumWidth(80);
   shpReadRate->setFixedSize(24, 24);
   shpReadRate->setAutoFillBackground(true);
   shpReadRate->setFrameShape(QFrame::Box);
-  connect(RawCheckBox, &QCheckBox::toggled, this, [this](bool on) { rawMonitor_.SetEnabled(on); });
+  connect(rawSwitch_, &QCheckBox::toggled, this, [this](bool on) { rawMonitor_.SetEnabled(on); });
 
   auto* counters = new QGroupBox(QStringLiteral("Counters"));
   counters->setObjectName(QStringLiteral("grpCounters"));
@@ -108,15 +106,15 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
   status->addRow(QStringLiteral("Data pages not shown"), lblPagesNotShown);
 
   auto* left = new QVBoxLayout;
-  left->addWidget(readerControl);
+  left->addWidget(readerControl_);
   left->addLayout(status);
   left->addWidget(counters);
   left->addStretch();
 
   auto* memos = new QVBoxLayout;
   memos->addWidget(new QLabel(QStringLiteral("Comms messages")));
-  memos->addWidget(Memo2, 1);
-  memos->addWidget(RawCheckBox);
+  memos->addWidget(commsMemo_, 1);
+  memos->addWidget(rawSwitch_);
   memos->addWidget(memRawData, 1);
 
   auto* top = new QHBoxLayout(this);
@@ -125,7 +123,7 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
 }
 
 void DiagnosticsPage::AddCommsLine(const QString& line) {
-  Memo2->appendPlainText(line);
+  commsMemo_->appendPlainText(line);
 }
 
 void DiagnosticsPage::ShowCounters(const TagTable& table, const QString& lastError) {
@@ -160,6 +158,10 @@ void DiagnosticsPage::ShowReadActivity(int idsThisSecond) {
   palette.setColor(QPalette::Window,
                    RatePaletteQColor(idsThisSecond, palette.color(QPalette::Button)));
   shpReadRate->setPalette(palette);
+}
+
+void DiagnosticsPage::ShowLastError(const QString& text) {
+  lblLastError->setText(text);
 }
 
 }  // namespace corvalis

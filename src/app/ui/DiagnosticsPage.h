@@ -51,13 +51,17 @@ class DiagnosticsPage final : public QWidget {
   void ShowReadActivity(int idsThisSecond);
 
   RawDataMonitor& RawMonitor() { return rawMonitor_; }
+  // The "Reader control" group, whose send channel and reader ID the whole
+  // window shares.
+  ReaderControlPanel& ReaderControl() { return *readerControl_; }
+  const ReaderControlPanel& ReaderControl() const { return *readerControl_; }
+  void ShowLastError(const QString& text);
 
-  ReaderControlPanel* readerControl;
-  QComboBox* cmbSendChannel;  // the reader control group's
-  QSpinBox* speReaderID;      // the reader control group's
-  QPlainTextEdit* Memo2;      // comms messages
+ private:
+  ReaderControlPanel* readerControl_;
+  QPlainTextEdit* commsMemo_;  // "Memo2"
   QPlainTextEdit* memRawData;
-  QCheckBox* RawCheckBox;
+  QCheckBox* rawSwitch_;  // "RawCheckBox"
   QLineEdit* edtWaitTime;
   QLabel* lblLastError;
   QLabel* shpReadRate;
@@ -68,7 +72,6 @@ class DiagnosticsPage final : public QWidget {
   std::array<QLabel*, 2> lblLostReads{};
   QLabel* lblPagesNotShown;  // data pages received with nowhere to show them
 
- private:
   const UnshownPageCounter& unshownPages_;
   PlainTextMemo rawMemo_;
   RawDataMonitor rawMonitor_;

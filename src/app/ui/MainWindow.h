@@ -5,82 +5,56 @@
 
 #include <array>
 #include <functional>
-#include <vector>
 
 #include "app/Settings.h"
 #include "app/ui/ConfigObserver.h"
+#include "app/ui/MainMenu.h"
+#include "app/ui/PageTable.h"
 #include "channels/ChannelHooks.h"
 #include "common/ChannelIndex.h"
 #include "protocol/ui/CommandWarningWindows.h"
 
-class QAction;
-class QCheckBox;
-class QComboBox;
 class QMenu;
-class QSpinBox;
 class QTabWidget;
 class QTimer;
 
 namespace corvalis {
 
-class ConfigureTagPage;
-class RWCommanderPage;
-
+class AboutBox;
 class AppContext;
 class AppSession;
 class ChannelStatusBar;
+class CheckCrcDialog;
+class ConfigDialog;
+class ConfigureTagPage;
 class DiagnosticsPage;
+class FastMultiplexPage;
+class LinkedSelection;
 class MemoStatus;
-class TAboutBox;
+class RWCommanderPage;
+class RwDataPage;
+class ShuttingDownWindow;
 class TagLogControls;
 class TagNamesPage;
 class TagsSeenPage;
-class TdlgCheckCRCFrm;
-class TfrmConfig;
-class TfrmShuttingDown;
+class TempTestPage;
 
-// The tab pages in their order.
-enum class Page {
-  kTagsSeen,
-  kDiagnostics,
-  kTagNames,
-  kDownload,
-  kTagSimControls,
-  kRWCommander,
-  kConfigureTag,
-  kRWTagTest,
-  kFastMultiplex,
-  kQ2DataDisplay,
-  kReaderTester,
-  kTTOProgrammer,
-  kMultiPage,
-  kDecoderControl,
-  kTTODisplay,
-  kDebugTab,
-  kDemos,
-  kMessageFormat,
-  kHopping,
-  kTempTest,
-  kModbusTCP,
-  kCount
-};
-inline constexpr int kPageCount = static_cast<int>(Page::kCount);
-
-// The console's main window: the menu, the tab pages, the channel status bar
-// and the two timers. It owns no protocol state; it shows what the
-// application context holds and hands the operator's commands to it. The
+// The console's main window ("Form1"): the menu, the tab pages, the channel
+// status bar and the display tick. It owns no protocol state; it shows what
+// the application context holds and hands the operator's commands to it. The
 // session has loaded the settings, opened the log and the channels before
 // the window is made; the window applies the settings to its pages and
 // saves them back at the orderly shutdown.
-class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelStatusListener {
+class MainWindow final : public QMainWindow, public ConfigObserver, private ChannelStatusListener {
   Q_OBJECT
 
  public:
   using MessageBoxSink =
       std::function<void(QMessageBox::Icon, const QString& title, const QString& text)>;
 
-  TForm1(AppSession& session, AppContext& context, MemoStatus& status, QWidget* parent = nullptr);
-  ~TForm1() override;
+  MainWindow(AppSession& session, AppContext& context, MemoStatus& status,
+             QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The Retry/Cancel box of a recording file that cannot be opened: true to
   // try again.
@@ -96,14 +70,6 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   void ShowPage(Page page);  // the View menu's tab items
   void HideActiveTab();
   void DisplayAllTabs();
-
-  // Linked selection ("&Idiot Mode"): one channel and one reader ID for all
-  // the pages' controls. Pages built later register theirs here; a reader ID
-  // in the commander group also follows its group with linking off.
-  void AddLinkedChannelControl(QComboBox* combo);
-  void AddLinkedReaderIdControl(QSpinBox* spin, bool commanderGroup);
-  void ApplyChannel(int channel);
-  void ApplyReaderId(int readerId);
 
   // Channels: panels, menus and the Diagnostics fields.
   void RefreshChannelStatus();
@@ -121,9 +87,9 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   // reported on standard error only.
   void ExitOnSignal();
 
-  // The timers' work; nothing before the window was first shown.
-  void Timer1Tick();
-  void Timer2Tick();
+  // One 100 ms tick: the context's logic, then the views; nothing before the
+  // window was first shown.
+  void Tick();
   bool IsActive() const { return active_; }
 
   // ConfigObserver
@@ -134,61 +100,21 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   void RecordOutgoingChanged(bool on) override;
   void LoggingSetupChanged() override;
 
-  QTabWidget* PageControl1;
-  ChannelStatusBar* StatusBar1;
-  TagsSeenPage* TagsSeen;
-  TagNamesPage* TagNames;
-  TagLogControls* LogControls;
-  DiagnosticsPage* Diagnostics;
-  RWCommanderPage* RWCommander;
-  ConfigureTagPage* ConfigureTag;
-  QComboBox* cmbQ2DChannel;
-  QSpinBox* speQ2DReaderID;
-  std::array<QCheckBox*, kReaderChannelCount> ckbFMC{};
-
-  QAction* mnuSaveFilteredData;
-  QAction* mnuStop;
-  QAction* mnuExit;
-  QAction* mnuCycle;
-  QAction* mnuHideTab;
-  QAction* mnuDisplayAllTabs;
-  QAction* mnuIdiotMode;
-  QAction* mnuShowReplyNotSeen;
-  std::array<QAction*, kPageCount> viewTabItems{};  // null for pages without one
-  std::array<QAction*, kChannelCount> CommsOpen{};
-  std::array<QAction*, kChannelCount> CommsClose{};
-  QMenu* pmnuStatusBar;
-  QMenu* pmnuPageControl;
-
-  TAboutBox* AboutBox;
-  TfrmConfig* frmConfig;
-  TdlgCheckCRCFrm* dlgCheckCRCFrm;
-  TfrmShuttingDown* frmShuttingDown;
-  CommandWarningWindows Warnings;
-
  protected:
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void Activate();
   // Timers off, channels closed, warnings hidden: the common start of Exit
   // and Stop.
   void StopRunning();
-  struct SpinBinding {
-    Setting key;
-    QSpinBox* spin;
-  };
-  struct CheckBinding {
-    Setting key;
-    QCheckBox* check;
-  };
-
   void BuildPages();
+  void LinkSelections();
   void BuildMenus();
   void BuildStatusBar();
-  QAction* AddItem(QMenu* menu, const char* name, const QString& caption,
-                   const QKeySequence& shortcut = {}, bool hidden = false);
+  void BuildPageMenu();
   void ApplySettingsToControls();
   void StoreControlsToSettings();
   void HidePagesByShowKeys();
@@ -196,11 +122,12 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   void PageChanged(int index);
   void RepaintStatusBar() override;
   void ChannelStatusRefreshed() override;
-  int TabChannel(int channel) const;
+  bool IsTabChannel(int channel) const;
+  int SendChannel() const;
   void ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text);
   void ReportSettingsNotSaved(const QString& path);
-  void ChannelChosen(QComboBox* source, int index);
-  void ReaderIdChosen(QSpinBox* source, int value);
+  void ShowCounters();
+  void SaveFilteredData();
   void StoreSeenSettings();
   void CheckTagIdCrc();
 
@@ -208,20 +135,41 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   AppContext& context_;
   MemoStatus& status_;
   Settings& settings_;
+
+  QTabWidget* tabs_ = nullptr;  // "PageControl1"
   std::array<QWidget*, kPageCount> pages_{};
-  std::vector<QComboBox*> linkedChannels_;
-  std::vector<std::pair<QSpinBox*, bool>> linkedReaderIds_;
-  std::vector<SpinBinding> spinBindings_;
-  std::vector<CheckBinding> checkBindings_;
-  QTimer* Timer1;
-  QTimer* Timer2;
+  TagsSeenPage* tagsSeen_ = nullptr;
+  TagNamesPage* tagNames_ = nullptr;
+  TagLogControls* logControls_ = nullptr;
+  DiagnosticsPage* diagnostics_ = nullptr;
+  RWCommanderPage* commander_ = nullptr;
+  ConfigureTagPage* configureTag_ = nullptr;
+  FastMultiplexPage* fastMultiplex_ = nullptr;
+  RwDataPage* rwData_ = nullptr;
+  TempTestPage* tempTest_ = nullptr;
+  LinkedSelection* linked_ = nullptr;
+
+  MainMenuCommands menuCommands_;
+  MainMenuItems menu_;
+  ChannelStatusBar* statusBar_ = nullptr;  // "StatusBar1"
+  QMenu* statusBarMenu_ = nullptr;         // "pmnuStatusBar"
+  QMenu* pageMenu_ = nullptr;              // "pmnuPageControl"
+
+  AboutBox* aboutBox_ = nullptr;
+  ConfigDialog* configDialog_ = nullptr;
+  CheckCrcDialog* checkCrcDialog_ = nullptr;
+  ShuttingDownWindow* shuttingDown_ = nullptr;
+  CommandWarningWindows warnings_;
+
+  // Drives the context's 100 ms tick and the views ("Timer2").
+  QTimer* tickTimer_ = nullptr;
   MessageBoxSink showMessage_;
   bool active_ = false;
   bool shutDown_ = false;
   bool endingOnSignal_ = false;
-  bool linkBusy_ = false;
   bool ttoWarningShown_ = false;
   qint64 shownSecond_ = -1;
+  int64_t countersShownAt_ = -1;
 };
 
 }  // namespace corvalis

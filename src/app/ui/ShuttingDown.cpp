@@ -9,7 +9,7 @@
 
 namespace corvalis {
 
-TfrmShuttingDown::TfrmShuttingDown(QWidget* parent)
+ShuttingDownWindow::ShuttingDownWindow(QWidget* parent)
     : QWidget(parent, Qt::Dialog), Gauge1(new QProgressBar) {
   setObjectName(QStringLiteral("frmShuttingDown"));
   setWindowTitle(QStringLiteral("Corvalis is Shutting Down"));
@@ -22,11 +22,11 @@ TfrmShuttingDown::TfrmShuttingDown(QWidget* parent)
   setFixedSize(320, 90);
 }
 
-TfrmShuttingDown::~TfrmShuttingDown() {
+ShuttingDownWindow::~ShuttingDownWindow() {
   if (cursorSet_) QApplication::restoreOverrideCursor();
 }
 
-void TfrmShuttingDown::Begin() {
+void ShuttingDownWindow::Begin() {
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
     move(area.center() - QPoint(width() / 2, height() / 2));
@@ -38,12 +38,12 @@ void TfrmShuttingDown::Begin() {
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TfrmShuttingDown::SetProgress(int value) {
+void ShuttingDownWindow::SetProgress(int value) {
   Gauge1->setValue(value);
   if (isVisible()) Gauge1->repaint();
 }
 
-void TfrmShuttingDown::End() {
+void ShuttingDownWindow::End() {
   hide();
   if (cursorSet_) QApplication::restoreOverrideCursor();
   cursorSet_ = false;

@@ -192,6 +192,38 @@ QString CommandWordEditor::CommandText() const {
   return edtCommandString->text();
 }
 
+void CommandWordEditor::SetCommandText(const QString& text) {
+  edtCommandString->setText(text);
+}
+
+bool CommandWordEditor::GeneratesCrc() const {
+  return ckbGenerateCRC->isChecked();
+}
+
+QString CommandWordEditor::Crc5Text() const {
+  return edtCRC5->text();
+}
+
+void CommandWordEditor::SetCrc5Text(const QString& text) {
+  edtCRC5->setText(text);
+}
+
+QString CommandWordEditor::TagIdText() const {
+  return cmbTagID->currentText();
+}
+
+void CommandWordEditor::SetTagIdText(const QString& text) {
+  cmbTagID->setEditText(text);
+}
+
+void CommandWordEditor::RememberTagId() {
+  AddToHistory(cmbTagID);
+}
+
+QStringList CommandWordEditor::TagIdHistory() const {
+  return HistoryItems(cmbTagID);
+}
+
 void CommandWordEditor::SetCommand(int command) {
   speCommand->setValue(command);
 }

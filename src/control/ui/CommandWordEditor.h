@@ -30,6 +30,16 @@ class CommandWordEditor final : public QWidget {
   int Crc5() const;
   uint16_t Word() const;
   QString CommandText() const;  // edt..CommandString
+  void SetCommandText(const QString& text);
+  // The typed CRC-5 text, and whether the CRC is generated instead.
+  bool GeneratesCrc() const;
+  QString Crc5Text() const;
+  void SetCrc5Text(const QString& text);
+  // The tag ID drop-down: its text and its history.
+  QString TagIdText() const;
+  void SetTagIdText(const QString& text);
+  void RememberTagId();
+  QStringList TagIdHistory() const;
   bool SecondGeneration() const { return secondGeneration_; }
 
   // Second generation: commands 0..11, 16-character tag IDs, read-only
@@ -44,6 +54,11 @@ class CommandWordEditor final : public QWidget {
   void SetPages(int startPage, int numPages);
   void Recompute();
 
+ Q_SIGNALS:
+  void commandChanged(int command, const QString& name);
+  void pagesChanged(int startPage, int numPages);
+
+ private:
   QSpinBox* speCommand;
   QComboBox* cmbCommand;
   QSpinBox* speStartPage;
@@ -64,12 +79,6 @@ class CommandWordEditor final : public QWidget {
   QComboBox* cmbTagID;
   QLineEdit* edtCommandString;
   QLabel* lblCommand;
-
- Q_SIGNALS:
-  void commandChanged(int command, const QString& name);
-  void pagesChanged(int startPage, int numPages);
-
- private:
   void FillCommandNames();
   void ShowCommandString(const QString& text);
   void UpdateVisibility();

@@ -29,12 +29,13 @@ ConfigureTagPage::ConfigureTagPage(RWCommanderPage& commander, QWidget* parent)
   layout->addStretch();
   connect(btnTCLoad, &QPushButton::clicked, this, &ConfigureTagPage::Load);
   connect(btnTCTransmit, &QPushButton::clicked, this, &ConfigureTagPage::Transmit);
-  connect(commander_.ckbRWManual, &QCheckBox::toggled, this, &ConfigureTagPage::FollowGeneration);
+  connect(&commander_, &RWCommanderPage::generationToggled, this,
+          &ConfigureTagPage::FollowGeneration);
   CopyFromCommander();
 }
 
 void ConfigureTagPage::FollowGeneration() {
-  const bool second = !commander_.ckbRWManual->isChecked();
+  const bool second = commander_.SecondGenerationChosen();
   editor->SetSecondGeneration(second);
   btnTCLoad->setText(second ? QStringLiteral("Get") : QStringLiteral("Load"));
   btnTCTransmit->setText(second ? QStringLiteral("Send") : QStringLiteral("Transmit"));
@@ -42,13 +43,13 @@ void ConfigureTagPage::FollowGeneration() {
 
 void ConfigureTagPage::CopyFromCommander() {
   FollowGeneration();
-  editor->CopyFrom(*commander_.editor);
+  editor->CopyFrom(commander_.Editor());
 }
 
 void ConfigureTagPage::CopyToCommander() {
-  commander_.editor->CopyFrom(*editor);
+  commander_.Editor().CopyFrom(*editor);
   // A first-generation string may have been typed here.
-  commander_.editor->edtCommandString->setText(editor->edtCommandString->text());
+  commander_.Editor().SetCommandText(editor->CommandText());
 }
 
 void ConfigureTagPage::Load() {

@@ -24,6 +24,9 @@ class ConfigureTagPage final : public QWidget {
   void Load();
   void Transmit();
 
+  CommandWordEditor& Editor() { return *editor; }
+
+ private:
   CommandWordEditor* editor;  // the ...TC... controls
   QPushButton* btnTCLoad;
   QPushButton* btnTCTransmit;

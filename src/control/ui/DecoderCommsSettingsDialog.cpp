@@ -8,8 +8,8 @@
 
 namespace corvalis {
 
-TdlgDecoderCommsSettings::TdlgDecoderCommsSettings(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("TdlgDecoderCommsSettings"));
+DecoderCommsSettingsDialog::DecoderCommsSettingsDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("dlgDecoderCommsSettings"));
   setWindowTitle(QStringLiteral("Decoder Comms Settings"));
   setModal(true);
   cmbBaudRate = new QComboBox(this);
@@ -34,13 +34,13 @@ TdlgDecoderCommsSettings::TdlgDecoderCommsSettings(QWidget* parent) : QDialog(pa
   SetChoice(DecoderCommsChoice{});
 }
 
-void TdlgDecoderCommsSettings::SetChoice(const DecoderCommsChoice& choice) {
+void DecoderCommsSettingsDialog::SetChoice(const DecoderCommsChoice& choice) {
   cmbBaudRate->setCurrentIndex(choice.baudItem);
   cmbFlowCtrl->setCurrentIndex(choice.flowItem);
   ckbASCII->setChecked(choice.ascii);
 }
 
-DecoderCommsChoice TdlgDecoderCommsSettings::Choice() const {
+DecoderCommsChoice DecoderCommsSettingsDialog::Choice() const {
   DecoderCommsChoice choice;
   choice.ascii = ckbASCII->isChecked();
   choice.baudItem = std::max(cmbBaudRate->currentIndex(), 0);

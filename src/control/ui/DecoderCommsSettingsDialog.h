@@ -11,15 +11,16 @@ namespace corvalis {
 
 // "Decoder Comms Settings": the reader's serial settings that "Set
 // Configuration ..." sends.
-class TdlgDecoderCommsSettings final : public QDialog {
+class DecoderCommsSettingsDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TdlgDecoderCommsSettings(QWidget* parent = nullptr);
+  explicit DecoderCommsSettingsDialog(QWidget* parent = nullptr);
 
   void SetChoice(const DecoderCommsChoice& choice);
   DecoderCommsChoice Choice() const;
 
+ private:
   QComboBox* cmbBaudRate;
   QComboBox* cmbFlowCtrl;
   QCheckBox* ckbASCII;

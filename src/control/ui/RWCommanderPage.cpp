@@ -1,4 +1,5 @@
 #include "control/ui/RWCommanderPage.h"
+#include "common/ui/ChannelCombo.h"
 #include "common/ui/Named.h"
 
 #include <QApplication>
@@ -62,8 +63,7 @@ RWCommanderPage::RWCommanderPage(AppContext& context, QWidget* parent)
     : QWidget(parent), context_(context) {
   setObjectName(QStringLiteral("tbsQ2Command"));
   editor = new CommandWordEditor(CommandWordEditor::Kind::kCommander, this);
-  cmbCmdChannel = Named(new QComboBox(this), "cmbCmdChannel");
-  cmbCmdChannel->addItems({"Chan 1", "Chan 2", "Chan 3", "Chan 4", "Out1"});
+  cmbCmdChannel = NewChannelCombo("cmbCmdChannel", this);
   speCmdReaderID = ByteSpin(this, "speCmdReaderID", 0);
   ckbRWManual = Named(new QCheckBox(QStringLiteral("Manual (1G)"), this), "ckbRWManual");
   cbxCmdTarget = Named(new QComboBox(this), "cbxCmdTarget");
@@ -172,7 +172,7 @@ RWCommanderPage::RWCommanderPage(AppContext& context, QWidget* parent)
   incomingBox->addWidget(ckbCmdShowIncoming);
   incomingBox->addWidget(memCmdIncoming, 2);
   incomingBox->addWidget(lsbCmdTagsList, 1);
-  frmResumeAdvice = new TfrmResumeAdvice(this);
+  frmResumeAdvice = new ResumeAdviceWindow(this);
 
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel(QStringLiteral("Channel"), this));
@@ -213,7 +213,10 @@ RWCommanderPage::RWCommanderPage(AppContext& context, QWidget* parent)
 
   connect(cmbCmdChannel, &QComboBox::currentIndexChanged, this,
           [this](int channel) { Q_EMIT commanderChannelChanged(channel); });
-  connect(ckbRWManual, &QCheckBox::toggled, this, [this](bool on) { SetSecondGeneration(!on); });
+  connect(ckbRWManual, &QCheckBox::toggled, this, [this](bool on) {
+    SetSecondGeneration(!on);
+    Q_EMIT generationToggled();
+  });
   connect(ckbCmdContinuous, &QCheckBox::toggled, this, &RWCommanderPage::continuousChanged);
   connect(ckbCmdBeep, &QCheckBox::toggled, this, &RWCommanderPage::beepChanged);
   connect(editor, &CommandWordEditor::pagesChanged, this, &RWCommanderPage::pagesChanged);
@@ -222,10 +225,10 @@ RWCommanderPage::RWCommanderPage(AppContext& context, QWidget* parent)
   connect(btnCmdLoad, &QPushButton::clicked, this, &RWCommanderPage::Load);
   connect(btnCmdTransmit, &QPushButton::clicked, this, &RWCommanderPage::Transmit);
   connect(btnCmdTxOn, &QPushButton::clicked, this, [this] {
-    context_.console.SendPredefinedCommand(CommanderChannel(), ReaderId(), kRfOn);
+    context_.console().SendPredefinedCommand(CommanderChannel(), ReaderId(), kRfOn);
   });
   connect(btnCmdTxOff, &QPushButton::clicked, this, [this] {
-    context_.console.SendPredefinedCommand(CommanderChannel(), ReaderId(), kRfOff);
+    context_.console().SendPredefinedCommand(CommanderChannel(), ReaderId(), kRfOff);
   });
   connect(btnCmdStop, &QPushButton::clicked, this, [this] { Send(QStringLiteral("0023")); });
   connect(btnCmdSave, &QPushButton::clicked, this, [this] { Send(QStringLiteral("0027")); });
@@ -249,18 +252,18 @@ RWCommanderPage::RWCommanderPage(AppContext& context, QWidget* parent)
   });
 
   for (int code : {kPeriodReply, kDataReply, kMaskReply, kTimingReply}) {
-    context_.commands.AddReplyRoute(code, this);
+    context_.commands().AddReplyRoute(code, this);
   }
-  context_.spine.dispatcher.AddObserver(this);
+  context_.spine().dispatcher.AddObserver(this);
   DataCrcToggled(false);
   SetSecondGeneration(true);
 }
 
 RWCommanderPage::~RWCommanderPage() {
   for (int code : {kPeriodReply, kDataReply, kMaskReply, kTimingReply}) {
-    context_.commands.RemoveReplyRoute(code, this);
+    context_.commands().RemoveReplyRoute(code, this);
   }
-  context_.spine.dispatcher.RemoveObserver(this);
+  context_.spine().dispatcher.RemoveObserver(this);
 }
 
 void RWCommanderPage::LoadFromSettings(const Settings& s) {
@@ -273,7 +276,7 @@ void RWCommanderPage::LoadFromSettings(const Settings& s) {
     const QStringList items = s.History(QLatin1String(name));
     if (!items.isEmpty()) SetHistoryItems(findChild<QComboBox*>(QLatin1String(name)), items);
   }
-  editor->cmbTagID->setEditText(s.String(Setting::Q2CommandTagID));
+  editor->SetTagIdText(s.String(Setting::Q2CommandTagID));
   CommandWordFields f = editor->Fields();
   f.startPage = s.Integer(Setting::Q2CommandStartPage);
   f.numPages = s.Integer(Setting::Q2CommandNumPages);
@@ -282,12 +285,11 @@ void RWCommanderPage::LoadFromSettings(const Settings& s) {
   f.txRate = s.Integer(Setting::Q2CommandTagTxRateIndex);
   f.command = s.Integer(Setting::Q2CommandCommandIndex);
   editor->SetFields(f);
-  if (!editor->ckbGenerateCRC->isChecked())
-    editor->edtCRC5->setText(s.String(Setting::Q2CommandCRC5));
+  if (!editor->GeneratesCrc()) editor->SetCrc5Text(s.String(Setting::Q2CommandCRC5));
   editor->Recompute();
   ckbCmdBeep->setChecked(s.Bool(Setting::Q2CommandBeep));
   // Last, so a string typed in the first generation comes back as it was.
-  editor->edtCommandString->setText(s.String(Setting::Q2CommandCommandString));
+  editor->SetCommandText(s.String(Setting::Q2CommandCommandString));
 }
 
 void RWCommanderPage::StoreToSettings(Settings& s) const {
@@ -295,20 +297,24 @@ void RWCommanderPage::StoreToSettings(Settings& s) const {
   s.SetInteger(Setting::Q2CommandChan, cmbCmdChannel->currentIndex());
   s.SetInteger(Setting::Q2CommandPeriod_4, speCmdPeriod_4->value());
   s.SetInteger(Setting::Q2CommandReaderID, speCmdReaderID->value());
-  s.SetString(Setting::Q2CommandCommandString, editor->edtCommandString->text());
+  s.SetString(Setting::Q2CommandCommandString, editor->CommandText());
   s.SetInteger(Setting::Q2CommandStartPage, f.startPage);
   s.SetInteger(Setting::Q2CommandNumPages, f.numPages);
   s.SetInteger(Setting::Q2CommandTamperIndex, f.tamper);
   s.SetInteger(Setting::Q2CommandDelayIndex, f.delay);
   s.SetInteger(Setting::Q2CommandTagTxRateIndex, f.txRate);
   s.SetInteger(Setting::Q2CommandCommandIndex, f.command);
-  s.SetString(Setting::Q2CommandCRC5, editor->edtCRC5->text());
-  s.SetString(Setting::Q2CommandTagID, editor->cmbTagID->currentText());
+  s.SetString(Setting::Q2CommandCRC5, editor->Crc5Text());
+  s.SetString(Setting::Q2CommandTagID, editor->TagIdText());
   s.SetBool(Setting::Q2CommandBeep, ckbCmdBeep->isChecked());
   s.SetBool(Setting::Q2CommandManual, ckbRWManual->isChecked());
-  s.History(QStringLiteral("cmbCmdTagID")) = HistoryItems(editor->cmbTagID);
+  s.History(QStringLiteral("cmbCmdTagID")) = editor->TagIdHistory();
   s.History(QStringLiteral("cmbCmdData")) = HistoryItems(cmbCmdData);
   s.History(QStringLiteral("cmbCmdMask")) = HistoryItems(cmbCmdMask);
+}
+
+bool RWCommanderPage::SecondGenerationChosen() const {
+  return !ckbRWManual->isChecked();
 }
 
 int RWCommanderPage::CommanderChannel() const {
@@ -343,11 +349,11 @@ void RWCommanderPage::SetSecondGeneration(bool on) {
 }
 
 void RWCommanderPage::Send(const QString& body) {
-  context_.console.SendReaderCommand(CommanderChannel(), ReaderId(), body.toStdString());
+  context_.console().SendReaderCommand(CommanderChannel(), ReaderId(), body.toStdString());
 }
 
 void RWCommanderPage::SendCapturable(const QString& body) {
-  context_.console.SendCapturable(CommanderChannel(), ReaderId(), body.toStdString());
+  context_.console().SendCapturable(CommanderChannel(), ReaderId(), body.toStdString());
 }
 
 void RWCommanderPage::Load() {
@@ -356,7 +362,7 @@ void RWCommanderPage::Load() {
     return;
   }
   const QString command = PadRight(editor->CommandText(), 16);
-  AddToHistory(editor->cmbTagID);
+  editor->RememberTagId();
   SendCapturable(QStringLiteral("091500") + command);
 }
 
@@ -368,17 +374,18 @@ void RWCommanderPage::Transmit() {
   const CommandWordFields f = editor->Fields();
   const auto target = static_cast<TransmitTarget>(std::max(cbxCmdTarget->currentIndex(), 0));
   if (f.command == kCmdResume && target != TransmitTarget::kImmediate && resumeAdvice_) {
-    frmResumeAdvice->ckbDontShowAgain->setChecked(false);
+    frmResumeAdvice->SetDontShowAgain(false);
     if (runAdvice_) {
       runAdvice_(*frmResumeAdvice);
     } else {
       frmResumeAdvice->exec();
     }
-    if (frmResumeAdvice->ckbDontShowAgain->isChecked()) resumeAdvice_ = false;
+    if (frmResumeAdvice->DontShowAgain()) resumeAdvice_ = false;
   }
-  const QString tagId = PadRight(editor->cmbTagID->currentText(), 16).toLower();
-  editor->cmbTagID->setEditText(PadRight(editor->cmbTagID->currentText(), 16));
-  AddToHistory(editor->cmbTagID);
+  const QString typedId = editor->TagIdText();
+  const QString tagId = PadRight(typedId, 16).toLower();
+  editor->SetTagIdText(PadRight(typedId, 16));
+  editor->RememberTagId();
   const QString block = QString::fromStdString(sequence_.NextBlock(
       f, target, ckbCmdContinuous->isChecked(), ckbCmdAutoSuspend->isChecked()));
   if (target == TransmitTarget::kAddressed || target == TransmitTarget::kAllTags) {

@@ -25,7 +25,7 @@ class AppContext;
 class CommandWordEditor;
 class ModifierButton;
 class Settings;
-class TfrmResumeAdvice;
+class ResumeAdviceWindow;
 
 // The RW Commander tab page: drives a read/write controller that sends
 // command words over the air, in the first ("Manual (1G)") or second
@@ -44,7 +44,14 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   void StoreToSettings(Settings& settings) const;
 
   int CommanderChannel() const;
+  // The command word editor, which the Configure Tag tab copies to and from.
+  CommandWordEditor& Editor() { return *editor; }
+  // Second generation unless "Manual (1G)" is checked.
+  bool SecondGenerationChosen() const;
   int ReaderId() const;
+  // The controls the window's linked selection keeps in step.
+  QComboBox* ChannelControl() const { return cmbCmdChannel; }
+  QSpinBox* ReaderIdControl() const { return speCmdReaderID; }
 
   // The buttons, for the Configure Tag tab and tests.
   void Load();      // "Load" / "Get"
@@ -64,9 +71,28 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   static QString TagIdFromListLine(const QString& line);
 
   // How the resume advice is shown; by default modally.
-  void SetAdviceRunner(std::function<void(TfrmResumeAdvice&)> run) { runAdvice_ = std::move(run); }
+  void SetAdviceRunner(std::function<void(ResumeAdviceWindow&)> run) {
+    runAdvice_ = std::move(run);
+  }
   bool ResumeAdviceOn() const { return resumeAdvice_; }
 
+ public Q_SLOTS:
+  // Mirrors: the other read/write tabs' channel boxes, the RW Data page
+  // controls, "Beep" with ckbMultiBeep.
+  void SetCommanderChannel(int channel);
+  void SetPages(int startPage, int numPages);
+  void SetBeep(bool on);
+
+ Q_SIGNALS:
+  // "Manual (1G)" was switched: the Configure Tag tab follows.
+  void generationToggled();
+  void commanderChannelChanged(int channel);
+  void pagesChanged(int startPage, int numPages);
+  void commandNameChanged(const QString& name);  // lblRWDatCommand
+  void continuousChanged(bool on);               // ckbRDCont
+  void beepChanged(bool on);                     // ckbMultiBeep
+
+ private:
   CommandWordEditor* editor;  // the ...Cmd... controls
   QComboBox* cmbCmdChannel;
   QSpinBox* speCmdReaderID;
@@ -111,23 +137,7 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   QCheckBox* ckbCmdShowIncoming;
   QPlainTextEdit* memCmdIncoming;
   QListWidget* lsbCmdTagsList;
-  TfrmResumeAdvice* frmResumeAdvice;
-
- public Q_SLOTS:
-  // Mirrors: the other read/write tabs' channel boxes, the RW Data page
-  // controls, "Beep" with ckbMultiBeep.
-  void SetCommanderChannel(int channel);
-  void SetPages(int startPage, int numPages);
-  void SetBeep(bool on);
-
- Q_SIGNALS:
-  void commanderChannelChanged(int channel);
-  void pagesChanged(int startPage, int numPages);
-  void commandNameChanged(const QString& name);  // lblRWDatCommand
-  void continuousChanged(bool on);               // ckbRDCont
-  void beepChanged(bool on);                     // ckbMultiBeep
-
- private:
+  ResumeAdviceWindow* frmResumeAdvice;
   void TakeReply(const ReplyView& reply) override;
   void ObserveMessage(int channel, const char* text, int length) override;
   void SetSecondGeneration(bool on);
@@ -140,7 +150,7 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   TransmitSequence sequence_;
   bool resumeAdvice_ = true;
   QString partialLine_;
-  std::function<void(TfrmResumeAdvice&)> runAdvice_;
+  std::function<void(ResumeAdviceWindow&)> runAdvice_;
 };
 
 }  // namespace corvalis

@@ -1,4 +1,5 @@
 #include "control/ui/ReaderControlPanel.h"
+#include "common/ui/ChannelCombo.h"
 #include "common/ui/Named.h"
 
 #include <QComboBox>
@@ -46,8 +47,7 @@ const char* const kMessageCaptions[kMessageListItems] = {
 ReaderControlPanel::ReaderControlPanel(AppContext& context, QWidget* parent)
     : QGroupBox(QStringLiteral("Reader control"), parent), context_(context) {
   setObjectName(QStringLiteral("grpReaderControl"));
-  cmbSendChannel = Named(new QComboBox(this), "cmbSendChannel");
-  cmbSendChannel->addItems({"Chan 1", "Chan 2", "Chan 3", "Chan 4", "Out1"});
+  cmbSendChannel = NewChannelCombo("cmbSendChannel", this);
   cmbSendOwnText = new QComboBox(this);
   SetUpHistoryCombo(cmbSendOwnText, QStringLiteral("cmbSendOwnText"));
   cmbSendOwnText->setMinimumContentsLength(24);
@@ -67,7 +67,7 @@ ReaderControlPanel::ReaderControlPanel(AppContext& context, QWidget* parent)
   btnUpdate = Named(new QPushButton(QStringLiteral("&Update"), this), "btnUpdate");
   speReaderID = Named(new QSpinBox(this), "speReaderID");
   speReaderID->setRange(0, 255);
-  dlgDecoderCommsSettings = new TdlgDecoderCommsSettings(this);
+  commsDialog_ = new DecoderCommsSettingsDialog(this);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel(QStringLiteral("Channel"), this), 0, 0);
@@ -100,8 +100,13 @@ ReaderControlPanel::ReaderControlPanel(AppContext& context, QWidget* parent)
   connect(btnXon, &QPushButton::clicked, this, [this] { SendXon(btnXon->ShiftHeld()); });
   connect(btnXoff, &QPushButton::clicked, this, &ReaderControlPanel::SendXoff);
   connect(speUpdateInterval, &QSpinBox::valueChanged, this,
-          [this](int seconds) { update_.SetInterval(seconds); });
-  connect(btnUpdate, &QPushButton::clicked, this, [this] { update_.UpdateNow(); });
+          [this](int seconds) { context_.SetStatusUpdateInterval(seconds); });
+  connect(btnUpdate, &QPushButton::clicked, this, [this] { context_.UpdateStatusNow(); });
+  // The automatic update asks the reader this panel addresses.
+  connect(cmbSendChannel, &QComboBox::currentIndexChanged, this,
+          &ReaderControlPanel::UpdateStatusTarget);
+  connect(speReaderID, &QSpinBox::valueChanged, this, &ReaderControlPanel::UpdateStatusTarget);
+  UpdateStatusTarget();
 }
 
 bool ReaderControlPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -137,6 +142,10 @@ int ReaderControlPanel::SendChannel() const {
   return IsValidChannel(channel) ? channel : -1;
 }
 
+void ReaderControlPanel::SetSendChannel(int channel) {
+  cmbSendChannel->setCurrentIndex(channel);
+}
+
 void ReaderControlPanel::SendOwnText(bool raw) {
   const int channel = SendChannel();
   if (channel < 0) return;
@@ -145,54 +154,43 @@ void ReaderControlPanel::SendOwnText(bool raw) {
   AddToHistory(cmbSendOwnText);
   if (empty) return;
   const QByteArray typed = cmbSendOwnText->currentText().toLatin1();
-  context_.console.SendFreeText(channel, std::string_view(typed.constData(), typed.size()), raw);
+  context_.console().SendFreeText(channel, std::string_view(typed.constData(), typed.size()), raw);
 }
 
 void ReaderControlPanel::SendChosenCommand() {
   const int channel = SendChannel();
   if (channel < 0) return;
-  context_.console.SendPredefinedCommand(channel, speReaderID->value(), cmbMessage->currentIndex());
+  context_.console().SendPredefinedCommand(channel, speReaderID->value(),
+                                           cmbMessage->currentIndex());
 }
 
 void ReaderControlPanel::SendXon(bool shifted) {
   const int channel = SendChannel();
-  if (channel >= 0) context_.console.SendToChannel(channel, shifted ? "\x02" : "\x11");
+  if (channel >= 0) context_.console().SendToChannel(channel, shifted ? "\x02" : "\x11");
 }
 
 void ReaderControlPanel::SendXoff() {
   const int channel = SendChannel();
-  if (channel >= 0) context_.console.SendToChannel(channel, "\x13");
+  if (channel >= 0) context_.console().SendToChannel(channel, "\x13");
 }
 
 void ReaderControlPanel::SendFramed(const char* body) {
   const int channel = SendChannel();
-  if (channel >= 0) context_.console.SendReaderCommand(channel, speReaderID->value(), body);
+  if (channel >= 0) context_.console().SendReaderCommand(channel, speReaderID->value(), body);
 }
 
 void ReaderControlPanel::ChooseCommsSettings() {
-  dlgDecoderCommsSettings->SetChoice(context_.console.commsChoice());
-  const bool accepted = runDialog_ ? runDialog_(*dlgDecoderCommsSettings)
-                                   : dlgDecoderCommsSettings->exec() == QDialog::Accepted;
+  commsDialog_->SetChoice(context_.console().commsChoice());
+  const bool accepted =
+      runDialog_ ? runDialog_(*commsDialog_) : commsDialog_->exec() == QDialog::Accepted;
   if (!accepted) return;
-  const DecoderCommsChoice choice = dlgDecoderCommsSettings->Choice();
-  context_.console.commsChoice() = choice;
-  const int channel = SendChannel();
-  if (channel >= 0) {
-    MessageFormat& format = context_.spine.formats.format[channel];
-    format.binary = !choice.ascii;
-    format.ComputeLengths();
-  }
+  const DecoderCommsChoice choice = commsDialog_->Choice();
+  context_.ApplyDecoderComms(choice, SendChannel());
   Q_EMIT commsSettingsChosen(choice);
 }
 
-void ReaderControlPanel::Tick() {
-  context_.console.TickDeferred();
-  const AutomaticUpdate::Action action = update_.Tick();
-  const int channel = SendChannel();
-  if (action == AutomaticUpdate::Action::kNone || channel < 0) return;
-  context_.console.SendPredefinedCommand(
-      channel, speReaderID->value(),
-      action == AutomaticUpdate::Action::kGetDateTime ? kGetDateTime : kGetStats);
+void ReaderControlPanel::UpdateStatusTarget() {
+  context_.SetStatusUpdateTarget(SendChannel(), speReaderID->value());
 }
 
 }  // namespace corvalis

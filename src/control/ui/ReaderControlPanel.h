@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "control/CommandConsole.h"
-#include "control/DeferredCommandQueue.h"
 
 class QComboBox;
 class QPushButton;
@@ -16,7 +15,7 @@ namespace corvalis {
 class AppContext;
 class ModifierButton;
 class Settings;
-class TdlgDecoderCommsSettings;
+class DecoderCommsSettingsDialog;
 
 // The Diagnostics tab's "Reader control" group: free text, the predefined
 // commands, RF and auxiliary output, Xon/Xoff and the automatic status
@@ -31,12 +30,12 @@ class ReaderControlPanel final : public QGroupBox {
   void LoadFromSettings(const Settings& settings);
   void StoreToSettings(Settings& settings) const;
 
-  // The 100 ms tick (the main window's Timer2): the deferred queue, then the
-  // automatic update.
-  void Tick();
-
   // The send channel 0..4, or -1 with none selected.
   int SendChannel() const;
+  void SetSendChannel(int channel);
+  // The controls the window's linked selection keeps in step.
+  QComboBox* ChannelControl() const { return cmbSendChannel; }
+  QSpinBox* ReaderIdControl() const { return speReaderID; }
   // "&Send" / Enter: `raw` when Shift was held.
   void SendOwnText(bool raw);
   // "S&end": the chosen catalogue command.
@@ -46,10 +45,23 @@ class ReaderControlPanel final : public QGroupBox {
   void SendXoff();
 
   // How the comms dialog is run; by default modally. Tests answer it.
-  void SetDialogRunner(std::function<bool(TdlgDecoderCommsSettings&)> run) {
+  void SetDialogRunner(std::function<bool(DecoderCommsSettingsDialog&)> run) {
     runDialog_ = std::move(run);
   }
 
+ Q_SIGNALS:
+  // The reader control panel of the configuration window shows the choice.
+  void commsSettingsChosen(const corvalis::DecoderCommsChoice& choice);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void ChooseCommsSettings();
+  void SendFramed(const char* body);
+  void UpdateStatusTarget();
+
+  AppContext& context_;
   QComboBox* cmbSendChannel;
   QComboBox* cmbSendOwnText;
   ModifierButton* btnSend;
@@ -64,22 +76,8 @@ class ReaderControlPanel final : public QGroupBox {
   QSpinBox* speUpdateInterval;
   QPushButton* btnUpdate;
   QSpinBox* speReaderID;
-  TdlgDecoderCommsSettings* dlgDecoderCommsSettings;
-
- Q_SIGNALS:
-  // The reader control panel of the configuration window shows the choice.
-  void commsSettingsChosen(const corvalis::DecoderCommsChoice& choice);
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
-  void ChooseCommsSettings();
-  void SendFramed(const char* body);
-
-  AppContext& context_;
-  AutomaticUpdate update_;
-  std::function<bool(TdlgDecoderCommsSettings&)> runDialog_;
+  DecoderCommsSettingsDialog* commsDialog_;
+  std::function<bool(DecoderCommsSettingsDialog&)> runDialog_;
 };
 
 }  // namespace corvalis

@@ -7,8 +7,8 @@
 
 namespace corvalis {
 
-TfrmResumeAdvice::TfrmResumeAdvice(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("TfrmResumeAdvice"));
+ResumeAdviceWindow::ResumeAdviceWindow(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmResumeAdvice"));
   setWindowTitle(QStringLiteral("Listening for a Suspended tag?"));
   setModal(true);
   auto* layout = new QVBoxLayout(this);
@@ -23,6 +23,14 @@ TfrmResumeAdvice::TfrmResumeAdvice(QWidget* parent) : QDialog(parent) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   layout->addWidget(buttons);
+}
+
+void ResumeAdviceWindow::SetDontShowAgain(bool on) {
+  ckbDontShowAgain->setChecked(on);
+}
+
+bool ResumeAdviceWindow::DontShowAgain() const {
+  return ckbDontShowAgain->isChecked();
 }
 
 }  // namespace corvalis

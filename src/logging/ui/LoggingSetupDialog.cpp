@@ -38,7 +38,7 @@ std::string S(const QLineEdit* edit) {
 
 }  // namespace
 
-dlgLoggingSetup::dlgLoggingSetup(QWidget* parent) : QDialog(parent) {
+LoggingSetupDialog::LoggingSetupDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("dlgLoggingSetup"));
   setWindowTitle(tr("Logging Setup"));
   setModal(true);
@@ -157,7 +157,7 @@ dlgLoggingSetup::dlgLoggingSetup(QWidget* parent) : QDialog(parent) {
   ShowValues(LogSettings{});
 }
 
-void dlgLoggingSetup::ShowValues(const LogSettings& s) {
+void LoggingSetupDialog::ShowValues(const LogSettings& s) {
   speNoiseLimit->setValue(s.noiseLimit);
   edtSeparator->setText(Q(s.loggingSeparator));
   edtDepotName->setText(Q(s.depotName));
@@ -186,7 +186,7 @@ void dlgLoggingSetup::ShowValues(const LogSettings& s) {
   ckbOnlyLogNamedTags->setChecked(s.onlyLogNamedTags);
 }
 
-LogSettings dlgLoggingSetup::Values(const LogSettings& base) const {
+LogSettings LoggingSetupDialog::Values(const LogSettings& base) const {
   LogSettings s = base;
   s.noiseLimit = speNoiseLimit->value();
   s.loggingSeparator = S(edtSeparator);
@@ -216,7 +216,7 @@ LogSettings dlgLoggingSetup::Values(const LogSettings& base) const {
   return s;
 }
 
-void dlgLoggingSetup::ApplyPreset(LogPreset preset) {
+void LoggingSetupDialog::ApplyPreset(LogPreset preset) {
   // The preset leaves some fields as the dialog shows them, not as stored.
   LogSettings s = Values(LogSettings{});
   s.waitTime = speWaitTime->value();
@@ -224,21 +224,21 @@ void dlgLoggingSetup::ApplyPreset(LogPreset preset) {
   ShowValues(s);
 }
 
-void dlgLoggingSetup::Load(const TagLogWriter& writer, const TagTableSettings& table) {
+void LoggingSetupDialog::Load(const TagLogWriter& writer, const TagTableSettings& table) {
   LogSettings s = writer.Settings();
   s.noiseLimit = table.noiseLimit;
   s.waitTime = table.waitTime;
   ShowValues(s);
 }
 
-void dlgLoggingSetup::Apply(TagLogWriter& writer, TagTableSettings& table) const {
+void LoggingSetupDialog::Apply(TagLogWriter& writer, TagTableSettings& table) const {
   const LogSettings s = Values(writer.Settings());
   writer.SetSettings(s);
   table.noiseLimit = s.noiseLimit;
   table.waitTime = s.waitTime;
 }
 
-bool dlgLoggingSetup::Execute(TagLogWriter& writer, TagTableSettings& table) {
+bool LoggingSetupDialog::Execute(TagLogWriter& writer, TagTableSettings& table) {
   Load(writer, table);
   if (exec() != QDialog::Accepted) return false;
   Apply(writer, table);

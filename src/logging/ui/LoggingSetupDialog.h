@@ -16,11 +16,11 @@ struct TagTableSettings;
 
 // "Logging Setup": the tag log's columns, separators, tamper texts, noise
 // limit and wait time, with three presets. OK applies, Cancel discards.
-class dlgLoggingSetup final : public QDialog {
+class LoggingSetupDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit dlgLoggingSetup(QWidget* parent = nullptr);
+  explicit LoggingSetupDialog(QWidget* parent = nullptr);
 
   void ShowValues(const LogSettings& settings);
   // The controls' values; what the dialog does not edit (the log file, the
@@ -38,13 +38,13 @@ class dlgLoggingSetup final : public QDialog {
   // Load, run modally, Apply on OK. True when applied.
   bool Execute(TagLogWriter& writer, TagTableSettings& table);
 
+ private:
   QSpinBox* speNoiseLimit;
   QLineEdit* edtSeparator;
   QLineEdit* edtDepotName;
   QLineEdit* edtTamper;
   QLineEdit* edtNoTamper;
   QSpinBox* speWaitTime;
-
   QCheckBox* ckbLogDepot;
   QCheckBox* ckbLogSteppingNumber;
   QCheckBox* ckbLogTagID;
@@ -64,7 +64,6 @@ class dlgLoggingSetup final : public QDialog {
   QCheckBox* ckbLogTTODataPages;
   QSpinBox* speNumTTOPages;
   QCheckBox* ckbOnlyLogNamedTags;
-
   QPushButton* btnRigWatch;
   QPushButton* btnStandard;
   QPushButton* btnStepping;

@@ -42,6 +42,7 @@ class TagLogControls final : public QWidget {
   // the writer's status reporter.
   RecordResult RecordNow();
 
+ private:
   QPushButton* btnRecord;
   QLineEdit* edtNamePrefix;
   QSpinBox* speNameSuffix;
@@ -49,8 +50,6 @@ class TagLogControls final : public QWidget {
   QCheckBox* ckbClear;
   QLabel* lblNotLogging;
   QLabel* lblManualWarning;
-
- private:
   TagLogWriter& writer_;
   TagTable& table_;
   std::function<SeenLabel()> seenLabel_;

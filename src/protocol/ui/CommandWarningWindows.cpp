@@ -32,7 +32,7 @@ void WarningWindow::HideIfVisible() {
   if (isVisible()) hide();
 }
 
-TfrmNoReplyToCommand::TfrmNoReplyToCommand(QWidget* parent)
+NoReplyWarning::NoReplyWarning(QWidget* parent)
     : WarningWindow("No Reply To Command", parent),
       lblNoReply(AddLabel("lblNoReply", "No reply was received to a transmitted command")),
       lblCheckReader(AddLabel("lblCheckReader", "Check reader ")),
@@ -43,20 +43,24 @@ TfrmNoReplyToCommand::TfrmNoReplyToCommand(QWidget* parent)
   setObjectName("frmNoReplyToCommand");
 }
 
-TfrmChannelClosed::TfrmChannelClosed(QWidget* parent)
+ChannelClosedWarning::ChannelClosedWarning(QWidget* parent)
     : WarningWindow("The selected channel is closed", parent),
       lblChannelClosed(
           AddLabel("lblChannelClosed", "The channel selected for command output is closed")) {
   setObjectName("frmChannelClosed");
 }
 
-TfrmBadCommand::TfrmBadCommand(QWidget* parent)
+BadCommandWarning::BadCommandWarning(QWidget* parent)
     : WarningWindow("Bad Command", parent), lblErrorMessage(AddLabel("lblErrorMessage", "")) {
   setObjectName("frmBadCommand");
 }
 
+void BadCommandWarning::SetMessage(const QString& message) {
+  lblErrorMessage->setText(message);
+}
+
 void CommandWarningWindows::ShowBadCommand(std::string_view message) {
-  badCommand.lblErrorMessage->setText(
+  badCommand.SetMessage(
       QString::fromLatin1(message.data(), static_cast<qsizetype>(message.size())));
   badCommand.adjustSize();
   badCommand.ShowOnTop();

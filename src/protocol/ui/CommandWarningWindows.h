@@ -21,12 +21,13 @@ class WarningWindow : public QWidget {
   QLabel* AddLabel(const char* name, const QString& text);
 };
 
-class TfrmNoReplyToCommand final : public WarningWindow {
+class NoReplyWarning final : public WarningWindow {
   Q_OBJECT
 
  public:
-  explicit TfrmNoReplyToCommand(QWidget* parent = nullptr);
+  explicit NoReplyWarning(QWidget* parent = nullptr);
 
+ private:
   QLabel* lblNoReply;
   QLabel* lblCheckReader;
   QLabel* lblCheckChannel;
@@ -35,21 +36,24 @@ class TfrmNoReplyToCommand final : public WarningWindow {
   QLabel* lblCheckReaderId;
 };
 
-class TfrmChannelClosed final : public WarningWindow {
+class ChannelClosedWarning final : public WarningWindow {
   Q_OBJECT
 
  public:
-  explicit TfrmChannelClosed(QWidget* parent = nullptr);
+  explicit ChannelClosedWarning(QWidget* parent = nullptr);
 
+ private:
   QLabel* lblChannelClosed;
 };
 
-class TfrmBadCommand final : public WarningWindow {
+class BadCommandWarning final : public WarningWindow {
   Q_OBJECT
 
  public:
-  explicit TfrmBadCommand(QWidget* parent = nullptr);
+  explicit BadCommandWarning(QWidget* parent = nullptr);
+  void SetMessage(const QString& message);
 
+ private:
   QLabel* lblErrorMessage;
 };
 
@@ -63,9 +67,9 @@ class CommandWarningWindows final : public CommandWarnings {
   void ShowBadCommand(std::string_view message) override;
   void HideBadCommand() override { badCommand.HideIfVisible(); }
 
-  TfrmNoReplyToCommand noReply;
-  TfrmChannelClosed channelClosed;
-  TfrmBadCommand badCommand;
+  NoReplyWarning noReply;
+  ChannelClosedWarning channelClosed;
+  BadCommandWarning badCommand;
 };
 
 }  // namespace corvalis

@@ -101,9 +101,9 @@ void TagNamesModel::Reset() {
   endResetModel();
 }
 
-// ---- TdlgFileExists ----
+// ---- FileExistsDialog ----
 
-TdlgFileExists::TdlgFileExists(QWidget* parent) : QDialog(parent) {
+FileExistsDialog::FileExistsDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("dlgFileExists"));
   setWindowTitle(tr("File Exists"));
   setModal(true);
@@ -129,7 +129,7 @@ TdlgFileExists::TdlgFileExists(QWidget* parent) : QDialog(parent) {
   connect(btnAppend, &QPushButton::clicked, this, [this] { done(int(Choice::kAppend)); });
 }
 
-TdlgFileExists::Choice TdlgFileExists::Ask(const QString& path) {
+FileExistsDialog::Choice FileExistsDialog::Ask(const QString& path) {
   lblFileName->setText(lblFileName->fontMetrics().elidedText(
       QDir::toNativeSeparators(path), Qt::ElideMiddle, lblFileName->width()));
   lblFileName->setToolTip(QDir::toNativeSeparators(path));
@@ -179,7 +179,7 @@ TagNamesPage::TagNamesPage(TagNames& names, QWidget* parent)
   layout->addWidget(stgTagNames, 1);
   layout->addLayout(buttons);
 
-  dlgFileExists = new TdlgFileExists(this);
+  dlgFileExists = new FileExistsDialog(this);
 
   connect(btnReadReg, &QPushButton::clicked, this, [this] { ReadRegistrationFile(); });
   connect(btnWriteReg, &QPushButton::clicked, this, [this] { WriteRegistrationFile(); });
@@ -252,10 +252,10 @@ void TagNamesPage::WriteRegistrationFile() {
 bool TagNamesPage::WriteTo(const QString& path) {
   TagNameWriteMode mode = TagNameWriteMode::kOverwrite;
   if (QFileInfo::exists(path)) {
-    const TdlgFileExists::Choice choice =
+    const FileExistsDialog::Choice choice =
         chooseExists_ ? chooseExists_(path) : dlgFileExists->Ask(path);
-    if (choice == TdlgFileExists::Choice::kCancel) return false;
-    if (choice == TdlgFileExists::Choice::kAppend) mode = TagNameWriteMode::kAppend;
+    if (choice == FileExistsDialog::Choice::kCancel) return false;
+    if (choice == FileExistsDialog::Choice::kAppend) mode = TagNameWriteMode::kAppend;
   }
   const TagNameFileResult result = names_.WriteTagNameFile(path.toStdString(), mode);
   if (!result.ok) {

@@ -47,15 +47,16 @@ class TagNamesModel final : public QAbstractTableModel, public TagNamesListener 
 };
 
 // "File Exists": asks what to do with a tag file that is already there.
-class TdlgFileExists final : public QDialog {
+class FileExistsDialog final : public QDialog {
   Q_OBJECT
 
  public:
   enum class Choice { kCancel, kOverwrite, kAppend };
 
-  explicit TdlgFileExists(QWidget* parent = nullptr);
+  explicit FileExistsDialog(QWidget* parent = nullptr);
   Choice Ask(const QString& path);
 
+ private:
   QLabel* lblFileName;
   QPushButton* btnCancel;
   QPushButton* btnOverwrite;
@@ -75,7 +76,7 @@ class TagNamesPage final : public QWidget {
   // Returns the chosen path, or an empty string when the operator cancels.
   using PathChooser = std::function<QString(FileDialogKind, const QString& suggested)>;
   using MessageSink = std::function<void(const QString& title, const QString& text)>;
-  using ExistsChooser = std::function<TdlgFileExists::Choice(const QString& path)>;
+  using ExistsChooser = std::function<FileExistsDialog::Choice(const QString& path)>;
 
   explicit TagNamesPage(TagNames& names, QWidget* parent = nullptr);
 
@@ -103,14 +104,6 @@ class TagNamesPage final : public QWidget {
 
   TagNamesModel* Model() { return model_; }
 
-  QTableView* stgTagNames;
-  QPushButton* btnReadReg;
-  QPushButton* btnWriteReg;
-  QPushButton* btnClearReg;
-  QPushButton* btnAdd;
-  QPushButton* btnDelete;
-  TdlgFileExists* dlgFileExists;
-
  Q_SIGNALS:
   // Read stores the chosen path as RegistrationFileName, read or not.
   void registrationFileChosen(const QString& path);
@@ -118,6 +111,13 @@ class TagNamesPage final : public QWidget {
   void lastErrorCleared();
 
  private:
+  QTableView* stgTagNames;
+  QPushButton* btnReadReg;
+  QPushButton* btnWriteReg;
+  QPushButton* btnClearReg;
+  QPushButton* btnAdd;
+  QPushButton* btnDelete;
+  FileExistsDialog* dlgFileExists;
   QString ChoosePath(FileDialogKind kind, const QString& suggested);
   void ShowMessage(const QString& title, const QString& text);
 

@@ -396,6 +396,20 @@ void TagsSeenPage::SetLoggingControls(QWidget* controls) {
   loggingSlot->addWidget(controls);
 }
 
+QAction* TagsSeenPage::AddMenuItem(const QString& caption, const char* name) {
+  QAction* item = pmnuTagsSeen->addAction(caption);
+  item->setObjectName(QLatin1String(name));
+  return item;
+}
+
+void TagsSeenPage::SetSoundButtonShown(bool shown) {
+  bbtSound->setVisible(shown);
+}
+
+int TagsSeenPage::CurrentRow() const {
+  return grdTagsSeen->currentRow();
+}
+
 void TagsSeenPage::ShowSeenOverflow(std::string_view text) {
   const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
   if (shown == overflowText_) return;  // a full table reports every read

@@ -62,6 +62,12 @@ class TagsSeenPage final : public QWidget, public SeenTableView, public TagBeepe
 
   // Puts the log writer's Record controls and labels below the buttons.
   void SetLoggingControls(QWidget* controls);
+  // An item of the grid's pop-up menu ("pmnuTagsSeen") the window adds.
+  QAction* AddMenuItem(const QString& caption, const char* name);
+  // The sound button shows while the manual logging controls are hidden.
+  void SetSoundButtonShown(bool shown);
+  // The grid row of the current cell, -1 with none.
+  int CurrentRow() const;
 
   // SeenTableView
   void ShowSeenOverflow(std::string_view text) override;
@@ -69,26 +75,6 @@ class TagsSeenPage final : public QWidget, public SeenTableView, public TagBeepe
   void TagCountersCleared() override;
   // TagBeeper
   void Beep() override;
-
-  QTableWidget* grdTagsSeen;
-  QRadioButton* rbtShowName;
-  QRadioButton* rbtShowID;
-  QRadioButton* rbtShowWiegand26;
-  QRadioButton* rbtShowWiegand34;
-  QLabel* lblNumSeen;
-  QLabel* lblGreaterThan;
-  QLabel* lblRateCaption;
-  QLabel* lblRRI;
-  QLabel* lblRRQ;
-  QPushButton* btnCycle;
-  QPushButton* bbtSound;
-  QPushButton* btnClear;
-  QSpinBox* speTimeout;
-  QMenu* pmnuTagsSeen;
-  QAction* mnuCopyIDName;
-  QAction* mnuCopyIDToRWCommander;
-  QAction* mnuCopyCell;
-  QVBoxLayout* loggingSlot;
 
  Q_SIGNALS:
   // After every refresh: the data tabs that mirror the seen table redraw.
@@ -111,6 +97,25 @@ class TagsSeenPage final : public QWidget, public SeenTableView, public TagBeepe
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  QTableWidget* grdTagsSeen;
+  QRadioButton* rbtShowName;
+  QRadioButton* rbtShowID;
+  QRadioButton* rbtShowWiegand26;
+  QRadioButton* rbtShowWiegand34;
+  QLabel* lblNumSeen;
+  QLabel* lblGreaterThan;
+  QLabel* lblRateCaption;
+  QLabel* lblRRI;
+  QLabel* lblRRQ;
+  QPushButton* btnCycle;
+  QPushButton* bbtSound;
+  QPushButton* btnClear;
+  QSpinBox* speTimeout;
+  QMenu* pmnuTagsSeen;
+  QAction* mnuCopyIDName;
+  QAction* mnuCopyIDToRWCommander;
+  QAction* mnuCopyCell;
+  QVBoxLayout* loggingSlot;
   struct ColumnWidths {
     int status = 0;
     int count = 0;

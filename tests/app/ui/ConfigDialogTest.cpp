@@ -1,4 +1,5 @@
 #include "app/ui/ConfigDialog.h"
+#include "common/ui/FindNamed.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,7 @@ class ConfigDialogTest : public ::testing::Test {
   testing::RecordingStatus status_;
   AppContext context_;
   RecordingObserver observer_;
-  TfrmConfig dialog_;
+  ConfigDialog dialog_;
 };
 
 TEST_F(ConfigDialogTest, OpensWithTheCurrentSettingsWithoutWritingAnything) {
@@ -68,7 +69,7 @@ TEST_F(ConfigDialogTest, OpensWithTheCurrentSettingsWithoutWritingAnything) {
   // Filling the controls is not a change: nothing told, nothing live touched.
   EXPECT_EQ(observer_.layouts + observer_.groups + observer_.other, 0);
   EXPECT_TRUE(observer_.ports.empty());
-  EXPECT_EQ(context_.protocolSettings.crcSeed, 0xFFFF);
+  EXPECT_EQ(context_.protocolSettings().crcSeed, 0xFFFF);
 }
 
 TEST_F(ConfigDialogTest, CountIAndCountQMakeWhichChannels) {
@@ -78,7 +79,7 @@ TEST_F(ConfigDialogTest, CountIAndCountQMakeWhichChannels) {
     wantI->setChecked((which & 1) != 0);
     wantQ->setChecked((which & 2) != 0);
     EXPECT_EQ(settings_.Integer(Setting::WhichChannels), which);
-    EXPECT_EQ(context_.protocolSettings.whichChannels, which);
+    EXPECT_EQ(context_.protocolSettings().whichChannels, which);
   }
 }
 
@@ -86,9 +87,9 @@ TEST_F(ConfigDialogTest, SeedIsParsedDecimalOrHexAndHalfTypedTextIsIgnored) {
   auto* seed = Find<QLineEdit>("edtRegenCRCSeed");
   seed->setText("0x1d0f");
   EXPECT_EQ(settings_.Integer(Setting::RegenerateCRCSeed), 7439);
-  EXPECT_EQ(context_.protocolSettings.crcSeed, 0x1D0F);
+  EXPECT_EQ(context_.protocolSettings().crcSeed, 0x1D0F);
   seed->setText("4660");
-  EXPECT_EQ(context_.protocolSettings.crcSeed, 0x1234);
+  EXPECT_EQ(context_.protocolSettings().crcSeed, 0x1234);
   for (const char* partial : {"0x", "", "12g", "0xZ"}) {
     seed->setText(partial);
     EXPECT_EQ(settings_.Integer(Setting::RegenerateCRCSeed), 0x1234) << partial;
@@ -104,14 +105,14 @@ TEST_F(ConfigDialogTest, OutputPortChoiceSetsTheUseAndShowsConfigureOnlyForDispl
 
   Find<QRadioButton>("rbtDisplay")->click();
   EXPECT_EQ(settings_.OutputPort(), OutputPortUse::kDisplay);
-  EXPECT_FALSE(context_.protocolSettings.compositeOutput);
+  EXPECT_FALSE(context_.protocolSettings().compositeOutput);
   EXPECT_TRUE(configure->isVisible());
   configure->click();
   EXPECT_EQ(observer_.displaySetups, 1);
 
   Find<QRadioButton>("rbtComposite")->click();
   EXPECT_EQ(settings_.OutputPort(), OutputPortUse::kComposite);
-  EXPECT_TRUE(context_.protocolSettings.compositeOutput);
+  EXPECT_TRUE(context_.protocolSettings().compositeOutput);
   EXPECT_FALSE(configure->isVisible());
 
   Find<QRadioButton>("rbtNone")->click();
@@ -121,9 +122,9 @@ TEST_F(ConfigDialogTest, OutputPortChoiceSetsTheUseAndShowsConfigureOnlyForDispl
 
 TEST_F(ConfigDialogTest, ControlsReachTheLivePartsAndTheMainWindowAtOnce) {
   Find<QCheckBox>("ckbAutoRegister")->setChecked(false);
-  EXPECT_FALSE(context_.tagNames.AutoRegister());
+  EXPECT_FALSE(context_.tagNames().AutoRegister());
   Find<QCheckBox>("ckbSumAllPorts")->setChecked(true);
-  EXPECT_TRUE(context_.protocolSettings.sumAllPorts);
+  EXPECT_TRUE(context_.protocolSettings().sumAllPorts);
 
   Find<QCheckBox>("ckbSeparateI_Q")->setChecked(true);
   Find<QSpinBox>("speNumTags")->setValue(16);
@@ -134,7 +135,7 @@ TEST_F(ConfigDialogTest, ControlsReachTheLivePartsAndTheMainWindowAtOnce) {
   // Manual logging controls also stop the automatic pass log.
   Find<QCheckBox>("ckbLoggingControlsVisible")->setChecked(true);
   EXPECT_TRUE(settings_.Bool(Setting::ShowLogging));
-  EXPECT_TRUE(context_.logWriter.Settings().showLogging);
+  EXPECT_TRUE(context_.logWriter().Settings().showLogging);
   EXPECT_EQ(observer_.groups, 1);
 }
 
@@ -154,31 +155,31 @@ TEST_F(ConfigDialogTest, CrcCalculatorFollowsCodeShiftAndKind) {
   code->setText("ab");  // padded to ab0000000000
   EXPECT_EQ(crc->text(), "C87B");
   // The calculator never touches the regenerated-CRC seed.
-  EXPECT_EQ(context_.protocolSettings.crcSeed, 0xFFFF);
+  EXPECT_EQ(context_.protocolSettings().crcSeed, 0xFFFF);
 }
 
 TEST_F(ConfigDialogTest, LoggingConfigureStoresWhatTheSetupDialogApplies) {
-  dlgLoggingSetup* setup = dialog_.LoggingSetup;
+  LoggingSetupDialog* setup = testing::FindNamed<LoggingSetupDialog>(dialog_, "dlgLoggingSetup");
   QTimer::singleShot(0, setup, [setup] {
-    setup->btnStandard->click();
-    setup->speWaitTime->setValue(5);
-    setup->btnOK->click();
+    testing::FindNamed<QPushButton>(setup, "btnStandard")->click();
+    testing::FindNamed<QSpinBox>(setup, "speWaitTime")->setValue(5);
+    testing::FindNamed<QPushButton>(setup, "btnOK")->click();
   });
   Find<QPushButton>("btnLoggingConfigure")->click();
 
-  EXPECT_TRUE(context_.logWriter.Settings().logTagId);
-  EXPECT_EQ(context_.tagTable.settings().waitTime, 10);
+  EXPECT_TRUE(context_.logWriter().Settings().logTagId);
+  EXPECT_EQ(context_.tagTable().settings().waitTime, 10);
   EXPECT_TRUE(settings_.Bool(Setting::LogTagID));
   EXPECT_EQ(settings_.Integer(Setting::WaitTime), 10);
   EXPECT_EQ(observer_.loggingSetups, 1);
 
   QTimer::singleShot(0, setup, [setup] {
-    setup->btnRigWatch->click();
-    setup->btnCancel->click();
+    testing::FindNamed<QPushButton>(setup, "btnRigWatch")->click();
+    testing::FindNamed<QPushButton>(setup, "btnCancel")->click();
   });
   Find<QPushButton>("btnLoggingConfigure")->click();
   EXPECT_TRUE(settings_.Bool(Setting::LogTagID));
-  EXPECT_EQ(context_.tagTable.settings().waitTime, 10);
+  EXPECT_EQ(context_.tagTable().settings().waitTime, 10);
   EXPECT_EQ(observer_.loggingSetups, 1);
 }
 

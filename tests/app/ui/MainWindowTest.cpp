@@ -41,7 +41,7 @@ class Console {
  public:
   Console(const QString& dir, const QString& ini) {
     session.Start(dir, {QStringLiteral("corvalis"), QStringLiteral("-i=") + ini});
-    window = std::make_unique<TForm1>(session, context, status);
+    window = std::make_unique<MainWindow>(session, context, status);
     window->SetMessageBoxSink(
         [this](QMessageBox::Icon, const QString& title, const QString&) { boxes << title; });
   }
@@ -54,12 +54,13 @@ class Console {
     return found;
   }
   QAction* Action(const char* name) { return Find<QAction>(name); }
+  QTabWidget* Tabs() { return Find<QTabWidget>("PageControl1"); }
 
   SystemClock clock;
   MemoStatus status;
   AppContext context{clock, status};
   AppSession session{context};
-  std::unique_ptr<TForm1> window;
+  std::unique_ptr<MainWindow> window;
   QStringList boxes;
 };
 
@@ -86,22 +87,22 @@ class MainWindowTest : public ::testing::Test {
 
 TEST_F(MainWindowTest, TagsSeenCannotBeHiddenOtherPagesCan) {
   auto console = Start();
-  TForm1& w = *console->window;
+  MainWindow& w = *console->window;
   w.show();
   QAction* hideTab = console->Action("mnuHideTab");
   EXPECT_FALSE(hideTab->isEnabled());
   console->Action("mnuHideActiveTab")->trigger();
   EXPECT_TRUE(w.PageShown(Page::kTagsSeen));
-  EXPECT_EQ(w.PageControl1->currentIndex(), 0);
+  EXPECT_EQ(console->Tabs()->currentIndex(), 0);
 
   console->Action("mnuDiagnosticsTab")->trigger();
-  EXPECT_EQ(w.PageControl1->currentIndex(), static_cast<int>(Page::kDiagnostics));
+  EXPECT_EQ(console->Tabs()->currentIndex(), static_cast<int>(Page::kDiagnostics));
   EXPECT_TRUE(hideTab->isEnabled());
   EXPECT_EQ(hideTab->text(), "Hide the \"Diagnostics\" tab");
   hideTab->trigger();
   EXPECT_FALSE(w.PageShown(Page::kDiagnostics));
-  EXPECT_FALSE(w.PageControl1->isTabEnabled(static_cast<int>(Page::kDiagnostics)));
-  EXPECT_EQ(w.PageControl1->currentIndex(), 0);
+  EXPECT_FALSE(console->Tabs()->isTabEnabled(static_cast<int>(Page::kDiagnostics)));
+  EXPECT_EQ(console->Tabs()->currentIndex(), 0);
   EXPECT_FALSE(hideTab->isEnabled());
   EXPECT_FALSE(console->session.settings().Bool(Setting::ShowDiagnostics));
 }
@@ -110,15 +111,15 @@ TEST_F(MainWindowTest, HiddenRwCommanderIsSavedAndStaysHiddenAfterRestart) {
   AppendMode("ShowQ2CommandTab=1");
   {
     auto console = Start();
-    TForm1& w = *console->window;
+    MainWindow& w = *console->window;
     w.show();
     EXPECT_TRUE(w.PageShown(Page::kRWCommander));
     EXPECT_TRUE(console->Action("mnuQ2CommanderTab")->isVisible());
-    w.PageControl1->setCurrentIndex(static_cast<int>(Page::kRWCommander));
+    console->Tabs()->setCurrentIndex(static_cast<int>(Page::kRWCommander));
     console->Action("mnuHideTab")->trigger();
     console->Action("mnuExit")->trigger();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(w.frmShuttingDown->Gauge1->value(), 100);
+    EXPECT_EQ(console->Find<QProgressBar>("Gauge1")->value(), 100);
   }
   const QByteArray saved = ReadAll(ini_);
   EXPECT_TRUE(saved.contains("ShowQ2CommandTab=0")) << saved.constData();
@@ -133,27 +134,31 @@ TEST_F(MainWindowTest, HiddenRwCommanderIsSavedAndStaysHiddenAfterRestart) {
 TEST_F(MainWindowTest, CommandConsolesAreHostedAndKeepTheirHistoriesAcrossARestart) {
   {
     auto console = Start();
-    TForm1& w = *console->window;
+    MainWindow& w = *console->window;
     w.show();
     // The Diagnostics tab's reader control group is the window's send channel.
     auto* ownText = console->Find<QComboBox>("cmbSendOwnText");
-    EXPECT_EQ(console->Find<QComboBox>("cmbSendChannel"), w.Diagnostics->cmbSendChannel);
-    EXPECT_NE(w.RWCommander->findChild<QComboBox*>("cmbCmdChannel"), nullptr);
+    EXPECT_NE(
+        console->Find<DiagnosticsPage>("DiagnosticsPage")->findChild<QComboBox*>("cmbSendChannel"),
+        nullptr);
+    EXPECT_NE(
+        console->Find<RWCommanderPage>("RWCommanderPage")->findChild<QComboBox*>("cmbCmdChannel"),
+        nullptr);
     ownText->setEditText("ab00ff11");
     QTest::keyClick(ownText->lineEdit(), Qt::Key_Return);  // to a closed channel: kept all the same
-    w.Diagnostics->cmbSendChannel->setCurrentIndex(2);
+    console->Find<QComboBox>("cmbSendChannel")->setCurrentIndex(2);
     console->Action("mnuExit")->trigger();
   }
   auto again = Start();
   auto* ownText = again->Find<QComboBox>("cmbSendOwnText");
   ASSERT_GT(ownText->count(), 0);
   EXPECT_EQ(ownText->itemText(0), "ab00ff11");
-  EXPECT_EQ(again->window->Diagnostics->cmbSendChannel->currentIndex(), 2);
+  EXPECT_EQ(again->Find<QComboBox>("cmbSendChannel")->currentIndex(), 2);
 }
 
 TEST_F(MainWindowTest, DisplayAllTabsLeavesTtoProgrammerAndDebugAsTheyWere) {
   auto console = Start();
-  TForm1& w = *console->window;
+  MainWindow& w = *console->window;
   for (const Page page : {Page::kDownload, Page::kRWCommander, Page::kQ2DataDisplay,
                           Page::kMultiPage, Page::kTTOProgrammer, Page::kDebugTab}) {
     EXPECT_FALSE(w.PageShown(page)) << static_cast<int>(page);
@@ -176,51 +181,52 @@ TEST_F(MainWindowTest, DisplayAllTabsLeavesTtoProgrammerAndDebugAsTheyWere) {
 TEST_F(MainWindowTest, TtoProgrammerWarnsOnFirstVisitOnly) {
   AppendMode("ShowTTOPrgTab=1");
   auto console = Start();
-  TForm1& w = *console->window;
-  w.PageControl1->setCurrentIndex(static_cast<int>(Page::kTTOProgrammer));
-  w.PageControl1->setCurrentIndex(0);
-  w.PageControl1->setCurrentIndex(static_cast<int>(Page::kTTOProgrammer));
+  console->Tabs()->setCurrentIndex(static_cast<int>(Page::kTTOProgrammer));
+  console->Tabs()->setCurrentIndex(0);
+  console->Tabs()->setCurrentIndex(static_cast<int>(Page::kTTOProgrammer));
   EXPECT_EQ(console->boxes, QStringList{"TTO Programmer"});
 }
 
 TEST_F(MainWindowTest, LinkedSelectionSharesChannelAndReaderIdWhileOn) {
   auto console = Start();
-  TForm1& w = *console->window;
-  QComboBox* send = w.Diagnostics->cmbSendChannel;
-  QSpinBox* readerId = w.Diagnostics->speReaderID;
+  MainWindow& w = *console->window;
+  QComboBox* send = console->Find<QComboBox>("cmbSendChannel");
+  QSpinBox* readerId = console->Find<QSpinBox>("speReaderID");
+  QComboBox* rwDataChannel = console->Find<QComboBox>("cmbQ2DChannel");
+  QSpinBox* rwDataReaderId = console->Find<QSpinBox>("speQ2DReaderID");
 
   // Nothing is linked before the window is shown.
-  w.cmbQ2DChannel->setCurrentIndex(1);
+  rwDataChannel->setCurrentIndex(1);
   EXPECT_EQ(send->currentIndex(), 0);
 
   w.show();
-  w.cmbQ2DChannel->setCurrentIndex(2);
+  rwDataChannel->setCurrentIndex(2);
   EXPECT_EQ(send->currentIndex(), 2);
-  EXPECT_TRUE(w.StatusBar1->Panel(2).sendChannel);
+  EXPECT_TRUE(console->Find<ChannelStatusBar>("StatusBar1")->Panel(2).sendChannel);
   send->setCurrentIndex(3);
-  EXPECT_EQ(w.cmbQ2DChannel->currentIndex(), 3);
-  w.speQ2DReaderID->setValue(7);
+  EXPECT_EQ(rwDataChannel->currentIndex(), 3);
+  rwDataReaderId->setValue(7);
   EXPECT_EQ(readerId->value(), 7);
 
   console->Action("mnuIdiotMode")->trigger();
   EXPECT_FALSE(console->Action("mnuIdiotMode")->isChecked());
-  w.cmbQ2DChannel->setCurrentIndex(1);
+  rwDataChannel->setCurrentIndex(1);
   EXPECT_EQ(send->currentIndex(), 3);
-  w.speQ2DReaderID->setValue(9);
+  rwDataReaderId->setValue(9);
   EXPECT_EQ(readerId->value(), 7);
 }
 
 TEST_F(MainWindowTest, CycleDoublesTheRowsAndWrapsAbove32) {
   auto console = Start();
-  TForm1& w = *console->window;
   QAction* cycle = console->Action("mnuCycle");
+  auto* tagsSeen = console->Find<TagsSeenPage>("TagsSeenPage");
   EXPECT_EQ(cycle->shortcut(), QKeySequence(Qt::ALT | Qt::Key_0));
   console->Action("mnu8Tags")->trigger();
-  EXPECT_EQ(w.TagsSeen->CurrentSettings().numToShow, 8);
+  EXPECT_EQ(tagsSeen->CurrentSettings().numToShow, 8);
   for (const auto& [from, to] : {std::pair{32, 1}, std::pair{3, 6}, std::pair{16, 32}}) {
-    w.TagsSeen->SetNumToShow(from);
+    tagsSeen->SetNumToShow(from);
     cycle->trigger();
-    EXPECT_EQ(w.TagsSeen->CurrentSettings().numToShow, to) << from;
+    EXPECT_EQ(tagsSeen->CurrentSettings().numToShow, to) << from;
     EXPECT_EQ(console->session.settings().Integer(Setting::NumToShow), to);
   }
 }
@@ -229,9 +235,9 @@ TEST_F(MainWindowTest, StopLeavesTheSettingsFileByteIdentical) {
   AppendMode("ShowQ2CommandTab=1\nNumToShow=8");
   const QByteArray before = ReadAll(ini_);
   auto console = Start();
-  TForm1& w = *console->window;
+  MainWindow& w = *console->window;
   w.show();
-  w.PageControl1->setCurrentIndex(static_cast<int>(Page::kRWCommander));
+  console->Tabs()->setCurrentIndex(static_cast<int>(Page::kRWCommander));
   console->Action("mnuHideTab")->trigger();
   console->Action("mnuCycle")->trigger();
   console->Action("mnuStop")->trigger();
@@ -292,16 +298,16 @@ TEST_F(MainWindowTest, StatusPanelsTellTransportAndState) {
   WriteChannelSettings(ini_, 2, tcpClosed);
 
   auto console = Start();
-  TForm1& w = *console->window;
+  MainWindow& w = *console->window;
   w.show();
-  ChannelStatusBar& bar = *w.StatusBar1;
+  ChannelStatusBar& bar = *console->Find<ChannelStatusBar>("StatusBar1");
   ASSERT_TRUE(QTest::qWaitFor([&] { return bar.Panel(0).open; }, 3000));
   EXPECT_EQ(bar.PanelText(1), QStringLiteral("Chan 1: 127.0.0.1 %1").arg(tcp.ipPort));
   EXPECT_EQ(bar.PanelText(2), "Chan 2: /dev/corvalis-none Closed");
   EXPECT_EQ(bar.PanelText(3), "Chan 3: Closed");
   EXPECT_EQ(bar.PanelText(5), "Out1: COM1 Closed");
-  EXPECT_FALSE(w.CommsOpen[0]->isEnabled());
-  EXPECT_TRUE(w.CommsClose[0]->isEnabled());
+  EXPECT_FALSE(console->Action("CommsOpen1")->isEnabled());
+  EXPECT_TRUE(console->Action("CommsClose1")->isEnabled());
 
   // Double-clicking panel 0 touches no channel; panel 1 toggles channel 1.
   const QByteArray before = ReadAll(ini_);
@@ -311,13 +317,13 @@ TEST_F(MainWindowTest, StatusPanelsTellTransportAndState) {
   w.PanelDoubleClicked(1, false);
   EXPECT_EQ(bar.PanelText(1), "Chan 1: Closed");
   EXPECT_FALSE(ReadChannelSettings(ini_, 0).open);
-  EXPECT_TRUE(w.CommsOpen[0]->isEnabled());
+  EXPECT_TRUE(console->Action("CommsOpen1")->isEnabled());
 
   testing::PtyPair pty;
   if (!pty.Start()) GTEST_SKIP() << "socat is needed for the serial panel";
   serial.name = pty.ConsoleEnd();
   serial.baud = 19200;
-  console->context.channels.ApplySettings(1, serial);
+  console->context.channels().ApplySettings(1, serial);
   w.PanelOpen(2);
   EXPECT_EQ(bar.PanelText(2), QStringLiteral("Chan 2: %1 19200").arg(pty.ConsoleEnd()));
   w.PanelSetBaud(2, 57600);
@@ -365,7 +371,7 @@ TEST(StartupTest, RecordingFileRetriedUntilTheOperatorCancels) {
   EXPECT_EQ(NormaliseWaitTime(-9), -10);
   EXPECT_EQ(NormaliseWaitTime(500), 500);
   session.Abandon();
-  context.channels.CloseAll();
+  context.channels().CloseAll();
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "common/ui/FindNamed.h"
 #include "logging/ui/LoggingSetupDialog.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@
 namespace corvalis {
 namespace {
 
-std::set<std::string> TickedColumns(const dlgLoggingSetup& dialog) {
+std::set<std::string> TickedColumns(const LoggingSetupDialog& dialog) {
   std::set<std::string> ticked;
   for (const QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
     const std::string name = box->objectName().toStdString();
@@ -29,47 +30,47 @@ std::set<std::string> TickedColumns(const dlgLoggingSetup& dialog) {
 }
 
 // Every box ticked and every text unusual, so a preset that forgets a field shows.
-void TickEverything(dlgLoggingSetup& dialog) {
+void TickEverything(LoggingSetupDialog& dialog) {
   for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) box->setChecked(true);
-  dialog.speNoiseLimit->setValue(9);
-  dialog.speWaitTime->setValue(1234);
-  dialog.edtSeparator->setText(";");
-  dialog.edtTamper->setText("TAMP");
-  dialog.edtNoTamper->setText("ok");
+  testing::FindNamed<QSpinBox>(dialog, "speNoiseLimit")->setValue(9);
+  testing::FindNamed<QSpinBox>(dialog, "speWaitTime")->setValue(1234);
+  testing::FindNamed<QLineEdit>(dialog, "edtSeparator")->setText(";");
+  testing::FindNamed<QLineEdit>(dialog, "edtTamper")->setText("TAMP");
+  testing::FindNamed<QLineEdit>(dialog, "edtNoTamper")->setText("ok");
 }
 
 TEST(LoggingSetupDialogTest, PresetsSetExactlyTheirFields) {
-  dlgLoggingSetup dialog;
+  LoggingSetupDialog dialog;
   TickEverything(dialog);
-  dialog.btnRigWatch->click();
+  testing::FindNamed<QPushButton>(dialog, "btnRigWatch")->click();
   EXPECT_EQ(TickedColumns(dialog),
             (std::set<std::string>{"Depot", "TagName", "FirstSeenDate", "FirstSeenTime"}));
-  EXPECT_EQ(dialog.speNoiseLimit->value(), 3);
-  EXPECT_EQ(dialog.speWaitTime->value(), -6000);
-  EXPECT_EQ(dialog.edtSeparator->text(), ",");
-  EXPECT_EQ(dialog.edtTamper->text(), "TAMP");  // unchanged
-  EXPECT_EQ(dialog.edtNoTamper->text(), "ok");
-  EXPECT_TRUE(dialog.ckbOnlyLogNamedTags->isChecked());
-  EXPECT_FALSE(dialog.ckbFirstSeenIncludeMS->isChecked());
-  EXPECT_FALSE(dialog.ckbLastSeenIncludeMS->isChecked());
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(dialog, "speNoiseLimit")->value(), 3);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(dialog, "speWaitTime")->value(), -6000);
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(dialog, "edtSeparator")->text(), ",");
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(dialog, "edtTamper")->text(), "TAMP");  // unchanged
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(dialog, "edtNoTamper")->text(), "ok");
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(dialog, "ckbOnlyLogNamedTags")->isChecked());
+  EXPECT_FALSE(testing::FindNamed<QCheckBox>(dialog, "ckbFirstSeenIncludeMS")->isChecked());
+  EXPECT_FALSE(testing::FindNamed<QCheckBox>(dialog, "ckbLastSeenIncludeMS")->isChecked());
 
   TickEverything(dialog);
-  dialog.btnStandard->click();
+  testing::FindNamed<QPushButton>(dialog, "btnStandard")->click();
   EXPECT_EQ(TickedColumns(dialog),
             (std::set<std::string>{"TagID", "TagName", "IQCount", "FirstSeenDate", "FirstSeenTime",
                                    "LastSeenTime", "ReaderID", "Tamper"}));
-  EXPECT_EQ(dialog.speNoiseLimit->value(), 9);  // unchanged
-  EXPECT_EQ(dialog.speWaitTime->value(), 1234);
-  EXPECT_EQ(dialog.edtSeparator->text(), ",");
-  EXPECT_EQ(dialog.edtTamper->text(), "T");
-  EXPECT_EQ(dialog.edtNoTamper->text(), " ");
-  EXPECT_TRUE(dialog.ckbOnlyLogNamedTags->isChecked());
-  EXPECT_TRUE(dialog.ckbFirstSeenIncludeMS->isChecked());
-  EXPECT_TRUE(dialog.ckbLastSeenIncludeMS->isChecked());
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(dialog, "speNoiseLimit")->value(), 9);  // unchanged
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(dialog, "speWaitTime")->value(), 1234);
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(dialog, "edtSeparator")->text(), ",");
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(dialog, "edtTamper")->text(), "T");
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(dialog, "edtNoTamper")->text(), " ");
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(dialog, "ckbOnlyLogNamedTags")->isChecked());
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(dialog, "ckbFirstSeenIncludeMS")->isChecked());
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(dialog, "ckbLastSeenIncludeMS")->isChecked());
 
-  dialog.btnStepping->click();
-  EXPECT_FALSE(dialog.ckbOnlyLogNamedTags->isChecked());
-  EXPECT_TRUE(dialog.ckbLogSteppingNumber->isChecked());
+  testing::FindNamed<QPushButton>(dialog, "btnStepping")->click();
+  EXPECT_FALSE(testing::FindNamed<QCheckBox>(dialog, "ckbOnlyLogNamedTags")->isChecked());
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(dialog, "ckbLogSteppingNumber")->isChecked());
 }
 
 TEST(LoggingSetupDialogTest, AppliedValuesReachTheWriterAndShapeTheLogLine) {
@@ -85,19 +86,19 @@ TEST(LoggingSetupDialogTest, AppliedValuesReachTheWriterAndShapeTheLogLine) {
   table.noiseLimit = 2;
   table.waitTime = 700;
 
-  dlgLoggingSetup dialog;
+  LoggingSetupDialog dialog;
   dialog.Load(writer, table);
-  EXPECT_EQ(dialog.speNoiseLimit->value(), 2);
-  EXPECT_EQ(dialog.speWaitTime->value(), 700);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(dialog, "speNoiseLimit")->value(), 2);
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(dialog, "speWaitTime")->value(), 700);
   for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) box->setChecked(false);
-  dialog.ckbLogTagName->setChecked(true);
-  dialog.ckbLogTamper->setChecked(true);
-  dialog.ckbLogChannelNumber->setChecked(true);
-  dialog.ckbLogQCount->setChecked(true);
-  dialog.edtSeparator->setText("\\t");
-  dialog.edtTamper->setText("TAMPERED");
-  dialog.speNoiseLimit->setValue(0);
-  dialog.speWaitTime->setValue(-3);
+  testing::FindNamed<QCheckBox>(dialog, "ckbLogTagName")->setChecked(true);
+  testing::FindNamed<QCheckBox>(dialog, "ckbLogTamper")->setChecked(true);
+  testing::FindNamed<QCheckBox>(dialog, "ckbLogChannelNumber")->setChecked(true);
+  testing::FindNamed<QCheckBox>(dialog, "ckbLogQCount")->setChecked(true);
+  testing::FindNamed<QLineEdit>(dialog, "edtSeparator")->setText("\\t");
+  testing::FindNamed<QLineEdit>(dialog, "edtTamper")->setText("TAMPERED");
+  testing::FindNamed<QSpinBox>(dialog, "speNoiseLimit")->setValue(0);
+  testing::FindNamed<QSpinBox>(dialog, "speWaitTime")->setValue(-3);
   dialog.Apply(writer, table);
 
   // The log file and switch are not the dialog's to change.

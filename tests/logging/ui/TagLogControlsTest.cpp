@@ -1,3 +1,4 @@
+#include "common/ui/FindNamed.h"
 #include "logging/ui/TagLogControls.h"
 
 #include <gtest/gtest.h>
@@ -68,14 +69,15 @@ class TagLogControlsTest : public ::testing::Test {
 
 TEST_F(TagLogControlsTest, SaveFilteredDataTogglesLoggingAndTheLabelsFollow) {
   TagLogControls controls(writer_, table_);
-  EXPECT_EQ(controls.lblNotLogging->text(), "This program does not log tag data to a database!");
+  EXPECT_EQ(testing::FindNamed<QLabel>(controls, "lblNotLogging")->text(),
+            "This program does not log tag data to a database!");
 
   const QString path = dir_.filePath("passes.log");
   EXPECT_TRUE(SetLogging(nullptr, writer_, Answer(path)));
   EXPECT_TRUE(writer_.IsLogging());
   EXPECT_EQ(writer_.Settings().filteredFileName, path.toStdString());
   controls.Refresh();
-  EXPECT_EQ(controls.lblNotLogging->text(), "Logging to passes.log");
+  EXPECT_EQ(testing::FindNamed<QLabel>(controls, "lblNotLogging")->text(), "Logging to passes.log");
 
   // Switching off asks nothing.
   EXPECT_FALSE(SetLogging(nullptr, writer_, Answer(path)));
@@ -100,8 +102,8 @@ TEST_F(TagLogControlsTest, ShowLoggingShowsRecordControlsAndTheWarningOnlyWhileL
   TagLogControls controls(writer_, table_);
   controls.show();
   controls.Refresh();
-  EXPECT_FALSE(controls.btnRecord->isVisible());
-  EXPECT_FALSE(controls.lblManualWarning->isVisible());
+  EXPECT_FALSE(testing::FindNamed<QPushButton>(controls, "btnRecord")->isVisible());
+  EXPECT_FALSE(testing::FindNamed<QLabel>(controls, "lblManualWarning")->isVisible());
 
   SetShowLogging(true);
   controls.Refresh();
@@ -111,19 +113,21 @@ TEST_F(TagLogControlsTest, ShowLoggingShowsRecordControlsAndTheWarningOnlyWhileL
     ASSERT_NE(w, nullptr) << name;
     EXPECT_TRUE(w->isVisible()) << name;
   }
-  EXPECT_FALSE(controls.lblManualWarning->isVisible());  // not logging
+  EXPECT_FALSE(
+      testing::FindNamed<QLabel>(controls, "lblManualWarning")->isVisible());  // not logging
 
   ASSERT_TRUE(SetLogging(nullptr, writer_, Answer(dir_.filePath("passes.log"))));
   controls.Refresh();
-  EXPECT_TRUE(controls.lblManualWarning->isVisible());
-  EXPECT_EQ(controls.lblManualWarning->text(), "Only Manual recording on command");
+  EXPECT_TRUE(testing::FindNamed<QLabel>(controls, "lblManualWarning")->isVisible());
+  EXPECT_EQ(testing::FindNamed<QLabel>(controls, "lblManualWarning")->text(),
+            "Only Manual recording on command");
 }
 
 TEST_F(TagLogControlsTest, RecordUsesTheControlsAndAdvancesTheTestNumber) {
   SetShowLogging(true);
   ASSERT_TRUE(writer_.StartLogging(dir_.filePath("record.log").toStdString()).ok);
   TagLogControls controls(writer_, table_);
-  EXPECT_TRUE(controls.rbtLayout[0]->isChecked());
+  EXPECT_TRUE(testing::FindNamed<QRadioButton>(controls, "rbt1")->isChecked());
 
   TagRead read;
   const uint8_t id[8] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef};
@@ -133,16 +137,16 @@ TEST_F(TagLogControlsTest, RecordUsesTheControlsAndAdvancesTheTestNumber) {
   table_.RecordTagRead(read);
   ASSERT_EQ(table_.SeenLength(), 1);
 
-  controls.edtNamePrefix->setText("run");
-  controls.speNameSuffix->setValue(7);
-  controls.rbtLayout[1]->setChecked(true);
-  controls.ckbClear->setChecked(false);
-  controls.btnRecord->click();
-  EXPECT_EQ(controls.speNameSuffix->value(), 8);
+  testing::FindNamed<QLineEdit>(controls, "edtNamePrefix")->setText("run");
+  testing::FindNamed<QSpinBox>(controls, "speNameSuffix")->setValue(7);
+  testing::FindNamed<QRadioButton>(controls, "rbt2")->setChecked(true);
+  testing::FindNamed<QCheckBox>(controls, "ckbClear")->setChecked(false);
+  testing::FindNamed<QPushButton>(controls, "btnRecord")->click();
+  EXPECT_EQ(testing::FindNamed<QSpinBox>(controls, "speNameSuffix")->value(), 8);
   EXPECT_EQ(table_.SeenLength(), 1);
 
-  controls.ckbClear->setChecked(true);
-  controls.btnRecord->click();
+  testing::FindNamed<QCheckBox>(controls, "ckbClear")->setChecked(true);
+  testing::FindNamed<QPushButton>(controls, "btnRecord")->click();
   EXPECT_EQ(table_.SeenLength(), 0);
   EXPECT_EQ(Log("record.log").toStdString(),
             "run007,0123456789abcdef,4,0,0\nrun008,0123456789abcdef,4,0,0\n");

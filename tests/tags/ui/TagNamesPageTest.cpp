@@ -1,3 +1,4 @@
+#include "common/ui/FindNamed.h"
 #include "tags/ui/TagNamesPage.h"
 
 #include <gtest/gtest.h>
@@ -90,9 +91,9 @@ TEST_F(TagNamesPageTest, ExistingFileAsksToCancelOverwriteOrAppend) {
   // The real dialog: the question names the file and Append adds the rows.
   QString shown;
   QTimer::singleShot(0, [&] {
-    auto* dialog = page.findChild<TdlgFileExists*>("dlgFileExists");
+    auto* dialog = page.findChild<FileExistsDialog*>("dlgFileExists");
     ASSERT_NE(dialog, nullptr);
-    shown = dialog->lblFileName->toolTip();
+    shown = testing::FindNamed<QLabel>(dialog, "lblFileName")->toolTip();
     EXPECT_EQ(dialog->windowTitle(), "File Exists");
     dialog->findChild<QPushButton*>("btnAppend")->click();
   });
@@ -100,12 +101,12 @@ TEST_F(TagNamesPageTest, ExistingFileAsksToCancelOverwriteOrAppend) {
   EXPECT_TRUE(shown.endsWith("alias.tag"));
   EXPECT_EQ(FileText(path), once + once);
 
-  page.SetExistsChooser([](const QString&) { return TdlgFileExists::Choice::kCancel; });
+  page.SetExistsChooser([](const QString&) { return FileExistsDialog::Choice::kCancel; });
   names.AppendRow("0000000000000002", "Two");
   EXPECT_FALSE(page.WriteTo(path));
   EXPECT_EQ(FileText(path), once + once);
 
-  page.SetExistsChooser([](const QString&) { return TdlgFileExists::Choice::kOverwrite; });
+  page.SetExistsChooser([](const QString&) { return FileExistsDialog::Choice::kOverwrite; });
   ASSERT_TRUE(page.WriteTo(path));
   EXPECT_EQ(FileText(path), "0000000000000001  One\n0000000000000002  Two\n");
 }
