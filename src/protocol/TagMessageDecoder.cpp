@@ -364,7 +364,6 @@ void TagMessageDecoder::StampRead(TagRead& read, int channel, WallTime when) con
 bool TagMessageDecoder::FinishFormatRead(int channel, const MessageFormat& f,
                                          const FormatFields& m) {
   TagRead read = m.read;
-  // The name is taken from the ID bytes as received, before the CRC fill.
   char name[17] = {};
   if (read.dataFlag != 0) {
     // A data read carries data, not an ID: name it by the bytes as received.

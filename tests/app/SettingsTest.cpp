@@ -266,7 +266,11 @@ constexpr PublishedKey kPublishedKeys[] = {
     {"MODE", "ShowRTTab", "0", false},
     {"MODE", "NumToShow", "4", true},
     {"MODE", "RegenerateCRCSeed", "65535", true},
-    {"MODE", "DisplayName", "1", true},
+    // The four radio keys are written back from the one checked button,
+    // which ShowSeenWhat (default 1, the ID) decides; DisplayName's default
+    // of true only matters to a file read without ShowSeenWhat.
+    {"MODE", "DisplayID", "1", true},
+    {"MODE", "DisplayName", "0", true},
     {"MODE", "OutputPortUse", "none", true},
     {"MODE", "ShowTimeout", "10", true},
     {"MODE", "TagSimPeriod_4", "2", true},
