@@ -38,6 +38,7 @@
 #include "control/ui/ConfigureTagPage.h"
 #include "control/ui/RWCommanderPage.h"
 #include "control/ui/ReaderControlPanel.h"
+#include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
 #include "tags/ui/TagNamesPage.h"
@@ -148,6 +149,11 @@ TForm1::TForm1(AppSession& session, AppContext& context, MemoStatus& status, QWi
   frmConfig = new TfrmConfig(settings_, context_, *this, this);
   dlgCheckCRCFrm = new TdlgCheckCRCFrm(this);
   frmShuttingDown = new TfrmShuttingDown(this);
+  frmLoadLogFile =
+      new ImportProgressWindow(this, context_.spine.dispatcher, context_.tagTable, context_.clock);
+  connect(frmLoadLogFile, &ImportProgressWindow::runningChanged, this, [this](bool running) {
+    findChild<QAction*>(QStringLiteral("mnuImportLogFile"))->setEnabled(!running);
+  });
 
   Timer1 = Named(new QTimer(this), QStringLiteral("Timer1"));
   Timer1->setInterval(1000);
@@ -426,7 +432,8 @@ void TForm1::BuildMenus() {
   bar->setObjectName(QStringLiteral("MainMenu1"));
 
   QMenu* file = Named(bar->addMenu(QStringLiteral("&File")), QStringLiteral("mnuFile"));
-  AddItem(file, "mnuImportLogFile", QStringLiteral("&Import Log File ..."))->setEnabled(false);
+  connect(AddItem(file, "mnuImportLogFile", QStringLiteral("&Import Log File ...")),
+          &QAction::triggered, this, [this] { frmLoadLogFile->ImportLogFile(); });
   connect(AddItem(file, "mnuReadRegistrationFile", QStringLiteral("&Read registration File ...")),
           &QAction::triggered, this, [this] { TagNames->ReadRegistrationFile(); });
   mnuSaveFilteredData =
@@ -831,6 +838,7 @@ void TForm1::CheckTagIdCrc() {
 void TForm1::StopRunning() {
   shutDown_ = true;
   active_ = false;
+  frmLoadLogFile->StopImport();
   Timer1->stop();
   Timer2->stop();
   context_.channels.CloseAll();

@@ -33,6 +33,7 @@ class DiagnosticsPage;
 class MemoStatus;
 class TAboutBox;
 class TagLogControls;
+class ImportProgressWindow;
 class TagNamesPage;
 class TagsSeenPage;
 class TdlgCheckCRCFrm;
@@ -161,6 +162,7 @@ class TForm1 final : public QMainWindow, public ConfigObserver, private ChannelS
   TfrmConfig* frmConfig;
   TdlgCheckCRCFrm* dlgCheckCRCFrm;
   TfrmShuttingDown* frmShuttingDown;
+  ImportProgressWindow* frmLoadLogFile;
   CommandWarningWindows Warnings;
 
  protected:
