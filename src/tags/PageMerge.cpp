@@ -45,8 +45,10 @@ void MergePages(TagRecord& entry, const PageSlot* pages, PageMergeOptions option
     }
 
     bool exchange;
-    if (options.onlyMaxCount || options.useVoting) {
+    if (options.useVoting) {
       exchange = slot.primary.count < slot.alternate.count;
+    } else if (options.onlyMaxCount) {
+      exchange = wentToAlternate && slot.alternate.count >= slot.primary.count;
     } else {
       exchange = wentToAlternate;
     }

@@ -4,6 +4,11 @@
 
 namespace corvalis {
 
+// Which of a page's two contents is shown (sits in the primary slot):
+// - voting: the most-read one; on equal counts the shown one stays;
+// - else "Only Max cnt": the latest one, but only once it has been read at
+//   least as often as the shown one;
+// - else the latest one.
 struct PageMergeOptions {
   bool useVoting = false;
   bool onlyMaxCount = true;

@@ -14,8 +14,8 @@ namespace {
 void AddFileMenu(QMainWindow& window, QMenuBar* bar, const MainMenuCommands& commands,
                  MainMenuItems& items) {
   QMenu* file = Named(bar->addMenu(QStringLiteral("&File")), "mnuFile");
-  AddMenuItem(window, file, "mnuImportLogFile", QStringLiteral("&Import Log File ..."))
-      ->setEnabled(false);
+  QObject::connect(AddMenuItem(window, file, "mnuImportLogFile", QStringLiteral("&Import Log File ...")),
+                   &QAction::triggered, &window, commands.importLogFile);
   QObject::connect(AddMenuItem(window, file, "mnuReadRegistrationFile",
                                QStringLiteral("&Read registration File ...")),
                    &QAction::triggered, &window, commands.readRegistrationFile);

@@ -17,6 +17,7 @@ namespace corvalis {
 
 // What the main menu's commands do; the main window fills it in.
 struct MainMenuCommands {
+  std::function<void()> importLogFile;
   std::function<void()> readRegistrationFile;
   std::function<void()> saveFilteredData;
   std::function<void()> exit;

@@ -37,6 +37,7 @@
 #include "control/ui/ConfigureTagPage.h"
 #include "control/ui/RWCommanderPage.h"
 #include "control/ui/ReaderControlPanel.h"
+#include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
 #include "tags/ui/TagNamesPage.h"
@@ -86,6 +87,11 @@ MainWindow::MainWindow(AppSession& session, AppContext& context, MemoStatus& sta
   configDialog_ = new ConfigDialog(settings_, context_, *this, this);
   checkCrcDialog_ = new CheckCrcDialog(this);
   shuttingDown_ = new ShuttingDownWindow(this);
+  importWindow_ = new ImportProgressWindow(this, context_.dispatcher(), context_.tagTable(),
+                                           context_.clock());
+  connect(importWindow_, &ImportProgressWindow::runningChanged, this, [this](bool running) {
+    findChild<QAction*>(QStringLiteral("mnuImportLogFile"))->setEnabled(!running);
+  });
 
   tickTimer_ = Named(new QTimer(this), "Timer2");
   tickTimer_->setInterval(100);
@@ -287,6 +293,7 @@ void MainWindow::PageChanged(int index) {
 
 void MainWindow::BuildMenus() {
   MainMenuCommands& c = menuCommands_;
+  c.importLogFile = [this] { importWindow_->ImportLogFile(); };
   c.readRegistrationFile = [this] { tagNames_->ReadRegistrationFile(); };
   c.saveFilteredData = [this] { SaveFilteredData(); };
   c.exit = [this] { Exit(); };
@@ -555,6 +562,7 @@ void MainWindow::CheckTagIdCrc() {
 void MainWindow::StopRunning() {
   shutDown_ = true;
   active_ = false;
+  importWindow_->StopImport();
   linked_->SetActive(false);
   tickTimer_->stop();
   context_.channels().CloseAll();

@@ -35,6 +35,7 @@ class RWCommanderPage;
 class RwDataPage;
 class ShuttingDownWindow;
 class TagLogControls;
+class ImportProgressWindow;
 class TagNamesPage;
 class TagsSeenPage;
 class TempTestPage;
@@ -159,6 +160,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   ConfigDialog* configDialog_ = nullptr;
   CheckCrcDialog* checkCrcDialog_ = nullptr;
   ShuttingDownWindow* shuttingDown_ = nullptr;
+  ImportProgressWindow* importWindow_ = nullptr;
   CommandWarningWindows warnings_;
 
   // Drives the context's 100 ms tick and the views ("Timer2").
