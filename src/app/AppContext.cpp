@@ -13,7 +13,8 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       logWriter(tagNames, clock, status),
       channels(spine.framer, status),
       commands(spine.formats, status),
-      console(commands, channels, clock) {
+      console(commands, channels, clock),
+      machines(clock, &diagTrace) {
   spine.dispatcher.SetChannelWriter(&channels);
   spine.dispatcher.SetReplyHandler(&commands);
   spine.dispatcher.SetCommandSender(&commands);
@@ -40,10 +41,12 @@ void AppContext::StoreSettings(Settings& settings) const {
 }
 
 void AppContext::Tick() {
+  machines.Tick();
   spine.framer.Tick();
   tagTable.FlushPasses(false);
   if (protocolSettings.autoQueryMessageFormat) spine.dispatcher.RunFormatQueryTick();
   commands.Tick();
+  machines.RunAllMachines();
 }
 
 }  // namespace corvalis

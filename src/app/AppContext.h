@@ -9,6 +9,8 @@
 #include "protocol/ReaderCommandSender.h"
 #include "protocol/ReceiveSpine.h"
 #include "protocol/RecordingFiles.h"
+#include "script/DiagTrace.h"
+#include "script/MachineRegistry.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 
@@ -36,7 +38,8 @@ class AppContext {
 
   // The work of one 100 ms display-timer tick for the receive and send
   // paths: idle flush of binary channels, closing quiet passes into log
-  // lines, the automatic message-format query and the reply countdowns.
+  // lines, the automatic message-format query, the reply countdowns and a
+  // walk of the state machines on the tick's time.
   void Tick();
 
   const Clock& clock;
@@ -56,6 +59,10 @@ class AppContext {
   // The predefined command catalogue, free text and the deferred queue, on
   // top of `commands`.
   CommandConsole console;
+  // The diagnostics trace and every state machine; the machines run after
+  // each receive batch and at the end of each tick.
+  DiagnosticsTrace diagTrace;
+  MachineRegistry machines;
 };
 
 }  // namespace corvalis
