@@ -60,7 +60,7 @@ void ScriptInterpreter::StartStopScript() {
   }
   running_ = true;
   output_.ScriptStateChanged();
-  RunScriptStep(replyTimeout_);
+  RunScriptStep();
 }
 
 void ScriptInterpreter::StepScript() {
@@ -80,7 +80,7 @@ void ScriptInterpreter::StepScript() {
     }
   }
   singleStep_ = true;
-  RunScriptStep(replyTimeout_);
+  RunScriptStep();
 }
 
 void ScriptInterpreter::StopScript() {
@@ -106,7 +106,7 @@ void ScriptInterpreter::RewindScript() {
 
 void ScriptInterpreter::ResendLine() {
   resendCount_ = 0;
-  RunScriptStep(replyTimeout_);
+  RunScriptStep();
 }
 
 void ScriptInterpreter::ClearScriptStatus() {
@@ -116,29 +116,28 @@ void ScriptInterpreter::ClearScriptStatus() {
   output_.ScriptStateChanged();
 }
 
-void ScriptInterpreter::RunScriptStep(int timeoutTicks) {
+void ScriptInterpreter::RunScriptStep() {
   if (inStep_) {
     // A reply or tick that arrives inside a step is not lost: the step runs
     // again once the current one has finished.
     stepRequested_ = true;
-    requestedTimeout_ = timeoutTicks;
     return;
   }
   inStep_ = true;
   replyCapture_ = true;
-  StepOnce(timeoutTicks);
+  StepOnce();
   while (stepRequested_) {
     stepRequested_ = false;
     if (!running_ && !singleStep_) break;
     if (waitTicks_ > 0 || replyTicks_ > 0) break;
-    StepOnce(requestedTimeout_);
+    StepOnce();
   }
   stepRequested_ = false;
   inStep_ = false;
   output_.ScriptStateChanged();
 }
 
-void ScriptInterpreter::StepOnce(int timeoutTicks) {
+void ScriptInterpreter::StepOnce() {
   if (pending_.empty()) {
     int budget = kLinesPerStep;
     std::string line;
@@ -172,7 +171,7 @@ void ScriptInterpreter::StepOnce(int timeoutTicks) {
       if (result.pressed) {
         // The button sent its own command through SendTracked; its reply is
         // awaited like that of a script line.
-        replyTicks_ = timeoutTicks > 0 ? timeoutTicks : 1;
+        replyTicks_ = replyTimeout_ > 0 ? replyTimeout_ : 1;
         variables_.values.gotReply = false;
         return;
       }
@@ -180,7 +179,7 @@ void ScriptInterpreter::StepOnce(int timeoutTicks) {
     }
   }
   if (waitTicks_ == 0 && !pending_.empty()) {
-    SendPending(timeoutTicks);
+    SendPending();
   } else if (singleStep_ && waitTicks_ == 0) {
     singleStep_ = false;
   }
@@ -263,8 +262,7 @@ ScriptInterpreter::StepResult ScriptInterpreter::ExecuteLine(std::string text, l
     const std::string_view word = line.substr(0, wordEnd);
     size_t argStart = wordEnd;
     while (argStart < line.size() && IsBlank(line[argStart])) ++argStart;
-    std::string_view args = line.substr(argStart);
-    while (!args.empty() && (args.back() == '\r' || args.back() == '\n')) args.remove_suffix(1);
+    const std::string_view args = line.substr(argStart);
 
     if (skipMode_) {
       if (word.size() > 1 && word[0] == ':' &&
@@ -371,10 +369,10 @@ bool ScriptInterpreter::FixAbLine(std::string& line) {
   return true;
 }
 
-void ScriptInterpreter::SendPending(int timeoutTicks) {
+void ScriptInterpreter::SendPending() {
   // Armed before the write: a reply that comes back inside the write finds
   // the wait in place, and a closed channel still times out with a message.
-  replyTicks_ = timeoutTicks > 0 ? timeoutTicks : 1;
+  replyTicks_ = replyTimeout_ > 0 ? replyTimeout_ : 1;
   variables_.values.gotReply = false;
   lastSent_ = pending_;
   if (channels_.IsOpen(channel_)) {

@@ -106,8 +106,10 @@ class ScriptInterpreter final : public MessageObserver, private LineWatchListene
   // True once the run ended on an error (missing label, stack limits).
   bool EndedOnError() const { return endedOnError_; }
 
-  // One step as the tab runs it; `timeoutTicks` arms the reply wait.
-  void RunScriptStep(int timeoutTicks);
+  // One step: runs lines until one sends or waits. A sent line's reply wait
+  // is armed with the reply timeout in force when it is sent (a `timeout`
+  // earlier in the same step counts).
+  void RunScriptStep();
 
  private:
   struct StepResult {
@@ -122,7 +124,7 @@ class ScriptInterpreter final : public MessageObserver, private LineWatchListene
     long position = 0;
   };
 
-  void StepOnce(int timeoutTicks);
+  void StepOnce();
   bool FetchNextLine(std::string& line, long* start);
   void EndOfSource();
   void EndRun();
@@ -130,7 +132,7 @@ class ScriptInterpreter final : public MessageObserver, private LineWatchListene
   StepResult ExecuteLine(std::string text, long lineStart);
   StepResult RunStatement(const StatementRow& row, std::string_view args, bool hasNumber,
                           long long number, std::string& reparse);
-  void SendPending(int timeoutTicks);
+  void SendPending();
   void SyntaxBox(std::string_view message, std::string_view line);
   void Message(std::string_view text);
 
@@ -187,7 +189,6 @@ class ScriptInterpreter final : public MessageObserver, private LineWatchListene
   bool singleStep_ = false;
   bool inStep_ = false;
   bool stepRequested_ = false;
-  int requestedTimeout_ = 0;
   bool continueOnTick_ = false;
   bool pressPending_ = false;
   bool waitingTagId_ = false;

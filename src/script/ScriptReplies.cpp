@@ -120,13 +120,13 @@ void ScriptInterpreter::OnScriptReply(const char* line, int length) {
     StopScript();
     return;
   }
-  if (running_) RunScriptStep(replyTimeout_);
+  if (running_) RunScriptStep();
 }
 
 void ScriptInterpreter::ScriptTick() {
   if (continueOnTick_) {
     continueOnTick_ = false;
-    RunScriptStep(replyTimeout_);
+    RunScriptStep();
   }
   if (waitTicks_ > 0) {
     if (--waitTicks_ == 0) WaitEnded();
@@ -135,7 +135,7 @@ void ScriptInterpreter::ScriptTick() {
   } else if (running_ && pending_.empty() && !inStep_) {
     // Nothing to wait for: a step that ended without sending (a refused
     // statement, a button whose tab is missing) continues here.
-    RunScriptStep(replyTimeout_);
+    RunScriptStep();
   }
   output_.ScriptStateChanged();
 }
@@ -151,7 +151,7 @@ void ScriptInterpreter::WaitEnded() {
     singleStep_ = false;
     return;
   }
-  if (running_) RunScriptStep(replyTimeout_);
+  if (running_) RunScriptStep();
 }
 
 void ScriptInterpreter::ReplyTimedOut() {
@@ -160,14 +160,14 @@ void ScriptInterpreter::ReplyTimedOut() {
   if (!expectReplies_) {
     output_.ScriptTrace(std::string(Shown(pending_)) + "\r\n");
     pending_.clear();
-    if (running_) RunScriptStep(replyTimeout_);
+    if (running_) RunScriptStep();
     return;
   }
   ++timeouts_;
   ++resendCount_;
   if (resendCount_ <= retryLimit_) {
     output_.ScriptTrace(shown + "Timed out\r\n");
-    RunScriptStep(replyTimeout_);
+    RunScriptStep();
     return;
   }
   ++errors_;
@@ -188,7 +188,7 @@ void ScriptInterpreter::ReplyTimedOut() {
     singleStep_ = false;
     return;
   }
-  if (running_) RunScriptStep(replyTimeout_);
+  if (running_) RunScriptStep();
 }
 
 void ScriptInterpreter::OnScriptTagID(std::string_view id) {
