@@ -1,10 +1,10 @@
 // The if family and the user-variable statements.
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <vector>
 
 #include "script/ScriptCommands.h"
 #include "script/ScriptInterpreter.h"
@@ -62,14 +62,26 @@ bool Compare(double x, std::string_view op, double y) {
   return false;
 }
 
-std::vector<std::string_view> Words(std::string_view text) {
-  std::vector<std::string_view> words;
+// Up to kMaxWords blank-separated words; the count goes on past that so a
+// wrong shape is still seen.
+constexpr int kMaxWords = 4;
+struct WordList {
+  std::array<std::string_view, kMaxWords> word;
+  int count = 0;
+};
+
+WordList Words(std::string_view text) {
+  WordList words;
   size_t i = 0;
   while (i < text.size()) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     const size_t start = i;
     while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
-    if (i > start) words.push_back(text.substr(start, i - start));
+    if (i > start) {
+      if (words.count < kMaxWords)
+        words.word[static_cast<size_t>(words.count)] = text.substr(start, i - start);
+      ++words.count;
+    }
   }
   return words;
 }
@@ -105,28 +117,30 @@ bool ScriptInterpreter::Condition(StatementAction action, std::string_view args,
     if (f.action == action) form = &f;
   }
   if (form == nullptr) return false;
-  const std::string quoted = std::string(args) + "\"";
-  const std::string name = form->name;
+  // Message parts are built only when a message is shown.
+  const auto quoted = [args] { return std::string(args) + "\""; };
+  const std::string_view name = form->name;
   const size_t open = args.find('(');
   const size_t close = args.find(')');
   size_t rest = close == std::string_view::npos ? args.size() : close + 1;
   while (rest < args.size() && (args[rest] == ' ' || args[rest] == '\t')) ++rest;
   if (open == std::string_view::npos || close == std::string_view::npos || close < open ||
       rest >= args.size()) {
-    output_.ShowBox("Syntax Error",
-                    "Bad \"" + name + "\" statement: \"" + quoted + "\n  " + form->syntax);
+    output_.ShowBox("Syntax Error", "Bad \"" + std::string(name) + "\" statement: \"" + quoted() +
+                                        "\n  " + form->syntax);
     return false;
   }
   const std::string_view inside = args.substr(open + 1, close - open - 1);
   if (inside.size() >= kConditionMax) {
-    output_.ShowBox("Syntax Error", "Condition of an \"" + name + "\" statement: \"" + quoted +
-                                        "\n  must be less than 100 characters long");
+    output_.ShowBox("Syntax Error", "Condition of an \"" + std::string(name) + "\" statement: \"" +
+                                        quoted() + "\n  must be less than 100 characters long");
     return false;
   }
-  const std::vector<std::string_view> words = Words(inside);
-  if (static_cast<int>(words.size()) != form->words) {
-    output_.ShowBox("Syntax Error",
-                    "Bad \"" + name + "\" statement: \"" + quoted + "\n  " + form->syntax);
+  const WordList list = Words(inside);
+  const auto& words = list.word;
+  if (list.count != form->words) {
+    output_.ShowBox("Syntax Error", "Bad \"" + std::string(name) + "\" statement: \"" + quoted() +
+                                        "\n  " + form->syntax);
     return false;
   }
   bool holds = false;
@@ -135,14 +149,14 @@ bool ScriptInterpreter::Condition(StatementAction action, std::string_view args,
     case StatementAction::kIfNot: {
       const NamedVariable* variable = variables_.Find(words[0]);
       if (variable == nullptr) {
-        output_.ShowBox("Syntax Error", "Unknown condition in \"" + name + "\" statement: \"" +
-                                            quoted + "\n   condition: (" + std::string(words[0]) +
-                                            ")");
+        output_.ShowBox("Syntax Error", "Unknown condition in \"" + std::string(name) +
+                                            "\" statement: \"" + quoted() + "\n   condition: (" +
+                                            std::string(words[0]) + ")");
         return false;
       }
       if (variable->type != VariableType::kBoolean) {
-        output_.ShowBox("Syntax Error", "The condition of an \"" + name +
-                                            "\" must be a boolean variable: \"" + quoted);
+        output_.ShowBox("Syntax Error", "The condition of an \"" + std::string(name) +
+                                            "\" must be a boolean variable: \"" + quoted());
         return false;
       }
       holds = ScriptVariables::AsBool(*variable) == (action == StatementAction::kIf);
@@ -164,8 +178,8 @@ bool ScriptInterpreter::Condition(StatementAction action, std::string_view args,
       double x = 0;
       double y = 0;
       if (!ReadReal(words[0], &x) || !ReadReal(words[2], &y)) {
-        output_.ShowBox("Syntax Error", "Bad \"" + name + "\" statement: \"" + quoted +
-                                            "\n  text1 and tex2 must be numeric");
+        output_.ShowBox("Syntax Error", "Bad \"" + std::string(name) + "\" statement: \"" +
+                                            quoted() + "\n  text1 and tex2 must be numeric");
         return false;
       }
       holds = Compare(x, words[1], y);
@@ -185,7 +199,7 @@ bool ScriptInterpreter::Condition(StatementAction action, std::string_view args,
 }
 
 void ScriptInterpreter::SetStatement(std::string_view args) {
-  const std::string quoted = std::string(args) + "\"";
+  const auto quoted = [args] { return std::string(args) + "\""; };
   size_t i = 0;
   while (i < args.size() && args[i] != ' ' && args[i] != '\t') ++i;
   const std::string_view target = args.substr(0, i);
@@ -197,18 +211,18 @@ void ScriptInterpreter::SetStatement(std::string_view args) {
   std::string_view value = args.substr(i);
   while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
   if (target.empty() || value.empty()) {
-    output_.ShowBox("Syntax Error", "Bad \"Set\" statement: \"" + quoted + "\n  Set Xn value");
+    output_.ShowBox("Syntax Error", "Bad \"Set\" statement: \"" + quoted() + "\n  Set Xn value");
     return;
   }
   if (value.size() >= 100) {
-    output_.ShowBox("Syntax Error", "Rvalue of a \"Set\" statement: \"" + quoted +
+    output_.ShowBox("Syntax Error", "Rvalue of a \"Set\" statement: \"" + quoted() +
                                         "\n  must be less than 100 characters long");
     return;
   }
   char letter = 0;
   int index = 0;
   if (!ParseUserVariable(target, "XxSs", &letter, &index) || index >= kUserVariables) {
-    output_.ShowBox("Syntax Error", "Target of a \"Set\" statement: \"" + quoted +
+    output_.ShowBox("Syntax Error", "Target of a \"Set\" statement: \"" + quoted() +
                                         "\n  must be X0 - X99 or S0 to S99 ");
     return;
   }
@@ -219,18 +233,19 @@ void ScriptInterpreter::SetStatement(std::string_view args) {
   long long number = 0;
   if (!ParseScriptInteger(value, &number) || number < INT32_MIN || number > INT32_MAX) {
     output_.ShowBox("Syntax Error",
-                    "Assigning non-numeric value to a numeric variable: \"" + quoted);
+                    "Assigning non-numeric value to a numeric variable: \"" + quoted());
     return;
   }
   variables_.x[static_cast<size_t>(index)] = static_cast<int32_t>(number);
 }
 
 void ScriptInterpreter::IncDecStatement(std::string_view args, bool increment) {
-  const std::string quoted = std::string(args) + "\"";
-  const std::vector<std::string_view> words = Words(args);
+  const auto quoted = [args] { return std::string(args) + "\""; };
+  const WordList list = Words(args);
+  const auto& words = list.word;
   const char* name = increment ? "Inc" : "Dec";
-  if (words.size() != 1) {
-    output_.ShowBox("Syntax Error", std::string("Bad \"") + name + "\" statement: \"" + quoted +
+  if (list.count != 1) {
+    output_.ShowBox("Syntax Error", std::string("Bad \"") + name + "\" statement: \"" + quoted() +
                                         "\n  " + name + " Xn");
     return;
   }
@@ -239,7 +254,7 @@ void ScriptInterpreter::IncDecStatement(std::string_view args, bool increment) {
   if (!ParseUserVariable(words[0], "Xx", &letter, &index) || index >= kUserVariables) {
     output_.ShowBox("Syntax Error",
                     std::string(increment ? "Target of an \"Inc\"" : "Target of a \"Dec\"") +
-                        " statement: \"" + quoted + "\n  must be X0 - X99");
+                        " statement: \"" + quoted() + "\n  must be X0 - X99");
     return;
   }
   // Counters stop at the ends of their range instead of overflowing.

@@ -140,7 +140,7 @@ void ScriptInterpreter::RunScriptStep() {
 void ScriptInterpreter::StepOnce() {
   if (pending_.empty()) {
     int budget = kLinesPerStep;
-    std::string line;
+    std::string& line = fetched_;
     for (;;) {
       if (!running_ && !singleStep_) return;
       if (budget-- == 0) {
@@ -155,8 +155,7 @@ void ScriptInterpreter::StepOnce() {
       TranslateEscapes(line);
       if (line.empty() || line[0] == '\r') continue;
       ++linesExecuted_;
-      StepResult result = ExecuteLine(std::move(line), start);
-      line = std::string();
+      StepResult result = ExecuteLine(line, start);
       if (result.send && !result.rawText) {
         while (!line_.empty() && (line_.back() == '\n' || line_.back() == '\r')) line_.pop_back();
         line_ += "\r\n";
@@ -239,7 +238,7 @@ void ScriptInterpreter::Message(std::string_view text) {
   output_.ScriptMessage(text);
 }
 
-ScriptInterpreter::StepResult ScriptInterpreter::ExecuteLine(std::string text, long lineStart) {
+ScriptInterpreter::StepResult ScriptInterpreter::ExecuteLine(std::string& text, long lineStart) {
   for (int reparses = 0; reparses < 16; ++reparses) {
     size_t first = 0;
     while (first < text.size() && IsBlank(text[first])) ++first;
@@ -332,10 +331,10 @@ ScriptInterpreter::StepResult ScriptInterpreter::ExecuteLine(std::string text, l
       }
       return {true};
     }
-    std::string reparse;
-    StepResult result = RunStatement(*row, args, hasNumber, number, reparse);
-    if (reparse.empty()) return result;
-    text = std::move(reparse);
+    reparse_.clear();
+    StepResult result = RunStatement(*row, args, hasNumber, number, reparse_);
+    if (reparse_.empty()) return result;
+    text.swap(reparse_);
   }
   return {};
 }

@@ -129,7 +129,7 @@ class ScriptInterpreter final : public MessageObserver, private LineWatchListene
   void EndOfSource();
   void EndRun();
   static void TranslateEscapes(std::string& line);
-  StepResult ExecuteLine(std::string text, long lineStart);
+  StepResult ExecuteLine(std::string& text, long lineStart);
   StepResult RunStatement(const StatementRow& row, std::string_view args, bool hasNumber,
                           long long number, std::string& reparse);
   void SendPending();
@@ -175,7 +175,10 @@ class ScriptInterpreter final : public MessageObserver, private LineWatchListene
 
   std::string pending_;  // the line being executed or waiting to be sent
   std::string line_;     // scratch: the line a statement produced
+  // Buffers reused from line to line.
+  std::string fetched_;
   std::string expanded_;
+  std::string reparse_;
   int channel_ = 0;
   int readerId_ = 0;
   std::array<Label, kMaxLabels> labels_;
