@@ -128,6 +128,33 @@ TEST_F(ScriptFlowTest, SetExpectKeepsMatchingAfterThirtyRounds) {
   EXPECT_EQ(interpreter.Watches().WatchTableSize(), 0);
 }
 
+TEST_F(ScriptFlowTest, FullWatchTableIsReported) {
+  std::string error;
+  for (int i = 0; i < LineWatchTable::kMaxWatches; ++i)
+    ASSERT_GE(interpreter.Watches().AddWatch(-1, "x", nullptr, &error), 0);
+  RunMemo("SetExpect 0 \"abc\"\nSetExpect 12 abc\nSetExpect 1 \"a\\{2\"\nstop\n");
+  EXPECT_TRUE(output.Shown("Watch table full"));
+  EXPECT_TRUE(output.Shown("Syntax error in SetExpect statement"));
+  interpreter.Watches().RemoveWatchesFrom(0);
+  RunMemo("SetExpect 1 \"a\\{2\"\nstop\n");
+  EXPECT_TRUE(output.Shown("Error setting regex"));
+  EXPECT_EQ(interpreter.Watches().WatchTableSize(), 0);
+}
+
+TEST_F(ScriptFlowTest, ChannelAndButtonStatements) {
+  channels.open[2] = false;
+  RunMemo(
+      "testOpen 3\nifNot (IsOpen) Set X1 1\ntestOpen 7\nsetChannel 2\ncloseChannel\n"
+      "Push Nothing\nPush txon\nstop\n");
+  TickUntilStopped();
+  EXPECT_EQ(interpreter.Variables().x[1], 1);
+  EXPECT_TRUE(output.Shown("Illegal channel number: \"7\""));
+  EXPECT_EQ(interpreter.Channel(), 1);
+  EXPECT_FALSE(channels.open[1]);
+  EXPECT_TRUE(output.Shown("Unknown button name in \"Push\" statement"));
+  EXPECT_TRUE(output.Shown("\"Push\" is not available"));
+}
+
 TEST_F(ScriptFlowTest, WaitCountsTicksAndTabStatementsSayTheyAreMissing) {
   RunMemo("wait 100\nclearTagsSeen\nSet X1 1\nstop\n");
   int ticks = 0;
