@@ -139,7 +139,7 @@ void ScriptInterpreter::RunScriptStep() {
 
 void ScriptInterpreter::StepOnce() {
   if (pending_.empty()) {
-    int budget = kLinesPerStep;
+    int budget = linesPerStep_;
     std::string& line = fetched_;
     for (;;) {
       if (!running_ && !singleStep_) return;

@@ -58,6 +58,8 @@ class ScriptInterpreter final : public MessageObserver, private LineWatchListene
   int RetryLimit() const { return retryLimit_; }
   void SetStopOnError(bool on) { stopOnError_ = on; }
   void SetSyntaxCheckOnly(bool on) { syntaxCheckOnly_ = on; }
+  // Lines one step may run before it yields to the next tick.
+  void SetLinesPerStep(int lines) { linesPerStep_ = lines > 0 ? lines : 1; }
 
   // The buttons and the tab's 100 ms timer.
   void StartStopScript();
@@ -212,6 +214,7 @@ class ScriptInterpreter final : public MessageObserver, private LineWatchListene
   bool endedOnError_ = false;
   std::string lastSent_;
   uint64_t linesExecuted_ = 0;
+  int linesPerStep_ = kLinesPerStep;
 };
 
 }  // namespace corvalis
