@@ -26,6 +26,7 @@ const std::map<std::string, std::string> kFigureUnits = {
     {"tick_ms_32_rows", "ms"},
     {"paint_ms_32_rows", "ms"},
     {"idle_cpu_percent", "%"},
+    {"script_steps_per_s", "steps/s"},
 };
 
 // Figures computed from others once every benchmark has run.

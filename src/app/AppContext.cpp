@@ -14,7 +14,8 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       logWriter_(tagNames_, clock_, status_),
       channels_(spine_.framer, status_),
       commands_(spine_.formats, status_),
-      console_(commands_, channels_, clock_) {
+      console_(commands_, channels_, clock_),
+      machines_(clock_, &diagTrace_) {
   spine_.dispatcher.SetChannelWriter(&channels_);
   spine_.dispatcher.SetReplyHandler(&commands_);
   spine_.dispatcher.SetCommandSender(&commands_);
@@ -43,12 +44,14 @@ void AppContext::StoreSettings(Settings& settings) const {
 }
 
 void AppContext::Tick() {
+  machines_.Tick();
   spine_.framer.Tick();
   tagTable_.FlushPasses(false);
   if (protocolSettings_.autoQueryMessageFormat) spine_.dispatcher.RunFormatQueryTick();
   commands_.Tick();
   console_.TickDeferred();
   StatusUpdateTick();
+  machines_.RunAllMachines();
   if (++ticksThisSecond_ >= kTicksPerSecond) {
     ticksThisSecond_ = 0;
     SecondTick();

@@ -13,6 +13,8 @@
 #include "protocol/ReceiveSpine.h"
 #include "protocol/RecordingFiles.h"
 #include "protocol/UnshownPageCounter.h"
+#include "script/DiagTrace.h"
+#include "script/MachineRegistry.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 
@@ -48,7 +50,7 @@ class AppContext {
   // closing quiet passes into log lines, the automatic message-format query,
   // the reply countdowns, the deferred command queue and the automatic status
   // update; every tenth tick the per-second work (read count, activity
-  // marks). With no window the logic runs the same from whoever ticks it.
+  // marks); last, a walk of the state machines on the tick's time. With no window the logic runs the same from whoever ticks it.
   void Tick();
 
   // Reads counted in the last whole second of ticks.
@@ -106,6 +108,10 @@ class AppContext {
   // The predefined command catalogue, free text and the deferred queue, on
   // top of `commands`.
   CommandConsole& console() { return console_; }
+  // The diagnostics trace and every state machine; the machines run after
+  // each receive batch and at the end of each tick.
+  DiagnosticsTrace& diagTrace() { return diagTrace_; }
+  MachineRegistry& machines() { return machines_; }
 
  private:
   void SecondTick();
@@ -123,6 +129,8 @@ class AppContext {
   RecordingFiles recordings_;
   ReaderCommandSender commands_;
   CommandConsole console_;
+  DiagnosticsTrace diagTrace_;
+  MachineRegistry machines_;
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;
   int statusUpdateReaderId_ = 0;
