@@ -38,3 +38,23 @@ class ModbusView {
 };
 
 }  // namespace corvalis
+
+namespace corvalis {
+
+// The main window's send channel and reader ID, which the tab's requests use.
+class ModbusTarget {
+ public:
+  virtual ~ModbusTarget() = default;
+  virtual int SendChannel() const = 0;
+  virtual int MainReaderId() const = 0;
+};
+
+// The script tab, which runs the periodic read.
+class PeriodicReadRunner {
+ public:
+  virtual ~PeriodicReadRunner() = default;
+  virtual void RunMemoScript(const std::string& text) = 0;
+  virtual void StopScript() = 0;
+};
+
+}  // namespace corvalis
