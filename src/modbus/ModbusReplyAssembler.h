@@ -36,7 +36,6 @@ class ModbusReplyAssembler {
   void Clear() { fill_ = 0; }
   int Held() const { return fill_; }
   const uint8_t* Bytes() const { return bytes_.data(); }
-  int FunctionCode() const { return fill_ > 7 ? bytes_[7] : 0; }
 
  private:
   bool HeldBytesPlausible() const;

@@ -29,7 +29,6 @@ class FileLineSource final : public DownloadLineSource {
  public:
   ~FileLineSource() override { Close(); }
   void SetPath(std::string path) { path_ = std::move(path); }
-  const std::string& Path() const { return path_; }
   bool Rewind() override;
   bool NextLine(std::string& line) override;
   void Close() override;

@@ -233,6 +233,13 @@ void DownloadTab::ShowStatusMessage(std::string_view text) {
 void DownloadTab::ShowSentLine(std::string_view line, int resendCount) {
   pnlSentMessage->setText(QString("%1 (%2)").arg(Text(line)).arg(resendCount));
   lblSendCount->setText(QString::number(download_.LinesSent()));
+  if (rbtMemo->isChecked()) {
+    // The memo shows the record being sent as its selection.
+    QTextCursor cursor = redHexCode->textCursor();
+    cursor.setPosition(static_cast<int>(memo_.SelectionStart()));
+    cursor.setPosition(static_cast<int>(memo_.SelectionEnd()), QTextCursor::KeepAnchor);
+    redHexCode->setTextCursor(cursor);
+  }
 }
 
 void DownloadTab::ShowIncoming(std::string_view text) {
