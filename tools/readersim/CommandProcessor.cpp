@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "BootLoader.h"
 #include "FormatPresets.h"
 #include "ReplyBuilder.h"
 #include "protocol/Checksums.h"
@@ -137,6 +138,11 @@ std::string CommandProcessor::Dispatch(int ll, int cc, const std::vector<uint8_t
       put(s.noiseLines, 2);
       return FrameReply(rid, reply_code::kStats, reply);
     }
+
+    case kBootCommandCode:
+      // The controller restarts into its loader without a reply.
+      state_.bootRequested = true;
+      return {};
 
     default:
       return Error(reply_code::kUnknownCommand);

@@ -28,6 +28,8 @@ struct ReaderState {
   uint8_t compositeG = 0x02;  // I and Q count bytes per tag
   uint16_t compositeMask = 0x000F;
   SimStats stats;
+  // A boot command arrived: the controller restarts in its boot loader.
+  bool bootRequested = false;
 };
 
 // The computer's local calendar time of a read time.

@@ -48,9 +48,20 @@ void Simulator::StopStream() {
 }
 
 void Simulator::Receive(const char* bytes, size_t count, std::vector<std::string>& chunks) {
-  const bool wasOn = state_.rfOn;
   std::vector<std::string> replies;
+  if (inLoader_) {
+    loader_.Receive(bytes, count, replies);
+    if (loader_.Done()) inLoader_ = false;  // the new firmware starts
+    for (std::string& reply : replies) Emit(std::move(reply), chunks);
+    return;
+  }
+  const bool wasOn = state_.rfOn;
   commands_.Receive(bytes, count, replies);
+  if (state_.bootRequested) {
+    state_.bootRequested = false;
+    inLoader_ = true;
+    loader_ = BootLoader();
+  }
   if (wasOn && !state_.rfOn) {
     // Without the field every tag in it is gone at once.
     scheduler_.EndPasses();
@@ -63,7 +74,7 @@ void Simulator::Receive(const char* bytes, size_t count, std::vector<std::string
 }
 
 void Simulator::Poll(std::vector<std::string>& chunks) {
-  if (!streaming_ || !state_.rfOn) return;
+  if (!streaming_ || !state_.rfOn || inLoader_) return;
   due_.clear();
   scheduler_.Poll(due_);
   const MessageFormat& format = state_.format;
@@ -87,7 +98,7 @@ void Simulator::Poll(std::vector<std::string>& chunks) {
 }
 
 int64_t Simulator::MsUntilNextPoll() const {
-  if (!streaming_ || !state_.rfOn || scheduler_.Finished()) return -1;
+  if (!streaming_ || !state_.rfOn || inLoader_ || scheduler_.Finished()) return -1;
   const WallTime now = clock_.Now();
   return std::max<int64_t>(0, scheduler_.NextSlotMs() - (int64_t{now.sec} * 1000 + now.ms));
 }

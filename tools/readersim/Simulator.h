@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "BootLoader.h"
 #include "CommandProcessor.h"
 #include "Options.h"
 #include "PassScheduler.h"
@@ -37,6 +38,10 @@ class Simulator {
 
   const ReaderState& State() const { return state_; }
   const ReadEncoder& Encoder() const { return encoder_; }
+  // After a boot command the reader talks to its boot loader until the
+  // loader has taken an end record.
+  bool InLoader() const { return inLoader_; }
+  BootLoader& Loader() { return loader_; }
 
  private:
   void Emit(std::string bytes, std::vector<std::string>& chunks);
@@ -52,6 +57,8 @@ class Simulator {
   bool streaming_ = false;
   uint32_t earlierPasses_ = 0;  // passes of earlier clients
   std::vector<ScheduledRead> due_;
+  BootLoader loader_;
+  bool inLoader_ = false;
 };
 
 }  // namespace corvalis::readersim

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QWidget>
+
+#include "modbus/ModbusExchange.h"
+#include "modbus/ModbusPorts.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+
+namespace corvalis {
+
+class CommandSender;
+
+// The "Modbus TCP" tab page: one button per request, the reply views, the tag
+// lists, eavesdropping, the periodic read and the CSV log.
+class ModbusTab final : public QWidget, public ModbusView {
+  Q_OBJECT
+
+ public:
+  ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock& clock,
+            QWidget* parent = nullptr);
+
+  // Optional collaborators: "Enter  Modbus mode" and the periodic read.
+  void SetCommandSender(CommandSender* sender) { commands_ = sender; }
+  void SetPeriodicReadRunner(PeriodicReadRunner* runner) { runner_ = runner; }
+
+  // Presses a request button (the buttons call this).
+  void Press(ModbusOp op);
+  void EnterModbusMode();
+
+  // ModbusView
+  void ShowRequest(std::string_view hex) override;
+  void ShowResponse(std::string_view hex) override;
+  void ShowTag(std::string_view line, std::string_view id, bool firstSeen) override;
+  void ShowEmptyReply() override;
+  void ShowReadBack(int registerAddress, int value) override;
+  void ShowStatus(std::string_view text) override;
+
+  QLineEdit* edtMdbIPaddress;
+  QLineEdit* edtMdbIPport;
+  QSpinBox* speMdbOnTime;
+  QSpinBox* speMdbEventTime;
+  QLineEdit* edtMdbOutput;
+  QLineEdit* edtMdbResponse;
+  QPlainTextEdit* memMdbTags;
+  QPlainTextEdit* memMdbUniqueTags;
+  QLabel* lblMdbTagsSeen;
+  QLabel* lblMdbUniqueTags;
+  QLabel* lblMdbLastTag;
+  QLabel* lblMdbStatus;
+  QCheckBox* ckbMdbEavesdrop;
+  QSpinBox* speMdbDelay;
+  QGroupBox* grpMdbPeriodic;
+  QCheckBox* ckbMdbLog;
+  QLineEdit* edtMdbLogFilename;
+  QSpinBox* speMdbNewFileTime;
+  QCheckBox* ckbMdbNewFile;
+  QLabel* lblMdbRecording;
+  QPushButton* btnMdbDoIt;
+
+ private:
+  QPushButton* RequestButton(const char* name, const char* caption, ModbusOp op);
+  bool ReadFields(ModbusOp op, ModbusFields& fields);
+  void ToggleLog(bool on);
+  void UpdateCounts();
+  void Tick();
+
+  ModbusExchange& exchange_;
+  ModbusTarget& target_;
+  const Clock& clock_;
+  CommandSender* commands_ = nullptr;
+  PeriodicReadRunner* runner_ = nullptr;
+  QTimer* timer_;
+  int ticks_ = 0;
+};
+
+}  // namespace corvalis
