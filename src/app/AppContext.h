@@ -2,6 +2,7 @@
 
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
+#include "common/SpecialModes.h"
 #include "common/StatusReporter.h"
 #include "control/CommandConsole.h"
 #include "logging/TagLogWriter.h"
@@ -56,6 +57,9 @@ class AppContext {
   // The predefined command catalogue, free text and the deferred queue, on
   // top of `commands`.
   CommandConsole console;
+  // Which of the mutually exclusive special receive modes (tolling, race
+  // timing, flash logging, ms timing, plug test) is on.
+  SpecialModes specialModes;
 };
 
 }  // namespace corvalis
