@@ -261,7 +261,8 @@ TEST(TimingTapTest, ListsMarksRecordsAndStopsWithItsMode) {
   std::ifstream file(path);
   std::stringstream content;
   content << file.rdbuf();
-  EXPECT_EQ(std::count(content.str().begin(), content.str().end(), '\n'), 2);
+  const std::string recorded = content.str();
+  EXPECT_EQ(std::count(recorded.begin(), recorded.end(), '\n'), 2);
 
   modes.SwitchOff(SpecialMode::MsTimingRanking);
   tap.ObserveMessage(1, first.data(), static_cast<int>(first.size()));
