@@ -113,4 +113,21 @@ struct TagTableHooks {
   std::array<TagSightingListener*, kSightingListenerSlots> sightingListeners{};
 };
 
+// Takes the first free slot; false when all are taken.
+inline bool AddSightingListener(TagTableHooks& hooks, TagSightingListener* listener) {
+  for (TagSightingListener*& slot : hooks.sightingListeners) {
+    if (slot == nullptr) {
+      slot = listener;
+      return true;
+    }
+  }
+  return false;
+}
+
+inline void RemoveSightingListener(TagTableHooks& hooks, const TagSightingListener* listener) {
+  for (TagSightingListener*& slot : hooks.sightingListeners) {
+    if (slot == listener) slot = nullptr;
+  }
+}
+
 }  // namespace corvalis
