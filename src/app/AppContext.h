@@ -4,6 +4,7 @@
 
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
+#include "common/SpecialModes.h"
 #include "common/StatusReporter.h"
 #include "control/CommandConsole.h"
 #include "control/DeferredCommandQueue.h"
@@ -112,6 +113,9 @@ class AppContext {
   // each receive batch and at the end of each tick.
   DiagnosticsTrace& diagTrace() { return diagTrace_; }
   MachineRegistry& machines() { return machines_; }
+  // Which of the mutually exclusive special receive modes (tolling, race
+  // timing, flash logging, ms timing, plug test) is on.
+  SpecialModes& specialModes() { return specialModes_; }
 
  private:
   void SecondTick();
@@ -131,6 +135,7 @@ class AppContext {
   CommandConsole console_;
   DiagnosticsTrace diagTrace_;
   MachineRegistry machines_;
+  SpecialModes specialModes_;
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;
   int statusUpdateReaderId_ = 0;

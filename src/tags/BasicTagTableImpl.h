@@ -211,6 +211,13 @@ void BasicTagTable<Index>::UpdateSeenTable(const TagRead& read) {
     FormatHexId(read.tagBytes, hexId);
     hooks_.tagSeenListener->TagSeen(std::string_view(hexId, 16));
   }
+  if (index < kSeenTableSize) {
+    const TagSighting sighting{tables_->seenTable[index], read.channel,
+                               WallTime{read.firstSeenSec, read.firstSeenMs}, now};
+    for (TagSightingListener* listener : hooks_.sightingListeners) {
+      if (listener != nullptr) listener->TagSighted(sighting);
+    }
+  }
 }
 
 template <class Index>

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "common/Clock.h"
 #include "protocol/ReadSinks.h"
 #include "tags/TagRecord.h"
 
@@ -79,6 +81,23 @@ class TagSeenListener {
   virtual void TagSeen(std::string_view hexId) = 0;
 };
 
+// One sighting of a tag that has a seen-table entry, for the race timing and
+// plug-test modes: the entry names the tag, the read gives its channel, the
+// reader's time stamp and when it was received here.
+struct TagSighting {
+  const TagRecord& entry;
+  int channel = 0;
+  WallTime readTime;
+  WallTime receivedAt;
+};
+
+class TagSightingListener {
+ public:
+  virtual ~TagSightingListener() = default;
+  virtual void TagSighted(const TagSighting& sighting) = 0;
+};
+inline constexpr int kSightingListenerSlots = 4;
+
 // Everything outside the table that it calls. A null pointer means nobody
 // listens and nothing is called; without a name lookup the read's own text
 // names the tag.
@@ -90,6 +109,25 @@ struct TagTableHooks {
   SeenTableView* seenView = nullptr;
   TagSeenListener* tagSeenListener = nullptr;
   DataPageHandler* dataPageHandler = nullptr;
+  // Each listener checks itself whether its mode is on.
+  std::array<TagSightingListener*, kSightingListenerSlots> sightingListeners{};
 };
+
+// Takes the first free slot; false when all are taken.
+inline bool AddSightingListener(TagTableHooks& hooks, TagSightingListener* listener) {
+  for (TagSightingListener*& slot : hooks.sightingListeners) {
+    if (slot == nullptr) {
+      slot = listener;
+      return true;
+    }
+  }
+  return false;
+}
+
+inline void RemoveSightingListener(TagTableHooks& hooks, const TagSightingListener* listener) {
+  for (TagSightingListener*& slot : hooks.sightingListeners) {
+    if (slot == listener) slot = nullptr;
+  }
+}
 
 }  // namespace corvalis

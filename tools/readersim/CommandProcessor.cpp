@@ -5,6 +5,7 @@
 #include "BootLoader.h"
 #include "FormatPresets.h"
 #include "ReplyBuilder.h"
+#include "TimingFields.h"
 #include "protocol/Checksums.h"
 #include "protocol/Hex.h"
 
@@ -113,6 +114,9 @@ std::string CommandProcessor::Dispatch(int ll, int cc, const std::vector<uint8_t
       if (data[0] > 1) return Error(reply_code::kUnsupportedSubCommand);
       state_.rfOn = data[0] == 1;
       return FrameReply(rid, reply_code::kRfControl, data);
+
+    case reply_code::kTrigger:
+      return IsQuery(ll) ? TriggerLine(rid, clock_.Now()) : Error(reply_code::kLengthError);
 
     case reply_code::kDateTime: {
       if (!IsQuery(ll)) return Error(reply_code::kLengthError);

@@ -143,6 +143,12 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (!flag(o.flagLS)) return fail("--ls takes no value");
     } else if (name == "--noise") {
       if (!flag(o.noise)) return fail("--noise takes no value");
+    } else if (name == "--ms-timing") {
+      if (!flag(o.msTiming)) return fail("--ms-timing takes no value");
+    } else if (name == "--trigger-every") {
+      const auto n = integer(0, 86'400'000);
+      if (!n) return fail("--trigger-every needs milliseconds (0 = only on ff2c)");
+      o.triggerEveryMs = static_cast<int>(*n);
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -182,6 +188,8 @@ Tag stream:
   --reader-id ID        this reader's ID, 0 to 255 (default 0)
   --tamper, --fs, --ls  set the tamper, FS or LS status bit on every read
   --noise               add bad-LRC lines and garbage, split writes into pieces
+  --ms-timing           fill the ms-timing fields (ID# is the hop slot R16 matches)
+  --trigger-every MS    send a start trigger ("ab" rid "07" "2c" date time LRC) every MS ms
 
   -h, --help            show this text
 

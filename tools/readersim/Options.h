@@ -32,6 +32,8 @@ struct Options {
   bool flagFS = false;
   bool flagLS = false;
   bool noise = false;
+  bool msTiming = false;   // fill the ms-timing fields
+  int triggerEveryMs = 0;  // 0: triggers only on the "ff2c" query
 };
 
 struct ParseResult {

@@ -10,6 +10,7 @@ namespace corvalis::readersim {
 namespace reply_code {
 inline constexpr uint8_t kRfControl = 0x06;
 inline constexpr uint8_t kMessageFormat = 0x11;
+inline constexpr uint8_t kTrigger = 0x2C;  // also sent unsolicited
 inline constexpr uint8_t kDateTime = 0x44;
 inline constexpr uint8_t kCompositeFormat = 0x4E;
 inline constexpr uint8_t kStats = 0x60;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "FormatPresets.h"
+#include "TimingFields.h"
 
 namespace corvalis::readersim {
 namespace {
@@ -28,7 +29,9 @@ Simulator::Simulator(const Options& options, const Clock& clock)
       encoder_(options.tags, options.seed),
       noise_(options.seed),
       noisy_(options.noise),
-      status_(StatusByte(options.tamper, options.flagFS, options.flagLS)) {
+      status_(StatusByte(options.tamper, options.flagFS, options.flagLS)),
+      msTiming_(options.msTiming),
+      triggerEveryMs_(options.triggerEveryMs) {
   state_.readerId = options.readerId;
   state_.format = MakePresetFormat(options.format);
 }
@@ -37,6 +40,8 @@ void Simulator::StartStream() {
   streaming_ = true;
   earlierPasses_ = state_.stats.passesCompleted;
   scheduler_.Start();
+  const WallTime now = clock_.Now();
+  nextTriggerMs_ = int64_t{now.sec} * 1000 + now.ms + triggerEveryMs_;
 }
 
 void Simulator::SkipMissedReads() {
@@ -74,7 +79,15 @@ void Simulator::Receive(const char* bytes, size_t count, std::vector<std::string
 }
 
 void Simulator::Poll(std::vector<std::string>& chunks) {
-  if (!streaming_ || !state_.rfOn || inLoader_) return;
+  if (!streaming_ || inLoader_) return;
+  const WallTime now = clock_.Now();
+  if (triggerEveryMs_ > 0 && int64_t{now.sec} * 1000 + now.ms >= nextTriggerMs_) {
+    // The start beam is wired to the reader, not to its radio: it triggers
+    // with the transmitter off too.
+    Emit(TriggerLine(state_.readerId, now), chunks);
+    nextTriggerMs_ += triggerEveryMs_;
+  }
+  if (!state_.rfOn) return;
   due_.clear();
   scheduler_.Poll(due_);
   const MessageFormat& format = state_.format;
@@ -82,6 +95,10 @@ void Simulator::Poll(std::vector<std::string>& chunks) {
     std::string message =
         encoder_.Encode(format, state_.readerId, read, ToWallTime(read.atMs), status_);
     if (message.empty()) continue;
+    if (msTiming_) {
+      FillTimingFields(format, encoder_.Id(read.tag), timingSlot_, ToWallTime(read.atMs), message);
+      timingSlot_ = (timingSlot_ + 1) % 40;
+    }
     ++state_.stats.readsSent;
     if (noisy_) {
       std::string garbage = noise_.MaybeGarbage(format);
@@ -98,9 +115,13 @@ void Simulator::Poll(std::vector<std::string>& chunks) {
 }
 
 int64_t Simulator::MsUntilNextPoll() const {
-  if (!streaming_ || !state_.rfOn || inLoader_ || scheduler_.Finished()) return -1;
+  if (!streaming_ || inLoader_) return -1;
   const WallTime now = clock_.Now();
-  return std::max<int64_t>(0, scheduler_.NextSlotMs() - (int64_t{now.sec} * 1000 + now.ms));
+  const int64_t nowMs = int64_t{now.sec} * 1000 + now.ms;
+  int64_t next = -1;
+  if (state_.rfOn && !scheduler_.Finished()) next = scheduler_.NextSlotMs();
+  if (triggerEveryMs_ > 0 && (next < 0 || nextTriggerMs_ < next)) next = nextTriggerMs_;
+  return next < 0 ? -1 : std::max<int64_t>(0, next - nowMs);
 }
 
 void Simulator::Emit(std::string bytes, std::vector<std::string>& chunks) {

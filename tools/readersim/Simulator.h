@@ -54,6 +54,10 @@ class Simulator {
   NoiseMaker noise_;
   bool noisy_;
   uint8_t status_;
+  bool msTiming_;
+  int triggerEveryMs_;
+  int64_t nextTriggerMs_ = 0;
+  int timingSlot_ = 0;
   bool streaming_ = false;
   uint32_t earlierPasses_ = 0;  // passes of earlier clients
   std::vector<ScheduledRead> due_;
