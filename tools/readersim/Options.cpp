@@ -142,6 +142,16 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (!flag(o.flagLS)) return fail("--ls takes no value");
     } else if (name == "--noise") {
       if (!flag(o.noise)) return fail("--noise takes no value");
+    } else if (name == "--fault-on") {
+      const auto n = integer(0, 255);
+      if (!n) return fail("--fault-on needs a command code 0 to 255");
+      o.faultCommand = static_cast<int>(*n);
+    } else if (name == "--fault-error") {
+      const auto n = integer(240, 255);
+      if (!n) return fail("--fault-error needs an error code 240 to 255");
+      o.faultError = static_cast<int>(*n);
+    } else if (name == "--fault-silent") {
+      if (!flag(o.faultSilent)) return fail("--fault-silent takes no value");
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -178,6 +188,9 @@ Tag stream:
   --reader-id ID        this reader's ID, 0 to 255 (default 0)
   --tamper, --fs, --ls  set the tamper, FS or LS status bit on every read
   --noise               add bad-LRC lines and garbage, split writes into pieces
+  --fault-on CODE       answer commands with this code (decimal) with an error
+  --fault-error CODE    the error code for --fault-on (240 to 255, default 242)
+  --fault-silent        answer --fault-on commands with nothing at all
 
   -h, --help            show this text
 

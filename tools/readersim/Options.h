@@ -27,6 +27,11 @@ struct Options {
   bool flagFS = false;
   bool flagLS = false;
   bool noise = false;
+  // Fault injection: commands with this code (-1: none) get `faultError` as
+  // an error reply, or no reply at all when `faultSilent`.
+  int faultCommand = -1;
+  int faultError = 0xF2;
+  bool faultSilent = false;
 };
 
 struct ParseResult {

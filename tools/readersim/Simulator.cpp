@@ -30,6 +30,9 @@ Simulator::Simulator(const Options& options, const Clock& clock)
       noisy_(options.noise),
       status_(StatusByte(options.tamper, options.flagFS, options.flagLS)) {
   state_.readerId = options.readerId;
+  state_.faultCommand = options.faultCommand;
+  state_.faultError = options.faultError;
+  state_.faultSilent = options.faultSilent;
   state_.format = MakePresetFormat(options.format);
 }
 
