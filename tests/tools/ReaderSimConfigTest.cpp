@@ -55,7 +55,7 @@ TEST_F(ConfigCommandTest, SetCommandsAreAcknowledgedAndReadBack) {
 TEST_F(ConfigCommandTest, NewReaderIdAnswersFromTheNewId) {
   EXPECT_EQ(Send("010407"), Reply("ab07010407"));
   EXPECT_EQ(state.readerId, 7);
-  EXPECT_EQ(Send("0002"), "");  // ab01 is no longer this reader
+  EXPECT_EQ(Send("0027"), "");  // ab01 is no longer this reader
 }
 
 TEST_F(ConfigCommandTest, DecoderRepliesFollowTheConfiguration) {
