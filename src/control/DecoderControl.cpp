@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "control/DeferredCommandQueue.h"
 #include "protocol/Hex.h"
+#include "protocol/MessageDispatcher.h"
 
 namespace corvalis {
 
@@ -152,6 +154,54 @@ std::optional<std::array<int, 6>> ParseErrorCounts(std::string_view hexData, int
   for (int i = 0; i < 6; ++i)
     counts[static_cast<size_t>(i)] = *d.At(2 * i) * 256 + *d.At(2 * i + 1);
   return counts;
+}
+
+void DecoderControlCommands::UpdateStatus(int channel, int readerId) {
+  sender_.SendCommand(channel, readerId, "002b");
+}
+
+void DecoderControlCommands::ToggleModulate(int channel, int readerId) {
+  sender_.SendCommand(channel, readerId, "013d6d");
+}
+
+void DecoderControlCommands::ResetFpga(int channel, int readerId) {
+  sender_.SendCommand(channel, readerId, "013d72");
+}
+
+void DecoderControlCommands::UpdateErrorCounts(int channel, int readerId) {
+  sender_.SendCommand(channel, readerId, "0045");
+}
+
+void DecoderControlCommands::GetConfig(int channel, int readerId) {
+  sender_.SendCommand(channel, readerId, "ff3b");
+}
+
+void DecoderControlCommands::SendConfig(int channel, int readerId, const DecoderConfig& config,
+                                        int expectedPages) {
+  sender_.SendCommand(channel, readerId, SendConfigBody(config).c_str());
+  queue_.SetSlot(0, channel, readerId, ExpectedPagesBody(expectedPages & 0xf));
+  queue_.Start(1);
+  sendConfigEnabled_ = false;
+}
+
+void DecoderControlCommands::TakeReply(int code, std::string_view data, int dataLength) {
+  switch (code) {
+    case 0x2b:
+      status_ = ParseDecoderStatus(data, dataLength);
+      if (!status_.partiallySupported) sendConfigEnabled_ = true;
+      break;
+    case 0x3b:
+      if (auto config = ParseDecoderConfig(data, dataLength)) {
+        config_ = config;
+        sendConfigEnabled_ = true;
+      }
+      break;
+    case 0x45:
+      if (auto counts = ParseErrorCounts(data, dataLength)) errorCounts_ = counts;
+      break;
+    default:
+      break;
+  }
 }
 
 void DecoderAutoUpdate::SetInterval(int seconds) {

@@ -73,6 +73,40 @@ std::string ExpectedPagesBody(int pages);
 // L is 11 or less.
 std::optional<std::array<int, 6>> ParseErrorCounts(std::string_view hexData, int dataLength);
 
+class CommandSender;
+class DeferredCommandQueue;
+
+// The Decoder Control page's logic: what it sends and what the last replies
+// said. Windows read the parsed replies and the Send Config state from here.
+class DecoderControlCommands {
+ public:
+  DecoderControlCommands(CommandSender& sender, DeferredCommandQueue& queue)
+      : sender_(sender), queue_(queue) {}
+  void UpdateStatus(int channel, int readerId);       // "002b"
+  void ToggleModulate(int channel, int readerId);     // "013d6d"
+  void ResetFpga(int channel, int readerId);          // "013d72"
+  void UpdateErrorCounts(int channel, int readerId);  // "0045"
+  void GetConfig(int channel, int readerId);          // "ff3b"
+  // "043b" + the four bytes at once, then "012a" + pages from slot 0 on the
+  // next tick; Send Config stays disabled until a status or configuration
+  // reply comes.
+  void SendConfig(int channel, int readerId, const DecoderConfig& config, int expectedPages);
+  // A reply of code 0x2b, 0x3b or 0x45: `data` holds the hex data bytes.
+  void TakeReply(int code, std::string_view data, int dataLength);
+  bool SendConfigEnabled() const { return sendConfigEnabled_; }
+  const DecoderStatus& Status() const { return status_; }
+  const std::optional<DecoderConfig>& Config() const { return config_; }
+  const std::optional<std::array<int, 6>>& ErrorCounts() const { return errorCounts_; }
+
+ private:
+  CommandSender& sender_;
+  DeferredCommandQueue& queue_;
+  bool sendConfigEnabled_ = true;
+  DecoderStatus status_;
+  std::optional<DecoderConfig> config_;
+  std::optional<std::array<int, 6>> errorCounts_;
+};
+
 // "002b" every interval seconds; 0 is off.
 class DecoderAutoUpdate {
  public:

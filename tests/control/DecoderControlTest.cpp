@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "control/DeferredCommandQueue.h"
+#include "protocol/MessageDispatcher.h"
 
 namespace corvalis {
 namespace {
@@ -128,6 +130,39 @@ TEST(DecoderStatusReply, ShortAndTruncatedRepliesShowOnlyWhatTheyHold) {
   EXPECT_EQ(s.edges[1], 2);
   EXPECT_FALSE(s.edges[2].has_value());
   EXPECT_TRUE(s.ioText.empty());
+}
+
+class Recorder final : public CommandSender {
+ public:
+  void SendCommand(int, int, const char* body) override { sent.emplace_back(body); }
+  std::vector<std::string> sent;
+};
+
+TEST(DecoderControlPage, EveryButtonAndSendConfigWaitsForAReply) {
+  Recorder sender;
+  DeferredCommandQueue queue;
+  DecoderControlCommands page(sender, queue);
+  page.UpdateStatus(0, 1);
+  page.ToggleModulate(0, 1);
+  page.ResetFpga(0, 1);
+  page.UpdateErrorCounts(0, 1);
+  page.GetConfig(0, 1);
+  EXPECT_EQ(sender.sent, (std::vector<std::string>{"002b", "013d6d", "013d72", "0045", "ff3b"}));
+  DecoderConfig config;
+  config.invert = true;
+  page.SendConfig(0, 1, config, 12);
+  EXPECT_EQ(sender.sent.back(), "043b80000000");
+  EXPECT_FALSE(page.SendConfigEnabled());
+  const auto due = queue.Tick(false);
+  ASSERT_TRUE(due.has_value());
+  EXPECT_EQ(due->body, "012a0c");
+  page.TakeReply(0x2b, "0708", 2);  // partial: still disabled
+  EXPECT_FALSE(page.SendConfigEnabled());
+  page.TakeReply(0x3b, "82450509", 4);
+  EXPECT_TRUE(page.SendConfigEnabled());
+  page.TakeReply(0x45, "000100020003000400050006", 12);
+  ASSERT_TRUE(page.ErrorCounts().has_value());
+  EXPECT_EQ((*page.ErrorCounts())[5], 6);
 }
 
 TEST(DecoderErrorCounts, SixSixteenBitCounts) {
