@@ -161,6 +161,27 @@ BuiltBodies FilterBody(int code, std::string_view value) {
   return {{body}, {}};
 }
 
+FilterPlan SendAllPatterns(const FilterValues& values) {
+  FilterPlan plan;
+  const BuiltBodies bodies[] = {
+      FilterBody(0x30, values.selectPattern), FilterBody(0x31, values.selectMask),
+      FilterBody(0x32, values.rejectPattern), FilterBody(0x33, values.rejectMask)};
+  for (const BuiltBodies& built : bodies) {
+    if (built.Refused()) {
+      plan.message = built.message;
+      return plan;
+    }
+  }
+  plan.now = bodies[0].bodies[0];
+  plan.queued = {
+      {7, bodies[1].bodies[0]}, {5, bodies[2].bodies[0]}, {3, bodies[3].bodies[0]}, {0, "0034"}};
+  return plan;
+}
+
+std::vector<std::string> GetHoppingSetupBodies() {
+  return {"ff3e", "ff39"};
+}
+
 std::vector<std::string> TagBaudBodies(int baudCode) {
   const std::string baud = HexByte(baudCode);
   return {"058102000206" + baud, "0112" + baud, "058103000206" + baud};

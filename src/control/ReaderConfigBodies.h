@@ -58,6 +58,30 @@ std::string OutputLevelBody(int level);
 // 0x33 reject mask; `value` must be 16 hex digits.
 BuiltBodies FilterBody(int code, std::string_view value);
 
+// "Send All patterns": accept pattern at once, then accept mask, reject
+// pattern, reject mask and "0034" (slots 7, 5, 3, 0, countdown 9). All four
+// values are checked first; a bad one refuses the lot.
+struct FilterValues {
+  std::string selectPattern = "0000000000000000";
+  std::string selectMask = "0000000000000000";
+  std::string rejectPattern = "0000000000000000";
+  std::string rejectMask = "ffffffffffffffff";
+};
+struct QueuedSlot {
+  int slot = 0;
+  std::string body;
+};
+struct FilterPlan {
+  std::string now;                 // sent at once
+  std::vector<QueuedSlot> queued;  // deferred slots
+  int countdown = 9;
+  std::string message;  // refused when not empty
+};
+FilterPlan SendAllPatterns(const FilterValues& values);
+
+// "Get Setup" of the Hopping tab, as a sequence.
+std::vector<std::string> GetHoppingSetupBodies();
+
 // Tag baud code 0..3: I decoder at once, then controller, then Q decoder.
 std::vector<std::string> TagBaudBodies(int baudCode);
 

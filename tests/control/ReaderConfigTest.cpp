@@ -239,6 +239,23 @@ TEST(ConfigBodies, BadTypedValuesAreRefused) {
   EXPECT_FALSE(TypedBody("0027").Refused());
 }
 
+TEST(ConfigBodies, SendAllPatternsChecksEveryValueFirst) {
+  FilterValues values;
+  FilterPlan plan = SendAllPatterns(values);
+  EXPECT_EQ(plan.now, "08300000000000000000");
+  ASSERT_EQ(plan.queued.size(), 4u);
+  EXPECT_EQ(plan.queued[0].slot, 7);
+  EXPECT_EQ(plan.queued[0].body, "08310000000000000000");
+  EXPECT_EQ(plan.queued[2].body, "0833ffffffffffffffff");
+  EXPECT_EQ(plan.queued[3].body, "0034");
+  EXPECT_EQ(plan.countdown, 9);
+  values.rejectMask = "fffffffffffffffz";
+  plan = SendAllPatterns(values);
+  EXPECT_FALSE(plan.message.empty());
+  EXPECT_TRUE(plan.now.empty());
+  EXPECT_TRUE(plan.queued.empty());
+}
+
 class RecordingSender final : public CommandSender {
  public:
   void SendCommand(int channel, int readerId, const char* body) override {
