@@ -1,5 +1,6 @@
 #include "CommandProcessor.h"
 
+#include <algorithm>
 #include <array>
 
 #include "BootLoader.h"
@@ -73,6 +74,11 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
   const size_t dataChars = line.size() - 10;
   const size_t expectedChars = ll == kQuery ? 0 : 2u * ll;
   if (dataChars != expectedChars) return Error(reply_code::kLengthError);
+
+  if (cc == state_.faultCommand) {
+    if (state_.faultSilent) return {};
+    return Error(static_cast<uint8_t>(state_.faultError));
+  }
 
   std::vector<uint8_t> data(dataChars / 2);
   for (size_t i = 0; i < data.size(); ++i) ReadHexByte(line.data() + 8 + 2 * i, data[i]);
@@ -149,8 +155,65 @@ std::string CommandProcessor::Dispatch(int ll, int cc, const std::vector<uint8_t
       return {};
 
     default:
-      return Error(reply_code::kUnknownCommand);
+      return Configuration(ll, cc, data);
   }
+}
+
+// Configuration commands of the menu, panels, Hopping and Decoder Control
+// pages: a set is acknowledged with its own code and data, a read-back
+// returns the data last set.
+std::string CommandProcessor::Configuration(int ll, int cc, const std::vector<uint8_t>& data) {
+  static constexpr std::array<uint8_t, 30> kAccepted = {
+      0x01, 0x03, 0x04, 0x05, 0x07, 0x08, 0x09, 0x0a, 0x0c, 0x0d, 0x0e, 0x0f, 0x12, 0x18, 0x19,
+      0x1b, 0x1c, 0x1f, 0x27, 0x2a, 0x30, 0x31, 0x32, 0x33, 0x34, 0x39, 0x3e, 0x81, 0x3b, 0x3d};
+  const int rid = state_.readerId;
+  switch (cc) {
+    case reply_code::kDecoderStatus:
+      return DecoderStatusReply();
+    case reply_code::kDecoderErrorCounts: {
+      // Timeouts, overruns, edges, CRCs, RW timeouts, soft timeouts.
+      const std::array<uint8_t, 12> counts = {0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 1, 0};
+      return FrameReply(rid, reply_code::kDecoderErrorCounts, counts);
+    }
+    case reply_code::kDecoderConfig:
+      if (IsQuery(ll)) return FrameReply(rid, reply_code::kDecoderConfig, state_.decoderConfig);
+      if (ll != 4) return Error(reply_code::kLengthError);
+      std::copy(data.begin(), data.end(), state_.decoderConfig.begin());
+      return FrameReply(rid, reply_code::kDecoderConfig, data);
+    case reply_code::kDecoderControl:
+      if (ll != 1) return Error(reply_code::kLengthError);
+      if (data[0] == 'm')
+        state_.decoderControl ^= 0x02;
+      else if (data[0] == 'r')
+        state_.decoderControl = 0;
+      else
+        return Error(reply_code::kUnsupportedSubCommand);
+      return FrameReply(rid, reply_code::kDecoderControl, data);
+    default:
+      break;
+  }
+  if (std::find(kAccepted.begin(), kAccepted.end(), cc) == kAccepted.end()) {
+    return Error(reply_code::kUnknownCommand);
+  }
+  std::vector<uint8_t>& kept = state_.settings[static_cast<size_t>(cc)];
+  if (ll == kQuery) return FrameReply(rid, static_cast<uint8_t>(cc), kept);
+  kept = data;
+  if (cc == reply_code::kTtoPages && !data.empty()) state_.ttoPages = data[0] & 0x0F;
+  // The reply to a new reader ID already comes from the new ID.
+  if (cc == reply_code::kSetReaderId && data.size() == 1) state_.readerId = data[0];
+  return FrameReply(state_.readerId, static_cast<uint8_t>(cc), data);
+}
+
+// A third-generation decoder (version 8): errors, overruns, version, edges 1
+// and 2, CRC counts 1 and 2, levels 1 and 2, C, K and the threshold.
+std::string CommandProcessor::DecoderStatusReply() const {
+  const std::array<uint8_t, 4>& config = state_.decoderConfig;
+  const auto baud = static_cast<uint8_t>(3 - (config[0] & 3));
+  const auto c = static_cast<uint8_t>((config[0] & 0xC0) | (state_.ttoPages << 2) | baud);
+  const auto k =
+      static_cast<uint8_t>((config[1] & 0xF0) | (state_.rfOn ? 0 : 0x04) | state_.decoderControl);
+  const std::array<uint8_t, 12> status = {0, 0, 0x08, 10, 11, 1, 2, 0x40, 0x41, c, k, config[2]};
+  return FrameReply(state_.readerId, reply_code::kDecoderStatus, status);
 }
 
 std::string CommandProcessor::FormatReply() const {

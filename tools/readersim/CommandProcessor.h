@@ -30,6 +30,8 @@ class CommandProcessor {
   std::string Error(uint8_t code);
   std::string Dispatch(int ll, int cc, const std::vector<uint8_t>& data);
   std::string FormatReply() const;
+  std::string Configuration(int ll, int cc, const std::vector<uint8_t>& data);
+  std::string DecoderStatusReply() const;
 
   ReaderState& state_;
   const Clock& clock_;

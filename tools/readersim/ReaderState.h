@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <ctime>
+#include <vector>
 
 #include "common/Clock.h"
 #include "protocol/MessageFormat.h"
@@ -30,6 +32,18 @@ struct ReaderState {
   SimStats stats;
   // A boot command arrived: the controller restarts in its boot loader.
   bool bootRequested = false;
+  // Configuration commands keep their data per command code, so the "ff"
+  // read-back of a code returns what was last set.
+  std::array<std::vector<uint8_t>, 256> settings{};
+  // The decoder FPGA: the four "043b" configuration bytes and the expected
+  // TTO pages of "012a".
+  std::array<uint8_t, 4> decoderConfig{0x01, 0x00, 0x05, 0x00};
+  uint8_t ttoPages = 0;
+  uint8_t decoderControl = 0x00;  // K: bit 1 modulate, bit 0 reset
+  // Fault injection, see Options.
+  int faultCommand = -1;
+  int faultError = 0xF2;
+  bool faultSilent = false;
 };
 
 // The computer's local calendar time of a read time.

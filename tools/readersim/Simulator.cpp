@@ -33,6 +33,9 @@ Simulator::Simulator(const Options& options, const Clock& clock)
       msTiming_(options.msTiming),
       triggerEveryMs_(options.triggerEveryMs) {
   state_.readerId = options.readerId;
+  state_.faultCommand = options.faultCommand;
+  state_.faultError = options.faultError;
+  state_.faultSilent = options.faultSilent;
   state_.format = MakePresetFormat(options.format);
 }
 
