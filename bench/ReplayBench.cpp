@@ -12,7 +12,7 @@
 #include "HeadlessReplay.h"
 #include "app/Settings.h"
 #include "protocol/MessageFormat.h"
-#include "protocol/TagMessageEncoder.h"
+#include "testkit/TagMessageEncoder.h"
 
 namespace corvalis {
 namespace {

@@ -43,10 +43,6 @@ class ReadTimeClock final : public Clock, public TagReadSink {
     Follow(WallTime{read.lastSeenSec, read.lastSeenMs});
     table_.RecordTagRead(read);
   }
-  void RecordPageRead(const TagRecord& record, int channel) override {
-    Follow(WallTime{record.lastSeenSec, record.lastSeenMs});
-    table_.RecordPageRead(record, channel);
-  }
   // Time never runs back: an older read joins its pass as it would live.
   void Follow(WallTime readTime) {
     if (MillisBetween(now_, readTime) > 0) now_ = readTime;

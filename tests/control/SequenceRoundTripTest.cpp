@@ -32,14 +32,14 @@ class SequenceRoundTripTest : public ::testing::Test {
       settings.ipPort = port;
       WriteChannelSettings(iniPath, ch, settings);
     }
-    ASSERT_TRUE(context.recordings.Open(0, dir.path().toStdString()));
-    context.channels.SetSettingsPath(iniPath);
-    context.channels.Start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return context.channels.IsOpen(0); }, 3000));
+    ASSERT_TRUE(context.recordings().Open(0, dir.path().toStdString()));
+    context.channels().SetSettingsPath(iniPath);
+    context.channels().Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return context.channels().IsOpen(0); }, 3000));
   }
   void TearDown() override {
     tick.stop();
-    context.channels.CloseAll();
+    context.channels().CloseAll();
     sim.terminate();
     sim.waitForFinished(3000);
   }
@@ -61,7 +61,7 @@ class SequenceRoundTripTest : public ::testing::Test {
   SystemClock clock;
   testing::RecordingStatus status;
   AppContext context{clock, status};
-  CommandSequence sequence{context.commands};
+  CommandSequence sequence{context.commands()};
   QTimer tick;
   QProcess sim;
 };

@@ -9,8 +9,8 @@
 #include "logging/ImportRecordReader.h"
 #include "logging/LogReplay.h"
 #include "protocol/ReceiveSpine.h"
-#include "protocol/TagMessageEncoder.h"
-#include "support/ReaderLines.h"
+#include "testkit/TagMessageEncoder.h"
+#include "testkit/ReaderLines.h"
 #include "tags/TagTable.h"
 
 namespace corvalis {

@@ -7,7 +7,7 @@
 
 #include <csignal>
 
-#include "app/ChannelSettings.h"
+#include "channels/ChannelSettings.h"
 #include "common/ChannelIndex.h"
 
 namespace corvalis {

@@ -12,23 +12,30 @@
 namespace corvalis {
 namespace {
 
-TagRecord PageRead(uint8_t last, int page, const char* text, int iCount = 1, int qCount = 0) {
-  TagRecord read;
-  read.tagBytes[7] = last;
-  read.readerId = 1;
-  read.count = iCount + qCount;
-  read.iCount = iCount;
-  read.qCount = qCount;
-  PageContent& content = read.pages[page].primary;
-  std::snprintf(content.text, sizeof content.text, "%s", text);
-  std::snprintf(content.shown, sizeof content.shown, "<%.14s>", text);
-  content.count = iCount + qCount;
-  content.iCount = iCount;
-  content.qCount = qCount;
-  content.hasData = 1;
-  read.pages[page].pageReads = 1;
-  return read;
-}
+// A read of tag `last` on channel 0 with one page of content.
+struct PageRead {
+  PageRead(uint8_t last, int page, const char* text, int iCount = 1, int qCount = 0) {
+    read.tagBytes[7] = last;
+    read.readerId = 1;
+    read.count = iCount + qCount;
+    read.iCount = iCount;
+    read.qCount = qCount;
+    read.pages = pages;
+    PageContent& content = pages[page].primary;
+    std::snprintf(content.text, sizeof content.text, "%s", text);
+    std::snprintf(content.shown, sizeof content.shown, "<%.14s>", text);
+    content.count = iCount + qCount;
+    content.iCount = iCount;
+    content.qCount = qCount;
+    content.hasData = 1;
+    pages[page].pageReads = 1;
+  }
+  PageRead(const PageRead&) = delete;
+  PageRead& operator=(const PageRead&) = delete;
+
+  TagRead read;
+  PageSlot pages[kPageSlotCount];
+};
 
 constexpr const char* kA = "aaaaaaaaaaaaaaaa";
 constexpr const char* kB = "bbbbbbbbbbbbbbbb";
@@ -60,7 +67,7 @@ TEST(PageMergeTest, ShownContentFollowsTheOptions) {
   };
   for (const MergeCase& c : cases) {
     TagRecord entry;
-    for (const char* text : c.reads) MergePages(entry, PageRead(1, 0, text), c.options);
+    for (const char* text : c.reads) MergePages(entry, PageRead(1, 0, text).pages, c.options);
     const PageSlot& slot = entry.pages[0];
     EXPECT_STREQ(slot.primary.text, c.shown) << c.name;
     EXPECT_EQ(slot.primary.count, c.shownCount) << c.name;
@@ -77,7 +84,7 @@ class PageTableTest : public ::testing::Test {
 
 // The entry made from a page read holds that read once, in every table.
 TEST_F(PageTableTest, NewEntryCountsItsFirstReadOnce) {
-  table->RecordPageRead(PageRead(1, 3, kA, 2, 1), 0);
+  table->RecordTagRead(PageRead(1, 3, kA, 2, 1).read);
   const PageSlot& seen = table->SeenEntry(0).pages[3];
   EXPECT_EQ(seen.primary.count, 3);
   EXPECT_EQ(seen.primary.iCount, 2);
@@ -88,8 +95,8 @@ TEST_F(PageTableTest, NewEntryCountsItsFirstReadOnce) {
 }
 
 TEST_F(PageTableTest, DisplayShowsPrimaryPagesWithCountsAndWrapsPageNumbers) {
-  table->RecordPageRead(PageRead(1, 14, kA, 2, 1), 0);
-  table->RecordPageRead(PageRead(1, 0, kB, 1, 0), 0);
+  table->RecordTagRead(PageRead(1, 14, kA, 2, 1).read);
+  table->RecordTagRead(PageRead(1, 0, kB, 1, 0).read);
   PageDisplay display(*table);
   PageDisplayOptions options;
   options.firstPage = 14;
@@ -130,7 +137,7 @@ TEST_F(PageTableTest, DisplayShowsPrimaryPagesWithCountsAndWrapsPageNumbers) {
 }
 
 TEST_F(PageTableTest, WideCountGrowsTheTemplateOnce) {
-  table->RecordPageRead(PageRead(1, 0, kA, 12345, 0), 0);
+  table->RecordTagRead(PageRead(1, 0, kA, 12345, 0).read);
   PageDisplay display(*table);
   PageDisplayOptions options;
   options.counts = true;

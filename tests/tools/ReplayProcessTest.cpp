@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "protocol/TagMessageEncoder.h"
+#include "testkit/TagMessageEncoder.h"
 
 namespace corvalis {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "protocol/ReceiveSpine.h"
-#include "support/ReaderLines.h"
+#include "testkit/ReaderLines.h"
 #include "tags/TagTable.h"
 
 namespace corvalis {
