@@ -51,7 +51,8 @@ class AppContext {
   // closing quiet passes into log lines, the automatic message-format query,
   // the reply countdowns, the deferred command queue and the automatic status
   // update; every tenth tick the per-second work (read count, activity
-  // marks); last, a walk of the state machines on the tick's time. With no window the logic runs the same from whoever ticks it.
+  // marks); last, a walk of the state machines on the tick's time. With no window the logic runs
+  // the same from whoever ticks it.
   void Tick();
 
   // Reads counted in the last whole second of ticks.

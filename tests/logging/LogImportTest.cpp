@@ -9,9 +9,9 @@
 #include "logging/ImportRecordReader.h"
 #include "logging/LogReplay.h"
 #include "protocol/ReceiveSpine.h"
-#include "testkit/TagMessageEncoder.h"
-#include "testkit/ReaderLines.h"
 #include "tags/TagTable.h"
+#include "testkit/ReaderLines.h"
+#include "testkit/TagMessageEncoder.h"
 
 namespace corvalis {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "protocol/Checksums.h"
-#include "testkit/TagMessageEncoder.h"
 #include "support/RecordingStatus.h"
+#include "testkit/TagMessageEncoder.h"
 
 namespace corvalis {
 namespace {

@@ -14,8 +14,9 @@ namespace {
 void AddFileMenu(QMainWindow& window, QMenuBar* bar, const MainMenuCommands& commands,
                  MainMenuItems& items) {
   QMenu* file = Named(bar->addMenu(QStringLiteral("&File")), "mnuFile");
-  QObject::connect(AddMenuItem(window, file, "mnuImportLogFile", QStringLiteral("&Import Log File ...")),
-                   &QAction::triggered, &window, commands.importLogFile);
+  QObject::connect(
+      AddMenuItem(window, file, "mnuImportLogFile", QStringLiteral("&Import Log File ...")),
+      &QAction::triggered, &window, commands.importLogFile);
   QObject::connect(AddMenuItem(window, file, "mnuReadRegistrationFile",
                                QStringLiteral("&Read registration File ...")),
                    &QAction::triggered, &window, commands.readRegistrationFile);

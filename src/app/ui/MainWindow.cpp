@@ -87,8 +87,8 @@ MainWindow::MainWindow(AppSession& session, AppContext& context, MemoStatus& sta
   configDialog_ = new ConfigDialog(settings_, context_, *this, this);
   checkCrcDialog_ = new CheckCrcDialog(this);
   shuttingDown_ = new ShuttingDownWindow(this);
-  importWindow_ = new ImportProgressWindow(this, context_.dispatcher(), context_.tagTable(),
-                                           context_.clock());
+  importWindow_ =
+      new ImportProgressWindow(this, context_.dispatcher(), context_.tagTable(), context_.clock());
   connect(importWindow_, &ImportProgressWindow::runningChanged, this, [this](bool running) {
     findChild<QAction*>(QStringLiteral("mnuImportLogFile"))->setEnabled(!running);
   });
@@ -354,7 +354,8 @@ void MainWindow::BuildStatusBar() {
   Named(statusBarMenu_->addAction(QStringLiteral("Settings"), this,
                                   [this, panel] {
                                     if (panel() >= 1) {
-                                      CommPortSettingsDialog::Edit(this, context_.channels(), panel() - 1);
+                                      CommPortSettingsDialog::Edit(this, context_.channels(),
+                                                                   panel() - 1);
                                     }
                                     RefreshChannelStatus();
                                   }),

@@ -30,7 +30,8 @@ TEST(RaceWindowTest, TriggerStartsThePlacesFillTheGridAndTheClockRuns) {
   context.spine().dispatcher.DispatchMessage(1, 0, bad.data(), static_cast<int>(bad.size()));
   EXPECT_EQ(window.lblResult->text(), "LRC error");
   std::string trigger = testing::TriggerLine("");
-  context.spine().dispatcher.DispatchMessage(1, 0, trigger.data(), static_cast<int>(trigger.size()));
+  context.spine().dispatcher.DispatchMessage(1, 0, trigger.data(),
+                                             static_cast<int>(trigger.size()));
   ASSERT_TRUE(window.Race().Running());
 
   clock.AdvanceMs(9 * 60'000 + 58'300);

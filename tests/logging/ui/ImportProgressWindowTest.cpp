@@ -13,8 +13,8 @@
 #include <string>
 
 #include "protocol/ReceiveSpine.h"
-#include "testkit/ReaderLines.h"
 #include "tags/TagTable.h"
+#include "testkit/ReaderLines.h"
 
 namespace corvalis {
 namespace {

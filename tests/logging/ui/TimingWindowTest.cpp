@@ -18,15 +18,16 @@ struct TimingWindows {
   ManualClock clock;
   testing::RecordingStatus status;
   AppContext context{clock, status};
-  TimingWindow ranking{SpecialMode::MsTimingRanking, context.specialModes(), context.spine().dispatcher,
-                       context.spine().formats,        &context.tagNames(),    status};
+  TimingWindow ranking{SpecialMode::MsTimingRanking, context.specialModes(),
+                       context.spine().dispatcher,   context.spine().formats,
+                       &context.tagNames(),          status};
   TimingWindow raw{SpecialMode::MsTimingRaw, context.specialModes(), context.spine().dispatcher,
-                   context.spine().formats,    &context.tagNames(),    status};
+                   context.spine().formats,  &context.tagNames(),    status};
 
   void Dispatch(int channel, std::string line) {
     line.push_back('\0');
     context.spine().dispatcher.DispatchMessage(1, channel, line.data(),
-                                             static_cast<int>(line.size()) - 1);
+                                               static_cast<int>(line.size()) - 1);
   }
 };
 
