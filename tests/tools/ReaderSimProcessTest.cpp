@@ -105,6 +105,41 @@ TEST_F(ProcessTest, NextClientGetsAFreshStreamAfterTheFirstLeaves) {
   }
 }
 
+TEST_F(ProcessTest, UnlimitedRateStreamsWholeLinesAndStillAnswersCommands) {
+  const quint16 port = StartOnTcp({"--rate", "max", "--tags", "50"});
+  ASSERT_NE(port, 0);
+  QTcpSocket socket;
+  socket.connectToHost(QHostAddress::LocalHost, port);
+  ASSERT_TRUE(socket.waitForConnected(kTimeoutMs));
+
+  QElapsedTimer clock;
+  clock.start();
+  std::string received;
+  bool asked = false;
+  // Megabytes of tag lines, with a format query sent into the flood.
+  while (received.size() < (size_t{2} << 20) ||
+         received.find("\r\nab000a11") == std::string::npos) {
+    ASSERT_LT(clock.elapsed(), kTimeoutMs) << received.size() << " bytes";
+    if (socket.waitForReadyRead(200)) received += socket.readAll().toStdString();
+    if (!asked && received.size() > (size_t{1} << 20)) {
+      const std::string query = Frame("ab00ff11");
+      socket.write(query.data(), static_cast<qint64>(query.size()));
+      asked = true;
+    }
+  }
+  size_t from = 0;
+  int tagLines = 0;
+  for (size_t end; (end = received.find("\r\n", from)) != std::string::npos; from = end + 2) {
+    const std::string line = received.substr(from, end - from);
+    if (line.substr(0, 2) == "ab") continue;
+    ASSERT_EQ(line.size(), 70u) << "line " << tagLines;
+    ASSERT_EQ(line.substr(0, 2), "aa");
+    ASSERT_TRUE(CheckLrc(line.data() + 2, 68)) << line;
+    ++tagLines;
+  }
+  EXPECT_GT(tagLines, 25'000);
+}
+
 TEST_F(ProcessTest, UsageErrorsAndBusyPortExitWithCodeTwo) {
   QTcpServer occupant;
   ASSERT_TRUE(occupant.listen(QHostAddress::LocalHost, 0));
