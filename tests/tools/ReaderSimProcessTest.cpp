@@ -105,6 +105,32 @@ TEST_F(ProcessTest, NextClientGetsAFreshStreamAfterTheFirstLeaves) {
   }
 }
 
+TEST_F(ProcessTest, UnlimitedRateStreamsWholeLinesInBigWrites) {
+  const quint16 port = StartOnTcp({"--rate", "max", "--tags", "50"});
+  ASSERT_NE(port, 0);
+  QTcpSocket socket;
+  socket.connectToHost(QHostAddress::LocalHost, port);
+  ASSERT_TRUE(socket.waitForConnected(kTimeoutMs));
+
+  QElapsedTimer clock;
+  clock.start();
+  std::string received;
+  while (received.size() < (size_t{2} << 20)) {
+    ASSERT_LT(clock.elapsed(), kTimeoutMs) << received.size() << " bytes";
+    if (socket.waitForReadyRead(200)) received += socket.readAll().toStdString();
+  }
+  size_t from = 0;
+  int tagLines = 0;
+  for (size_t end; (end = received.find("\r\n", from)) != std::string::npos; from = end + 2) {
+    const std::string line = received.substr(from, end - from);
+    ASSERT_EQ(line.size(), 70u) << "line " << tagLines;
+    ASSERT_EQ(line.substr(0, 2), "aa");
+    ASSERT_TRUE(CheckLrc(line.data() + 2, 68)) << line;
+    ++tagLines;
+  }
+  EXPECT_GT(tagLines, 25'000);
+}
+
 TEST_F(ProcessTest, UsageErrorsAndBusyPortExitWithCodeTwo) {
   QTcpServer occupant;
   ASSERT_TRUE(occupant.listen(QHostAddress::LocalHost, 0));

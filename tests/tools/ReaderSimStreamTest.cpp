@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "FormatPresets.h"
 #include "PassScheduler.h"
 #include "Simulator.h"
 #include "common/Clock.h"
+#include "protocol/Checksums.h"
 #include "protocol/ReceiveSpine.h"
 #include "support/RecordingStatus.h"
 
@@ -112,7 +115,7 @@ TEST(PassSchedulerTest, FieldOffEndsPassesAndKeepsTheGap) {
 }
 
 // The simulator's bytes fed through the console's own receive path.
-class RoundTripTest : public ::testing::TestWithParam<std::pair<FormatPreset, bool>> {
+class ConsoleSideTest : public ::testing::Test {
  protected:
   struct Sink final : TagReadSink {
     void RecordTagRead(const TagRead& read) override {
@@ -134,7 +137,7 @@ class RoundTripTest : public ::testing::TestWithParam<std::pair<FormatPreset, bo
     sim.Receive(query.data(), query.size(), chunks);
     std::string reply;
     for (const auto& c : chunks) reply += c;
-    ASSERT_EQ(reply.substr(0, 8), "ab030a11");
+    ASSERT_EQ(reply.substr(4, 4), "0a11");
     uint8_t bytes[10];
     for (int i = 0; i < 10; ++i) {
       bytes[i] = static_cast<uint8_t>(std::stoi(reply.substr(8 + 2 * i, 2), nullptr, 16));
@@ -146,12 +149,19 @@ class RoundTripTest : public ::testing::TestWithParam<std::pair<FormatPreset, bo
     format.ApplyFormatBytes(b);
   }
 
+  void Feed(const std::string& bytes) {
+    spine.framer.AppendTcp(1, bytes.data(), static_cast<int>(bytes.size()));
+  }
+
   ManualClock clock{kStart};
   ProtocolSettings settings;
   testing::RecordingStatus status;
   ReceiveSpine spine{settings, clock, status};
   Sink sink;
 };
+
+class RoundTripTest : public ConsoleSideTest,
+                      public ::testing::WithParamInterface<std::pair<FormatPreset, bool>> {};
 
 TEST_P(RoundTripTest, EveryIntactMessageDecodesToTheScheduledRead) {
   const auto [preset, noise] = GetParam();
@@ -171,9 +181,7 @@ TEST_P(RoundTripTest, EveryIntactMessageDecodesToTheScheduledRead) {
   std::vector<std::string> chunks;
   for (int step = 0; step < 600; ++step) {
     sim.Poll(chunks);
-    for (const std::string& c : chunks) {
-      spine.framer.AppendTcp(1, c.data(), static_cast<int>(c.size()));
-    }
+    for (const std::string& c : chunks) Feed(c);
     chunks.clear();
     clock.AdvanceMs(10);
   }
@@ -246,6 +254,147 @@ TEST(SimulatorTest, RfOffStopsTheStreamAndRfOnResumesIt) {
   sim.Poll(out);
   EXPECT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].size(), 72u);
+}
+
+Options UnlimitedOptions() {
+  Options options;
+  options.unlimited = true;
+  options.rate = kUnlimitedRate;
+  options.tags = 20;
+  options.readsPerPass = 5;
+  return options;
+}
+
+// The lengths of the CR LF lines in `bytes`; -1 for a piece without an end.
+std::vector<int> LineLengths(const std::string& bytes) {
+  std::vector<int> lengths;
+  size_t from = 0;
+  while (from < bytes.size()) {
+    const size_t end = bytes.find("\r\n", from);
+    if (end == std::string::npos) {
+      lengths.push_back(-1);
+      break;
+    }
+    lengths.push_back(static_cast<int>(end + 2 - from));
+    from = end + 2;
+  }
+  return lengths;
+}
+
+std::string Hex(uint8_t byte) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02x", byte);
+  return text;
+}
+
+using UnlimitedStreamTest = ConsoleSideTest;
+
+TEST_F(UnlimitedStreamTest, BigChunksOfWholeReadsDecodeFormPassesAndRepeat) {
+  const Options options = UnlimitedOptions();
+  Simulator sim(options, clock);
+  LearnFormat(sim, false);
+  spine.decoder.SetTagReadSink(&sink);
+  sim.StartStream();
+  EXPECT_EQ(sim.MsUntilNextPoll(), 0);
+
+  // More than one cycle, so the replay starts over at least once.
+  constexpr size_t kChunk = 64 * 1024;
+  std::vector<std::string> chunks;
+  size_t sent = 0;
+  int shortChunks = 0;  // only where the cycle ends
+  while (sent < (size_t{5} << 20)) {
+    ASSERT_TRUE(sim.PollUnlimited(kChunk, chunks));
+    ASSERT_EQ(chunks.size(), 1u);
+    const std::string& chunk = chunks.front();
+    EXPECT_LE(chunk.size(), kChunk);
+    if (chunk.size() <= kChunk - 72) ++shortChunks;
+    for (int length : LineLengths(chunk)) ASSERT_EQ(length, 72);
+    Feed(chunk);
+    sent += chunk.size();
+    chunks.clear();
+  }
+  EXPECT_EQ(sim.MsUntilNextPoll(), 0);
+  EXPECT_EQ(shortChunks, 1);
+
+  const SimStats& stats = sim.State().stats;
+  EXPECT_EQ(stats.readsSent, sent / 72);
+  EXPECT_EQ(sink.reads.size(), stats.readsSent);
+  EXPECT_GT(stats.passesCompleted, 0u);
+
+  // The reads up to where the reader time starts over are the tags passing
+  // at the busy-field rate: the console sees whole passes.
+  std::vector<ScheduledRead> firstCycle;
+  for (const TagRead& read : sink.reads) {
+    const int64_t at = int64_t{read.firstSeenSec} * 1000 + read.firstSeenMs;
+    if (!firstCycle.empty() && at < firstCycle.back().atMs) break;
+    int tag = 0;
+    while (tag < options.tags &&
+           !std::equal(read.tagBytes, read.tagBytes + 8, sim.Encoder().Id(tag).begin())) {
+      ++tag;
+    }
+    ASSERT_LT(tag, options.tags);
+    firstCycle.push_back({.tag = tag, .atMs = at});
+  }
+  ASSERT_LT(firstCycle.size(), sink.reads.size());
+  auto bursts = BurstsByTag(firstCycle);
+  EXPECT_EQ(bursts.size(), 20u);
+  for (auto& [tag, list] : bursts) {
+    ASSERT_GT(list.size(), 2u);
+    // The cycle cuts the last pass of each tag.
+    for (size_t i = 0; i + 1 < list.size(); ++i) EXPECT_EQ(list[i].reads, 5) << "tag " << tag;
+  }
+}
+
+TEST_F(UnlimitedStreamTest, PassLimitPlaysOnceAndEachClientStartsAgain) {
+  Options options = UnlimitedOptions();
+  options.tags = 3;
+  options.readsPerPass = 2;
+  options.passes = 4;
+  Simulator sim(options, clock);
+  std::vector<std::string> chunks;
+  EXPECT_FALSE(sim.PollUnlimited(1024, chunks));  // no client yet
+  EXPECT_EQ(sim.MsUntilNextPoll(), -1);
+
+  for (int client = 1; client <= 2; ++client) {
+    sim.StartStream();
+    std::string all;
+    while (sim.PollUnlimited(1024, chunks)) {
+      for (const std::string& c : chunks) all += c;
+      chunks.clear();
+    }
+    EXPECT_EQ(LineLengths(all), std::vector<int>(8, 72));
+    EXPECT_EQ(sim.State().stats.readsSent, 8u * static_cast<uint32_t>(client));
+    EXPECT_EQ(sim.State().stats.passesCompleted, 4u * static_cast<uint32_t>(client));
+    EXPECT_EQ(sim.MsUntilNextPoll(), -1);
+  }
+}
+
+TEST_F(UnlimitedStreamTest, RfOffPausesAndANewLayoutIsRenderedAfresh) {
+  Simulator sim(UnlimitedOptions(), clock);
+  sim.StartStream();
+  std::vector<std::string> chunks;
+  ASSERT_TRUE(sim.PollUnlimited(1000, chunks));
+  EXPECT_EQ(LineLengths(chunks.back()).front(), 72);
+
+  const std::string off = "ab0001060087\r\n";
+  sim.Receive(off.data(), off.size(), chunks);
+  EXPECT_FALSE(sim.PollUnlimited(1000, chunks));
+  EXPECT_EQ(sim.MsUntilNextPoll(), -1);
+  const std::string on = "ab0001060188\r\n";
+  sim.Receive(on.data(), on.size(), chunks);
+
+  // The reduced layout: no header, no LRC, 40 characters.
+  const FormatBytes b = FormatBytesOf(MakePresetFormat(FormatPreset::kReduced));
+  const uint8_t data[10] = {b.flags1,     b.idMask,   b.asciiHeader1, b.asciiHeader2, b.binHeader1,
+                            b.binHeader2, b.trailer1, b.trailer2,     b.separator,    b.flags2};
+  std::string command = "ab000a11";
+  for (uint8_t byte : data) command += Hex(byte);
+  command += Hex(ComputeLrc(command.data() + 2, static_cast<int>(command.size()) - 2));
+  command += "\r\n";
+  sim.Receive(command.data(), command.size(), chunks);
+  chunks.clear();
+  ASSERT_TRUE(sim.PollUnlimited(1000, chunks));
+  for (int length : LineLengths(chunks.back())) EXPECT_EQ(length, 42);
 }
 
 }  // namespace

@@ -5,6 +5,16 @@
 
 namespace corvalis::readersim {
 
+double BusyFieldRate(int tags, int readsPerPass) {
+  // Tags in the field: rate x 250 ms; tags away: rate / readsPerPass passes a
+  // second, each away 1.5 s on average.
+  const double inFieldPerRate = static_cast<double>(kMaxReadSpacingMs) / 1000.0;
+  const double awayPerRate = static_cast<double>(kMinGapMs + kMaxGapMs) / 2000.0 /
+                             static_cast<double>(std::max(readsPerPass, 1));
+  const double rate = static_cast<double>(std::max(tags, 1)) / (inFieldPerRate + awayPerRate);
+  return std::max(rate, 1000.0 / static_cast<double>(kMaxReadSpacingMs));
+}
+
 PassScheduler::PassScheduler(const SchedulerConfig& config, const Clock& clock)
     : config_(config), clock_(clock), rng_(config.seed) {
   config_.tags = std::max(config_.tags, 1);

@@ -18,6 +18,11 @@ inline constexpr int64_t kMaxGapMs = 2000;
 // A poll later than this behind its slots skips them instead of bursting.
 inline constexpr int64_t kMaxCatchUpMs = 200;
 
+// The read rate that `tags` tags keep busy: every slot finds a tag in the
+// field while the others wait out their gap. Never below the rate that keeps
+// the reads of a pass close enough together.
+double BusyFieldRate(int tags, int readsPerPass);
+
 struct SchedulerConfig {
   int tags = 4;
   double rate = 20.0;  // read slots per second

@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "FormatPresets.h"
 #include "TimingFields.h"
@@ -14,6 +15,23 @@ SchedulerConfig SchedulerConfigOf(const Options& o) {
           .readsPerPass = o.readsPerPass,
           .passLimit = o.passes,
           .seed = o.seed};
+}
+
+// The cycle replays this much of the stream; a pass limit may stretch it up
+// to the larger size, which then plays once.
+constexpr size_t kCycleBytes = size_t{4} << 20;
+constexpr size_t kOnceCycleBytes = size_t{64} << 20;
+constexpr int64_t kRenderStepMs = 10;
+
+SchedulerConfig CycleConfigOf(const Options& o) {
+  SchedulerConfig config = SchedulerConfigOf(o);
+  config.rate = BusyFieldRate(o.tags, o.readsPerPass);
+  return config;
+}
+
+bool SameBytes(const FormatBytes& a, const FormatBytes& b) {
+  static_assert(sizeof(FormatBytes) == 10, "ten plain bytes");
+  return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 WallTime ToWallTime(int64_t ms) {
@@ -31,7 +49,9 @@ Simulator::Simulator(const Options& options, const Clock& clock)
       noisy_(options.noise),
       status_(StatusByte(options.tamper, options.flagFS, options.flagLS)),
       msTiming_(options.msTiming),
-      triggerEveryMs_(options.triggerEveryMs) {
+      triggerEveryMs_(options.triggerEveryMs),
+      unlimited_(options.unlimited),
+      cycleConfig_(CycleConfigOf(options)) {
   state_.readerId = options.readerId;
   state_.faultCommand = options.faultCommand;
   state_.faultError = options.faultError;
@@ -45,10 +65,7 @@ void Simulator::StartStream() {
   scheduler_.Start();
   const WallTime now = clock_.Now();
   nextTriggerMs_ = int64_t{now.sec} * 1000 + now.ms + triggerEveryMs_;
-}
-
-void Simulator::SkipMissedReads() {
-  scheduler_.Resume();
+  cycleStale_ = true;
 }
 
 void Simulator::StopStream() {
@@ -64,13 +81,19 @@ void Simulator::Receive(const char* bytes, size_t count, std::vector<std::string
     return;
   }
   const bool wasOn = state_.rfOn;
+  const FormatBytes layoutBefore = FormatBytesOf(state_.format);
+  const int idBefore = state_.readerId;
   commands_.Receive(bytes, count, replies);
+  if (!SameBytes(FormatBytesOf(state_.format), layoutBefore) || state_.readerId != idBefore) {
+    cycleStale_ = true;
+  }
   if (state_.bootRequested) {
     state_.bootRequested = false;
     inLoader_ = true;
     loader_ = BootLoader();
   }
-  if (wasOn && !state_.rfOn) {
+  // The unlimited cycle has no passes to end: it stops and later goes on.
+  if (wasOn && !state_.rfOn && !unlimited_) {
     // Without the field every tag in it is gone at once.
     scheduler_.EndPasses();
     state_.stats.passesCompleted =
@@ -90,31 +113,78 @@ void Simulator::Poll(std::vector<std::string>& chunks) {
     Emit(TriggerLine(state_.readerId, now), chunks);
     nextTriggerMs_ += triggerEveryMs_;
   }
-  if (!state_.rfOn) return;
+  if (!state_.rfOn || unlimited_) return;
   due_.clear();
   scheduler_.Poll(due_);
-  const MessageFormat& format = state_.format;
   for (const ScheduledRead& read : due_) {
-    std::string message =
-        encoder_.Encode(format, state_.readerId, read, ToWallTime(read.atMs), status_);
-    if (message.empty()) continue;
-    if (msTiming_) {
-      FillTimingFields(format, encoder_.Id(read.tag), timingSlot_, ToWallTime(read.atMs), message);
-      timingSlot_ = (timingSlot_ + 1) % 40;
-    }
+    const int noiseLines =
+        RenderRead(read, [&](std::string bytes) { Emit(std::move(bytes), chunks); });
+    if (noiseLines < 0) continue;
     ++state_.stats.readsSent;
-    if (noisy_) {
-      std::string garbage = noise_.MaybeGarbage(format);
-      if (!garbage.empty()) {
-        ++state_.stats.noiseLines;
-        Emit(std::move(garbage), chunks);
-      }
-      if (noise_.MaybeCorruptLrc(format, message)) ++state_.stats.noiseLines;
-    }
-    Emit(message + Trailer(format), chunks);
+    state_.stats.noiseLines = static_cast<uint16_t>(state_.stats.noiseLines + noiseLines);
   }
   state_.stats.passesCompleted =
       earlierPasses_ + static_cast<uint32_t>(scheduler_.PassesCompleted());
+}
+
+bool Simulator::PollUnlimited(size_t maxBytes, std::vector<std::string>& chunks) {
+  if (!streaming_ || inLoader_ || !state_.rfOn) return false;
+  if (cycleStale_) RenderCycle();
+  const ReadCycle::Chunk chunk = cycle_.Next(maxBytes);
+  if (chunk.reads == 0) return false;
+  state_.stats.readsSent += chunk.reads;
+  state_.stats.noiseLines = static_cast<uint16_t>(state_.stats.noiseLines + chunk.noiseLines);
+  state_.stats.passesCompleted += chunk.passesCompleted;
+  Emit(std::string(chunk.bytes), chunks);
+  return true;
+}
+
+template <class Sink>
+int Simulator::RenderRead(const ScheduledRead& read, Sink&& sink) {
+  const MessageFormat& format = state_.format;
+  std::string message =
+      encoder_.Encode(format, state_.readerId, read, ToWallTime(read.atMs), status_);
+  if (message.empty()) return -1;
+  if (msTiming_) {
+    FillTimingFields(format, encoder_.Id(read.tag), timingSlot_, ToWallTime(read.atMs), message);
+    timingSlot_ = (timingSlot_ + 1) % 40;
+  }
+  int noiseLines = 0;
+  if (noisy_) {
+    std::string garbage = noise_.MaybeGarbage(format);
+    if (!garbage.empty()) {
+      ++noiseLines;
+      sink(std::move(garbage));
+    }
+    if (noise_.MaybeCorruptLrc(format, message)) ++noiseLines;
+  }
+  sink(message + Trailer(format));
+  return noiseLines;
+}
+
+void Simulator::RenderCycle() {
+  cycleStale_ = false;
+  cycle_.Clear();
+  // The cycle's own time runs ahead at the busy-field rate, so its passes
+  // look like real ones to the console however fast they are replayed.
+  ManualClock readerTime(clock_.Now());
+  PassScheduler scheduler(cycleConfig_, readerTime);
+  const size_t size = cycleConfig_.passLimit > 0 ? kOnceCycleBytes : kCycleBytes;
+  std::vector<ScheduledRead> due;
+  std::string bytes;
+  while (cycle_.Size() < size && !scheduler.Finished()) {
+    readerTime.AdvanceMs(kRenderStepMs);
+    due.clear();
+    scheduler.Poll(due);
+    for (const ScheduledRead& read : due) {
+      bytes.clear();
+      const int noiseLines = RenderRead(read, [&](std::string part) { bytes += part; });
+      if (noiseLines < 0) continue;
+      cycle_.Append(bytes, static_cast<uint32_t>(noiseLines),
+                    read.readInPass == cycleConfig_.readsPerPass);
+    }
+  }
+  cycle_.SetPlaysOnce(scheduler.Finished());
 }
 
 int64_t Simulator::MsUntilNextPoll() const {
@@ -122,7 +192,11 @@ int64_t Simulator::MsUntilNextPoll() const {
   const WallTime now = clock_.Now();
   const int64_t nowMs = int64_t{now.sec} * 1000 + now.ms;
   int64_t next = -1;
-  if (state_.rfOn && !scheduler_.Finished()) next = scheduler_.NextSlotMs();
+  if (state_.rfOn && unlimited_) {
+    if (cycleStale_ || !cycle_.Done()) next = nowMs;
+  } else if (state_.rfOn && !scheduler_.Finished()) {
+    next = scheduler_.NextSlotMs();
+  }
   if (triggerEveryMs_ > 0 && (next < 0 || nextTriggerMs_ < next)) next = nextTriggerMs_;
   return next < 0 ? -1 : std::max<int64_t>(0, next - nowMs);
 }

@@ -8,6 +8,7 @@
 #include "CommandProcessor.h"
 #include "Options.h"
 #include "PassScheduler.h"
+#include "ReadCycle.h"
 #include "ReadStream.h"
 #include "ReaderState.h"
 #include "common/Clock.h"
@@ -25,13 +26,13 @@ class Simulator {
   void StartStream();
   // The client is gone: nothing streams until the next one.
   void StopStream();
-  // Slots run again from now; the ones missed while the link was backed up
-  // are never sent.
-  void SkipMissedReads();
 
   void Receive(const char* bytes, size_t count, std::vector<std::string>& chunks);
   // The messages of every read due by now.
   void Poll(std::vector<std::string>& chunks);
+  // "--rate max": whole reads of the pre-rendered cycle, at most `maxBytes`
+  // (one read at least) as one chunk. False when there is nothing to send.
+  bool PollUnlimited(size_t maxBytes, std::vector<std::string>& chunks);
   // Milliseconds until Poll has something to do; -1 when nothing is due
   // until a command or a new client changes that.
   int64_t MsUntilNextPoll() const;
@@ -45,6 +46,14 @@ class Simulator {
 
  private:
   void Emit(std::string bytes, std::vector<std::string>& chunks);
+  // One read as the reader sends it: `sink` gets any garbage line noise puts
+  // first, then the message with its trailer. The noise lines among them, or
+  // -1 when the layout leaves no message.
+  template <class Sink>
+  int RenderRead(const ScheduledRead& read, Sink&& sink);
+  // Renders the cycle "--rate max" replays: the reads of the configured tags
+  // passing at the rate that keeps the field busy, in reader time from now.
+  void RenderCycle();
 
   const Clock& clock_;
   ReaderState state_;
@@ -61,6 +70,10 @@ class Simulator {
   bool streaming_ = false;
   uint32_t earlierPasses_ = 0;  // passes of earlier clients
   std::vector<ScheduledRead> due_;
+  bool unlimited_;
+  SchedulerConfig cycleConfig_;
+  ReadCycle cycle_;
+  bool cycleStale_ = true;  // rendered before the current client or layout
   BootLoader loader_;
   bool inLoader_ = false;
 };

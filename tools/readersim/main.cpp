@@ -22,8 +22,12 @@ int Fail(const std::string& message) {
   return kUsageError;
 }
 
-// Unlimited streaming makes reads only while the link holds less than this.
+// Unlimited streaming writes big chunks of whole reads while the link holds
+// less than the backlog limit; the socket's progress is the only pacing.
 constexpr qint64 kUnlimitedBacklog = 256 * 1024;
+constexpr size_t kUnlimitedChunkBytes = 64 * 1024;
+// Writes per wake-up, so commands are still answered in good time.
+constexpr int kUnlimitedChunksPerPoll = 8;
 constexpr int kUnlimitedPollMs = 1;
 
 // Moves bytes between the link and the simulator and wakes it for due reads.
@@ -33,15 +37,8 @@ class Host final : public QObject {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] {
-      if (unlimited_ && link_.Backlog() > kUnlimitedBacklog) {
-        // The console is behind: wait, and do not catch up on the slots.
-        backedUp_ = true;
-        timer_.start(kUnlimitedPollMs);
-        return;
-      }
-      if (backedUp_) sim_.SkipMissedReads();
-      backedUp_ = false;
       sim_.Poll(chunks_);
+      if (unlimited_) TopUp();
       Send();
     });
     connect(&link_, &Link::ClientArrived, this, [this] {
@@ -59,11 +56,19 @@ class Host final : public QObject {
   }
 
  private:
+  void TopUp() {
+    for (int i = 0; i < kUnlimitedChunksPerPoll && link_.Backlog() < kUnlimitedBacklog; ++i) {
+      if (!sim_.PollUnlimited(kUnlimitedChunkBytes, chunks_)) break;
+      for (const std::string& chunk : chunks_) link_.Write(chunk);
+      chunks_.clear();
+    }
+  }
+
   void Send() {
     for (const std::string& chunk : chunks_) link_.Write(chunk);
     chunks_.clear();
     int64_t wait = sim_.MsUntilNextPoll();
-    // Unlimited slots are always due: poll once a millisecond, not in a spin.
+    // Unlimited reads are always due: poll once a millisecond, not in a spin.
     if (unlimited_ && wait == 0) wait = kUnlimitedPollMs;
     if (wait < 0) {
       timer_.stop();
@@ -75,7 +80,6 @@ class Host final : public QObject {
   Simulator& sim_;
   Link& link_;
   bool unlimited_;
-  bool backedUp_ = false;
   QTimer timer_;
   std::vector<std::string> chunks_;
 };
