@@ -143,6 +143,14 @@ void ChannelSet::WriteToChannel(int channel, const char* bytes, int count) {
   if (mark != before && listener_ != nullptr) listener_->RepaintStatusBar();
 }
 
+void ChannelSet::MarkTransmit(int channel) {
+  if (!IsValidChannel(channel)) return;
+  int& mark = channels_[channel].view.sendActivity;
+  if (mark != 0) return;
+  mark = 1;
+  if (listener_ != nullptr) listener_->RepaintStatusBar();
+}
+
 QStringList ChannelSet::AvailablePorts() {
   QStringList names;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {

@@ -13,6 +13,7 @@
 #include "channels/Transport.h"
 #include "common/ChannelIndex.h"
 #include "common/StatusReporter.h"
+#include "protocol/CommandHooks.h"
 #include "protocol/MessageDispatcher.h"
 #include "protocol/ReceiveFramer.h"
 
@@ -41,7 +42,7 @@ struct ChannelView {
 // client connection, by the channel section's Port key). Runs the one
 // receive path for both, writes for the dispatcher and the command sender,
 // and keeps the sections in the settings file up to date.
-class ChannelSet final : public ChannelWriter, private TransportEvents {
+class ChannelSet final : public ChannelWriter, public TransmitIndicator, private TransportEvents {
  public:
   ChannelSet(ReceiveFramer& framer, StatusReporter& status);
   ~ChannelSet() override;
@@ -80,6 +81,9 @@ class ChannelSet final : public ChannelWriter, private TransportEvents {
 
   bool IsOpen(int channel) const override;
   void WriteToChannel(int channel, const char* bytes, int count) override;
+  // The command sender's transmit mark: lit for every line sent, also one
+  // refused on a closed channel.
+  void MarkTransmit(int channel) override;
 
   // The serial ports the operating system reports, for the settings dialog.
   static QStringList AvailablePorts();
