@@ -131,6 +131,10 @@ void AppContext::ClearTagCounters() {
   tagTable_.ClearTagCounters();
 }
 
+void AppContext::SetPortEventLines(bool on) {
+  channels_.SetEventLines(on);
+}
+
 void AppContext::ToggleNoReplyWarning() {
   commands_.SetNoReplySuppressed(!commands_.NoReplySuppressed());
 }

@@ -83,6 +83,8 @@ class AppContext {
   // The Diagnostics Clear: the read, unique and lost counters, the pass queue
   // (without logging) and the channel tag lists.
   void ClearTagCounters();
+  // "Show COM port debug info": the comms lines of every port event.
+  void SetPortEventLines(bool on);
   // Flips whether the "no reply" warning is shown.
   void ToggleNoReplyWarning();
   // The automatic status update: where it asks, how often, and one round now.

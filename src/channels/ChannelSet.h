@@ -54,6 +54,9 @@ class ChannelSet final : public ChannelWriter, public TransmitIndicator, private
   const QString& SettingsPath() const { return settingsPath_; }
   ChannelHooks& Hooks() { return hooks_; }
   void SetStatusListener(ChannelStatusListener* listener) { listener_ = listener; }
+  // The comms lines of every read event ("RXCHAR SIGNAL", "Reading n
+  // characters"); errors and open/close lines are written regardless.
+  void SetEventLines(bool on) { eventLines_ = on; }
 
   // At start: reads every section and opens the channels whose "open" is on.
   void Start();
@@ -113,6 +116,7 @@ class ChannelSet final : public ChannelWriter, public TransmitIndicator, private
   ChannelHooks hooks_;
   ChannelStatusListener* listener_ = nullptr;
   QString settingsPath_;
+  bool eventLines_ = true;
   std::array<Channel, kChannelCount> channels_;
   char staging_[kStagingSize + 1];
   // Context of the queued read events: they die with the channel set.

@@ -12,6 +12,7 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -68,6 +69,7 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
       lblRRQ(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRQ"))),
       lblPagesNotShown(Named(new QLabel(QStringLiteral("0")), QStringLiteral("lblPagesNotShown"))),
       lblPurged(Named(new QLabel, QStringLiteral("lblPurged"))),
+      lsbUniqueTags(Named(new QListWidget, QStringLiteral("lsbUniqueTags"))),
       btnClearCounters(
           Named(new QPushButton(QStringLiteral("Clear")), QStringLiteral("btnClearCounters"))),
       context_(context),
@@ -136,7 +138,9 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
   auto* stats = new QWidget;
   auto* statsLayout = new QVBoxLayout(stats);
   statsLayout->addWidget(counters);
-  statsLayout->addStretch();
+  lsbUniqueTags->setFont(QFont(QStringLiteral("Monospace")));
+  statsLayout->addWidget(new QLabel(QStringLiteral("Unique tags")));
+  statsLayout->addWidget(lsbUniqueTags, 1);
   commsOrStats_->addWidget(commsMemo_);
   commsOrStats_->addWidget(stats);
   rbtShowCommsMessages->setChecked(true);
@@ -173,12 +177,42 @@ void DiagnosticsPage::ShowCounters(const TagTable& table, const QString& lastErr
     show(lblUniqueSeen[ch], table.UniqueSeen(static_cast<int>(ch)));
     show(lblLostReads[ch], table.LostReads(static_cast<int>(ch)));
   }
+  ShowUniqueTags(table);
   const QString pages = QString::number(unshownPages_.Count());
   if (lblPagesNotShown->text() != pages) lblPagesNotShown->setText(pages);
 }
 
 void DiagnosticsPage::ShowWaitTime(int waitTime) {
   edtWaitTime->setText(QString::number(waitTime));
+}
+
+void DiagnosticsPage::ShowUniqueTags(const TagTable& table) {
+  for (int ch = 0; ch < kReaderChannelCount; ++ch) {
+    // Fewer entries than shown: the lists were cleared elsewhere.
+    if (static_cast<size_t>(table.ChannelListCount(ch)) <
+        uniqueItems_[static_cast<size_t>(ch)].size()) {
+      ClearUniqueTags();
+      break;
+    }
+  }
+  for (int ch = 0; ch < kReaderChannelCount; ++ch) {
+    std::vector<QListWidgetItem*>& items = uniqueItems_[static_cast<size_t>(ch)];
+    const int count = table.ChannelListCount(ch);
+    for (int i = 0; i < count; ++i) {
+      const QString text = QString::fromLatin1(table.ChannelEntry(ch, i).line);
+      if (static_cast<size_t>(i) < items.size()) {
+        if (items[static_cast<size_t>(i)]->text() != text)
+          items[static_cast<size_t>(i)]->setText(text);
+      } else {
+        items.push_back(new QListWidgetItem(text, lsbUniqueTags));
+      }
+    }
+  }
+}
+
+void DiagnosticsPage::ClearUniqueTags() {
+  lsbUniqueTags->clear();
+  for (std::vector<QListWidgetItem*>& items : uniqueItems_) items.clear();
 }
 
 void DiagnosticsPage::WaitTimeEntered() {
@@ -199,6 +233,7 @@ void DiagnosticsPage::ClearCounters() {
   context_.status().SetPurgedText({});
   commsMemo_->clear();
   memRawData->clear();
+  ClearUniqueTags();
   ShowPurged({});
   ShowCounters(context_.tagTable(), {});
 }

@@ -3,13 +3,17 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
+#include "common/ChannelIndex.h"
 #include "protocol/RawDataMonitor.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -68,6 +72,9 @@ class DiagnosticsPage final : public QWidget {
 
  private:
   void WaitTimeEntered();
+  // Appends the tags new to the channel lists and rewrites changed counts.
+  void ShowUniqueTags(const TagTable& table);
+  void ClearUniqueTags();
 
   ReaderControlPanel* readerControl_;
   QPlainTextEdit* commsMemo_;  // "Memo2"
@@ -86,6 +93,8 @@ class DiagnosticsPage final : public QWidget {
   std::array<QLabel*, 2> lblLostReads{};
   QLabel* lblPagesNotShown;  // data pages received with nowhere to show them
   QLabel* lblPurged;
+  QListWidget* lsbUniqueTags;
+  std::array<std::vector<QListWidgetItem*>, kReaderChannelCount> uniqueItems_;
   QPushButton* btnClearCounters;
 
   AppContext& context_;

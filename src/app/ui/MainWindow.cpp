@@ -320,6 +320,7 @@ void MainWindow::BuildMenus() {
   c.displayAllTabs = [this] { DisplayAllTabs(); };
   c.hideActiveTab = [this] { HideActiveTab(); };
   c.toggleNoReplyWarning = [this] { context_.ToggleNoReplyWarning(); };
+  c.showPortDebug = [this](bool on) { context_.SetPortEventLines(on); };
   c.about = [this] { aboutBox_->exec(); };
   menu_ = BuildMainMenu(*this, menuCommands_);
   connect(menu_.linkedSelection, &QAction::toggled, linked_, &LinkedSelection::SetLinked);

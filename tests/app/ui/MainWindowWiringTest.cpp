@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -97,6 +100,10 @@ TEST_F(WiredConsole, DiagnosticsClearZeroesTheTagCounters) {
   DiagnosticsPage* page = Diagnostics();
   EXPECT_EQ(Find<QLabel>(page, "lblReadsSeen1")->text(), "2");
   EXPECT_EQ(Find<QLabel>(page, "lblUniqueSeen1")->text(), "2");
+  auto* unique = Find<QListWidget>(page, "lsbUniqueTags");
+  ASSERT_EQ(unique->count(), 2);
+  EXPECT_TRUE(unique->item(1)->text().startsWith("30 31 32 33 34 35 36 42 1"))
+      << unique->item(1)->text().toStdString();
   ASSERT_GT(context_.tagTable().PassCount(), 0);
 
   Find<QPushButton>(page, "btnClearCounters")->click();
@@ -106,6 +113,7 @@ TEST_F(WiredConsole, DiagnosticsClearZeroesTheTagCounters) {
   EXPECT_EQ(Find<QLabel>(page, "lblReadsSeen1")->text(), "0");
   EXPECT_EQ(Find<QLabel>(page, "lblUniqueSeen1")->text(), "0");
   EXPECT_TRUE(Find<QPlainTextEdit>(page, "Memo2")->toPlainText().isEmpty());
+  EXPECT_EQ(unique->count(), 0);
 }
 
 TEST_F(WiredConsole, TypedWaitTimeSetsWaitTimeNormalisingSmallValues) {
@@ -150,6 +158,16 @@ TEST_F(WiredConsole, CommsMessagesReachTheMemoOnlyWhileChosen) {
   Find<QRadioButton>(Diagnostics(), "rbtShowCommsMessages")->click();
   context_.status().DebugLog("RXCHAR SIGNAL shown");
   EXPECT_TRUE(memo->toPlainText().contains("shown"));
+
+  const QByteArray dir = qgetenv("CORVALIS_SCREENSHOT_DIR");
+  if (!dir.isEmpty()) {
+    Receive(testing::ReaderLine(1, 0x41, 10));
+    Find<QTabWidget>(window_.get(), "PageControl1")
+        ->setCurrentWidget(Diagnostics()->parentWidget());
+    window_->resize(1100, 720);
+    TickSecond();
+    window_->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("diagnostics.png"));
+  }
 }
 
 TEST_F(WiredConsole, DisplayConfigureButtonIsDisabledUntilThereIsADisplaySetup) {
