@@ -148,6 +148,14 @@ TEST_F(WiredConsole, ChangedUpdatePeriodChangesTheNextRateShown) {
   EXPECT_EQ(Find<QLabel>(TagsSeen(), "lblRRI")->text(), "30.0");
 }
 
+TEST_F(WiredConsole, TimeoutInUseIsTheOneTheBoxShows) {
+  SeenViewSettings seen = TagsSeen()->CurrentSettings();
+  seen.showTimeoutSec = 250000;  // as a hand-edited settings file may hold
+  TagsSeen()->ApplySettings(seen);
+  EXPECT_EQ(Find<QSpinBox>(TagsSeen(), "speTimeout")->value(), 99999);
+  EXPECT_EQ(TagsSeen()->CurrentSettings().showTimeoutSec, 99999);
+}
+
 TEST_F(WiredConsole, CommsMessagesReachTheMemoOnlyWhileChosen) {
   auto* memo = Find<QPlainTextEdit>(Diagnostics(), "Memo2");
   Find<QRadioButton>(Diagnostics(), "rbtShowDecoderStats")->click();
