@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "app/SettingsBinding.h"
+#include "app/Startup.h"
 #include "common/ChannelIndex.h"
 
 namespace corvalis {
@@ -21,6 +22,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   spine_.dispatcher.SetCommandSender(&commands_);
   commands_.SetChannelWriter(&channels_);
   commands_.SetRecordingFiles(&recordings_);
+  commands_.SetTransmitIndicator(&channels_);
   spine_.decoder.SetTagReadSink(&tagTable_);
   tagTable_.hooks().passCompleter = &logWriter_;
   tagTable_.hooks().nameLookup = &tagNames_;
@@ -115,6 +117,22 @@ void AppContext::SetLogSettings(const LogSettings& settings) {
 
 void AppContext::SetRecordOutgoing(bool on) {
   commands_.SetRecordOutgoing(on);
+}
+
+void AppContext::SetWaitTime(int waitTime) {
+  tagTable_.settings().waitTime = NormaliseWaitTime(waitTime);
+}
+
+void AppContext::ClearReceiveBuffers() {
+  spine_.framer.ClearReaderChannels();
+}
+
+void AppContext::ClearTagCounters() {
+  tagTable_.ClearTagCounters();
+}
+
+void AppContext::SetPortEventLines(bool on) {
+  channels_.SetEventLines(on);
 }
 
 void AppContext::ToggleNoReplyWarning() {

@@ -75,6 +75,16 @@ class AppContext {
   void SetAutoRegister(bool on);
   void SetLogSettings(const LogSettings& settings);
   void SetRecordOutgoing(bool on);
+  // The Diagnostics wait-time box: values 0 to 9 become 10, -9 to -1 -10.
+  void SetWaitTime(int waitTime);
+  // The Tags Seen Clear also empties the reader channels' receive buffers,
+  // so a half-received line cannot bring a cleared tag back.
+  void ClearReceiveBuffers();
+  // The Diagnostics Clear: the read, unique and lost counters, the pass queue
+  // (without logging) and the channel tag lists.
+  void ClearTagCounters();
+  // "Show COM port debug info": the comms lines of every port event.
+  void SetPortEventLines(bool on);
   // Flips whether the "no reply" warning is shown.
   void ToggleNoReplyWarning();
   // The automatic status update: where it asks, how often, and one round now.

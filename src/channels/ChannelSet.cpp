@@ -143,6 +143,14 @@ void ChannelSet::WriteToChannel(int channel, const char* bytes, int count) {
   if (mark != before && listener_ != nullptr) listener_->RepaintStatusBar();
 }
 
+void ChannelSet::MarkTransmit(int channel) {
+  if (!IsValidChannel(channel)) return;
+  int& mark = channels_[channel].view.sendActivity;
+  if (mark != 0) return;
+  mark = 1;
+  if (listener_ != nullptr) listener_->RepaintStatusBar();
+}
+
 QStringList ChannelSet::AvailablePorts() {
   QStringList names;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
@@ -177,7 +185,7 @@ void ChannelSet::TransportBytes(int channel) {
       hooks_.modbus->TakeModbusBytes(channel, staging_, got);
     }
   }
-  Log("RXCHAR SIGNAL ", link.Name());
+  if (eventLines_) Log("RXCHAR SIGNAL ", link.Name());
   if (link.BytesWaiting() > 0) {
     const int got = link.Read(staging_, kStagingSize);
     if (got < 0) {
@@ -221,9 +229,11 @@ void ChannelSet::Feed(int channel, const char* bytes, int count) {
         hooks_.recorder->IsRecording(channel)) {
       hooks_.recorder->RecordBytes(channel, bytes, chunk);
     }
-    char text[48];
-    std::snprintf(text, sizeof text, "Reading %d characters from ", chunk);
-    Log(text, name);
+    if (eventLines_) {
+      char text[48];
+      std::snprintf(text, sizeof text, "Reading %d characters from ", chunk);
+      Log(text, name);
+    }
     framer_.AppendTcp(channel, bytes, chunk);
     bytes += chunk;
     count -= chunk;

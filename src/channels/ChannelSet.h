@@ -13,6 +13,7 @@
 #include "channels/Transport.h"
 #include "common/ChannelIndex.h"
 #include "common/StatusReporter.h"
+#include "protocol/CommandHooks.h"
 #include "protocol/MessageDispatcher.h"
 #include "protocol/ReceiveFramer.h"
 
@@ -41,7 +42,7 @@ struct ChannelView {
 // client connection, by the channel section's Port key). Runs the one
 // receive path for both, writes for the dispatcher and the command sender,
 // and keeps the sections in the settings file up to date.
-class ChannelSet final : public ChannelWriter, private TransportEvents {
+class ChannelSet final : public ChannelWriter, public TransmitIndicator, private TransportEvents {
  public:
   ChannelSet(ReceiveFramer& framer, StatusReporter& status);
   ~ChannelSet() override;
@@ -53,6 +54,9 @@ class ChannelSet final : public ChannelWriter, private TransportEvents {
   const QString& SettingsPath() const { return settingsPath_; }
   ChannelHooks& Hooks() { return hooks_; }
   void SetStatusListener(ChannelStatusListener* listener) { listener_ = listener; }
+  // The comms lines of every read event ("RXCHAR SIGNAL", "Reading n
+  // characters"); errors and open/close lines are written regardless.
+  void SetEventLines(bool on) { eventLines_ = on; }
 
   // At start: reads every section and opens the channels whose "open" is on.
   void Start();
@@ -80,6 +84,9 @@ class ChannelSet final : public ChannelWriter, private TransportEvents {
 
   bool IsOpen(int channel) const override;
   void WriteToChannel(int channel, const char* bytes, int count) override;
+  // The command sender's transmit mark: lit for every line sent, also one
+  // refused on a closed channel.
+  void MarkTransmit(int channel) override;
 
   // The serial ports the operating system reports, for the settings dialog.
   static QStringList AvailablePorts();
@@ -109,6 +116,7 @@ class ChannelSet final : public ChannelWriter, private TransportEvents {
   ChannelHooks hooks_;
   ChannelStatusListener* listener_ = nullptr;
   QString settingsPath_;
+  bool eventLines_ = true;
   std::array<Channel, kChannelCount> channels_;
   char staging_[kStagingSize + 1];
   // Context of the queued read events: they die with the channel set.

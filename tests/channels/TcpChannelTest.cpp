@@ -70,6 +70,16 @@ TEST_F(TcpChannelTest, TagLinesSentInPiecesAreDecodedAndLogged) {
   EXPECT_EQ(context->tagTable().LostReads(0), 0);
 }
 
+TEST_F(TcpChannelTest, PortDebugOffKeepsReadEventsOutOfTheCommsMessages) {
+  context->SetPortEventLines(false);
+  Connect(0);
+  peer->write(QByteArray::fromStdString(testing::ReaderLine(1, 0x41, 0)));
+  peer->flush();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return context->tagTable().ReadsSeen(0) == 1; }, 3000));
+  EXPECT_FALSE(Logged("RXCHAR SIGNAL 127.0.0.1"));
+  EXPECT_FALSE(LoggedPrefix("Reading "));
+}
+
 TEST_F(TcpChannelTest, PeerDropKeepsWhatArrivedAndClosesTheChannelUntilReopened) {
   Connect(0);
   const std::string second = testing::ReaderLine(1, 0x42, 0);

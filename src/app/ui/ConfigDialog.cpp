@@ -214,10 +214,14 @@ void ConfigDialog::Connect() {
     observer_.SeenViewLayoutChanged();
   });
   connect(speRRPeriod, &QSpinBox::valueChanged, this, [this](int value) {
-    if (value != 0) settings_.SetInteger(Setting::ReadRatePeriod, value);
+    if (value == 0) return;
+    settings_.SetInteger(Setting::ReadRatePeriod, value);
+    observer_.SeenViewLayoutChanged();
   });
   connect(speRRNumber, &QSpinBox::valueChanged, this, [this](int value) {
-    if (value != 0) settings_.SetInteger(Setting::ReadRateIntervals, value);
+    if (value == 0) return;
+    settings_.SetInteger(Setting::ReadRateIntervals, value);
+    observer_.SeenViewLayoutChanged();
   });
   connect(edtRegenCRCSeed, &QLineEdit::textChanged, this, &ConfigDialog::SeedEdited);
 
@@ -227,6 +231,10 @@ void ConfigDialog::Connect() {
     });
   }
   connect(btnConfigure, &QPushButton::clicked, this, [this] { observer_.ConfigureDisplay(); });
+  // There is no display setup dialog yet: a button that does nothing would
+  // look broken.
+  btnConfigure->setEnabled(false);
+  btnConfigure->setToolTip(tr("The external display setup is not available yet"));
   connect(btnLoggingConfigure, &QPushButton::clicked, this, &ConfigDialog::ConfigureLogging);
 
   connect(edtTagCode, &QLineEdit::textChanged, this, &ConfigDialog::UpdateCrc);

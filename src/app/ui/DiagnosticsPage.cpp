@@ -9,10 +9,15 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -49,6 +54,11 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
     : QWidget(parent),
       readerControl_(new ReaderControlPanel(context)),
       commsMemo_(Named(new QPlainTextEdit, QStringLiteral("Memo2"))),
+      rbtShowCommsMessages(Named(new QRadioButton(QStringLiteral("Show Comms Messages")),
+                                 QStringLiteral("rbtShowCommsMessages"))),
+      rbtShowDecoderStats(Named(new QRadioButton(QStringLiteral("Show Decoder Statistics")),
+                                QStringLiteral("rbtShowDecoderStats"))),
+      commsOrStats_(Named(new QStackedWidget, QStringLiteral("pgcCommsOrStats"))),
       memRawData(Named(new QPlainTextEdit, QStringLiteral("memRawData"))),
       rawSwitch_(
           Named(new QCheckBox(QStringLiteral("Show ra&w data")), QStringLiteral("RawCheckBox"))),
@@ -58,6 +68,11 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
       lblRRI(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRI"))),
       lblRRQ(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRQ"))),
       lblPagesNotShown(Named(new QLabel(QStringLiteral("0")), QStringLiteral("lblPagesNotShown"))),
+      lblPurged(Named(new QLabel, QStringLiteral("lblPurged"))),
+      lsbUniqueTags(Named(new QListWidget, QStringLiteral("lsbUniqueTags"))),
+      btnClearCounters(
+          Named(new QPushButton(QStringLiteral("Clear")), QStringLiteral("btnClearCounters"))),
+      context_(context),
       unshownPages_(context.unshownPages()),
       rawMemo_(*memRawData),
       rawMonitor_(rawMemo_) {
@@ -67,8 +82,15 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
     memo->setFont(QFont(QStringLiteral("Monospace")));
   }
   commsMemo_->setMaximumBlockCount(kCommsMemoLines);
-  edtWaitTime->setReadOnly(true);
   edtWaitTime->setMaximumWidth(80);
+  edtWaitTime->setValidator(new QIntValidator(edtWaitTime));
+  edtWaitTime->setToolTip(QStringLiteral(
+      "Milliseconds without a read that end a pass; negative logs at the first read"));
+  connect(edtWaitTime, &QLineEdit::editingFinished, this, &DiagnosticsPage::WaitTimeEntered);
+  lblPurged->setVisible(false);
+  btnClearCounters->setToolTip(
+      QStringLiteral("Zero the read, unique and lost counters and empty the memos"));
+  connect(btnClearCounters, &QPushButton::clicked, this, &DiagnosticsPage::ClearCounters);
   shpReadRate->setFixedSize(24, 24);
   shpReadRate->setAutoFillBackground(true);
   shpReadRate->setFrameShape(QFrame::Box);
@@ -93,6 +115,7 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
     grid->addWidget(lblUniqueSeen[static_cast<size_t>(ch)], ch + 1, 2);
     grid->addWidget(lblLostReads[static_cast<size_t>(ch)], ch + 1, 3);
   }
+  grid->addWidget(btnClearCounters, 3, 3);
 
   auto* status = new QFormLayout;
   status->addRow(QStringLiteral("Wait time (ms)"), edtWaitTime);
@@ -104,16 +127,33 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
   rate->addStretch();
   status->addRow(QStringLiteral("Read rate"), rate);
   status->addRow(QStringLiteral("Data pages not shown"), lblPagesNotShown);
+  status->addRow(lblPurged);
 
   auto* left = new QVBoxLayout;
   left->addWidget(readerControl_);
   left->addLayout(status);
-  left->addWidget(counters);
   left->addStretch();
 
+  // Every read event writes comms lines; the statistics keep the memo quiet.
+  auto* stats = new QWidget;
+  auto* statsLayout = new QVBoxLayout(stats);
+  statsLayout->addWidget(counters);
+  lsbUniqueTags->setFont(QFont(QStringLiteral("Monospace")));
+  statsLayout->addWidget(new QLabel(QStringLiteral("Unique tags")));
+  statsLayout->addWidget(lsbUniqueTags, 1);
+  commsOrStats_->addWidget(commsMemo_);
+  commsOrStats_->addWidget(stats);
+  rbtShowCommsMessages->setChecked(true);
+  connect(rbtShowCommsMessages, &QRadioButton::toggled, this,
+          [this](bool on) { commsOrStats_->setCurrentIndex(on ? 0 : 1); });
+  auto* choice = new QHBoxLayout;
+  choice->addWidget(rbtShowCommsMessages);
+  choice->addWidget(rbtShowDecoderStats);
+  choice->addStretch();
+
   auto* memos = new QVBoxLayout;
-  memos->addWidget(new QLabel(QStringLiteral("Comms messages")));
-  memos->addWidget(commsMemo_, 1);
+  memos->addLayout(choice);
+  memos->addWidget(commsOrStats_, 1);
   memos->addWidget(rawSwitch_);
   memos->addWidget(memRawData, 1);
 
@@ -123,7 +163,7 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
 }
 
 void DiagnosticsPage::AddCommsLine(const QString& line) {
-  commsMemo_->appendPlainText(line);
+  if (rbtShowCommsMessages->isChecked()) commsMemo_->appendPlainText(line);
 }
 
 void DiagnosticsPage::ShowCounters(const TagTable& table, const QString& lastError) {
@@ -137,12 +177,65 @@ void DiagnosticsPage::ShowCounters(const TagTable& table, const QString& lastErr
     show(lblUniqueSeen[ch], table.UniqueSeen(static_cast<int>(ch)));
     show(lblLostReads[ch], table.LostReads(static_cast<int>(ch)));
   }
+  ShowUniqueTags(table);
   const QString pages = QString::number(unshownPages_.Count());
   if (lblPagesNotShown->text() != pages) lblPagesNotShown->setText(pages);
 }
 
 void DiagnosticsPage::ShowWaitTime(int waitTime) {
   edtWaitTime->setText(QString::number(waitTime));
+}
+
+void DiagnosticsPage::ShowUniqueTags(const TagTable& table) {
+  for (int ch = 0; ch < kReaderChannelCount; ++ch) {
+    // Fewer entries than shown: the lists were cleared elsewhere.
+    if (static_cast<size_t>(table.ChannelListCount(ch)) <
+        uniqueItems_[static_cast<size_t>(ch)].size()) {
+      ClearUniqueTags();
+      break;
+    }
+  }
+  for (int ch = 0; ch < kReaderChannelCount; ++ch) {
+    std::vector<QListWidgetItem*>& items = uniqueItems_[static_cast<size_t>(ch)];
+    const int count = table.ChannelListCount(ch);
+    for (int i = 0; i < count; ++i) {
+      const QString text = QString::fromLatin1(table.ChannelEntry(ch, i).line);
+      if (static_cast<size_t>(i) < items.size()) {
+        if (items[static_cast<size_t>(i)]->text() != text)
+          items[static_cast<size_t>(i)]->setText(text);
+      } else {
+        items.push_back(new QListWidgetItem(text, lsbUniqueTags));
+      }
+    }
+  }
+}
+
+void DiagnosticsPage::ClearUniqueTags() {
+  lsbUniqueTags->clear();
+  for (std::vector<QListWidgetItem*>& items : uniqueItems_) items.clear();
+}
+
+void DiagnosticsPage::WaitTimeEntered() {
+  bool ok = false;
+  const int typed = edtWaitTime->text().toInt(&ok);
+  if (ok) context_.SetWaitTime(typed);
+  ShowWaitTime(context_.tagTable().settings().waitTime);
+}
+
+void DiagnosticsPage::ShowPurged(const QString& text) {
+  if (lblPurged->text() != text) lblPurged->setText(text);
+  lblPurged->setVisible(!text.isEmpty());
+}
+
+void DiagnosticsPage::ClearCounters() {
+  context_.ClearTagCounters();
+  context_.status().SetLastError({});
+  context_.status().SetPurgedText({});
+  commsMemo_->clear();
+  memRawData->clear();
+  ClearUniqueTags();
+  ShowPurged({});
+  ShowCounters(context_.tagTable(), {});
 }
 
 void DiagnosticsPage::ShowReadRate(const QString& iText, const QString& qText) {

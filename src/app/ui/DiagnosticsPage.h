@@ -3,14 +3,21 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
+#include "common/ChannelIndex.h"
 #include "protocol/RawDataMonitor.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
 class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
 class QSpinBox;
 
 namespace corvalis {
@@ -42,11 +49,17 @@ class DiagnosticsPage final : public QWidget {
  public:
   explicit DiagnosticsPage(AppContext& context, QWidget* parent = nullptr);
 
+  // A comms-messages line; dropped unless "Show Comms Messages" is chosen.
   void AddCommsLine(const QString& line);
   // Timer1: the last error, the counters of channels 1 and 2 and the data
   // pages not shown.
   void ShowCounters(const TagTable& table, const QString& lastError);
   void ShowWaitTime(int waitTime);
+  // "n chars purged" after a serial overflow; empty hides the label.
+  void ShowPurged(const QString& text);
+  // The Clear button: the tag counters, both memos, the last error and the
+  // purged count.
+  void ClearCounters();
   void ShowReadRate(const QString& iText, const QString& qText);
   void ShowReadActivity(int idsThisSecond);
 
@@ -58,8 +71,16 @@ class DiagnosticsPage final : public QWidget {
   void ShowLastError(const QString& text);
 
  private:
+  void WaitTimeEntered();
+  // Appends the tags new to the channel lists and rewrites changed counts.
+  void ShowUniqueTags(const TagTable& table);
+  void ClearUniqueTags();
+
   ReaderControlPanel* readerControl_;
   QPlainTextEdit* commsMemo_;  // "Memo2"
+  QRadioButton* rbtShowCommsMessages;
+  QRadioButton* rbtShowDecoderStats;
+  QStackedWidget* commsOrStats_;  // the memo or the decoder statistics
   QPlainTextEdit* memRawData;
   QCheckBox* rawSwitch_;  // "RawCheckBox"
   QLineEdit* edtWaitTime;
@@ -71,6 +92,12 @@ class DiagnosticsPage final : public QWidget {
   std::array<QLabel*, 2> lblUniqueSeen{};
   std::array<QLabel*, 2> lblLostReads{};
   QLabel* lblPagesNotShown;  // data pages received with nowhere to show them
+  QLabel* lblPurged;
+  QListWidget* lsbUniqueTags;
+  std::array<std::vector<QListWidgetItem*>, kReaderChannelCount> uniqueItems_;
+  QPushButton* btnClearCounters;
+
+  AppContext& context_;
 
   const UnshownPageCounter& unshownPages_;
   PlainTextMemo rawMemo_;

@@ -107,9 +107,12 @@ void AddViewMenu(QMainWindow& window, QMenuBar* bar, const MainMenuCommands& com
       AddMenuItem(window, view, "mnuShowReplyNotSeen", QStringLiteral("Show/hide reply not seen"),
                   QKeySequence(Qt::CTRL | Qt::Key_F7), true),
       &QAction::triggered, &window, commands.toggleNoReplyWarning);
-  AddMenuItem(window, view, "mnuShowComPortDebug", QStringLiteral("Show COM port debug info"), {},
-              true)
-      ->setEnabled(false);
+  QAction* portDebug =
+      AddMenuItem(window, view, "mnuShowComPortDebug", QStringLiteral("Show COM port debug info"),
+                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F1), true);
+  portDebug->setCheckable(true);
+  portDebug->setChecked(true);
+  QObject::connect(portDebug, &QAction::toggled, &window, commands.showPortDebug);
 }
 
 void AddReaderMenus(QMainWindow& window, QMenuBar* bar, const MainMenuCommands& commands,

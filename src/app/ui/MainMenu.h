@@ -32,6 +32,7 @@ struct MainMenuCommands {
   std::function<void()> displayAllTabs;
   std::function<void()> hideActiveTab;
   std::function<void()> toggleNoReplyWarning;
+  std::function<void(bool on)> showPortDebug;
   std::function<void()> about;
 };
 

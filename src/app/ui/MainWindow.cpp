@@ -108,6 +108,8 @@ MainWindow::MainWindow(AppSession& session, AppContext& context, MemoStatus& sta
   context_.channels().SetStatusListener(this);
   context_.commands().SetWarnings(&warnings_);
   context_.dispatcher().AddObserver(&diagnostics_->RawMonitor());
+  // Sent lines show in the raw-data memo whatever its check box says.
+  context_.commands().SetRawDataMonitor(&diagnostics_->RawMonitor());
   RefreshChannelStatus();
   PageChanged(0);
 
@@ -124,6 +126,7 @@ MainWindow::~MainWindow() {
   status_.lineAdded = nullptr;
   context_.channels().SetStatusListener(nullptr);
   context_.commands().SetWarnings(nullptr);
+  context_.commands().SetRawDataMonitor(nullptr);
   context_.dispatcher().RemoveObserver(&diagnostics_->RawMonitor());
 }
 
@@ -174,6 +177,7 @@ void MainWindow::BuildPages() {
   QAction* checkCrc = tagsSeen_->AddMenuItem(QStringLiteral("Check ID CRC"), "mnuCheckIDCRC");
   connect(checkCrc, &QAction::triggered, this, &MainWindow::CheckTagIdCrc);
   connect(tagsSeen_, &TagsSeenPage::settingsEdited, this, &MainWindow::StoreSeenSettings);
+  connect(tagsSeen_, &TagsSeenPage::clearPressed, this, [this] { context_.ClearReceiveBuffers(); });
 
   diagnostics_ = Named(new DiagnosticsPage(context_), "DiagnosticsPage");
   host(Page::kDiagnostics, diagnostics_);
@@ -316,6 +320,7 @@ void MainWindow::BuildMenus() {
   c.displayAllTabs = [this] { DisplayAllTabs(); };
   c.hideActiveTab = [this] { HideActiveTab(); };
   c.toggleNoReplyWarning = [this] { context_.ToggleNoReplyWarning(); };
+  c.showPortDebug = [this](bool on) { context_.SetPortEventLines(on); };
   c.about = [this] { aboutBox_->exec(); };
   menu_ = BuildMainMenu(*this, menuCommands_);
   connect(menu_.linkedSelection, &QAction::toggled, linked_, &LinkedSelection::SetLinked);
@@ -509,6 +514,7 @@ void MainWindow::Tick() {
 void MainWindow::ShowCounters() {
   diagnostics_->ShowReadActivity(context_.IdsLastSecond());
   diagnostics_->ShowCounters(context_.tagTable(), status_.lastError);
+  diagnostics_->ShowPurged(status_.purged);
 }
 
 void MainWindow::Activate() {

@@ -204,9 +204,12 @@ TagsSeenPage::~TagsSeenPage() {
 
 void TagsSeenPage::ApplySettings(const SeenViewSettings& settings) {
   view_.settings() = settings;
+  // The time-out in use is the one the box can show.
+  view_.settings().showTimeoutSec =
+      std::clamp(settings.showTimeoutSec, speTimeout->minimum(), speTimeout->maximum());
   {
     const QSignalBlocker blockTimeout(speTimeout);
-    speTimeout->setValue(settings.showTimeoutSec);
+    speTimeout->setValue(view_.settings().showTimeoutSec);
   }
   QRadioButton* const radios[] = {rbtShowName, rbtShowID, rbtShowWiegand26, rbtShowWiegand34};
   QRadioButton* const chosen = radios[std::clamp(static_cast<int>(settings.showWhat), 0, 3)];
@@ -385,6 +388,7 @@ void TagsSeenPage::Clear(bool pageDataOnly) {
     RefreshSeenView(0);
     return;
   }
+  Q_EMIT clearPressed();
   table_.ClearSeenTable();  // comes back through SeenTableCleared
 }
 

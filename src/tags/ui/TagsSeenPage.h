@@ -87,6 +87,8 @@ class TagsSeenPage final : public QWidget, public SeenTableView, public TagBeepe
   // The seen table was emptied (the external display shows "Clear Display",
   // the page view resets its counters).
   void seenTableCleared();
+  // The Clear button without Shift, before the table is emptied.
+  void clearPressed();
   void tagCountersCleared();
   void pageDataCleared();
   void copyIdToRwCommander(const QString& hexId);

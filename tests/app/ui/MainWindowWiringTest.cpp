@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <string>
+
+#include "app/AppContext.h"
+#include "app/MemoStatus.h"
+#include "app/Startup.h"
+#include "app/ui/DiagnosticsPage.h"
+#include "app/ui/MainWindow.h"
+#include "channels/ChannelSettings.h"
+#include "tags/ui/TagsSeenPage.h"
+#include "testkit/ReaderLines.h"
+
+namespace corvalis {
+namespace {
+
+// The console on a settings file whose channels are all closed; reads are
+// fed straight into channel 1's receive path.
+class WiredConsole : public ::testing::Test {
+ protected:
+  WiredConsole() {
+    const QString ini = dir_.filePath("Corvalis.ini");
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+      ChannelSettings closed;
+      closed.open = false;
+      WriteChannelSettings(ini, ch, closed);
+    }
+    session_.Start(dir_.path(), {QStringLiteral("corvalis"), QStringLiteral("-i=") + ini});
+    window_ = std::make_unique<MainWindow>(session_, context_, status_);
+    window_->SetMessageBoxSink([](QMessageBox::Icon, const QString&, const QString&) {});
+    window_->show();
+  }
+  ~WiredConsole() override { window_.reset(); }
+
+  template <class T>
+  T* Find(QObject* parent, const char* name) {
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  DiagnosticsPage* Diagnostics() { return Find<DiagnosticsPage>(window_.get(), "DiagnosticsPage"); }
+  TagsSeenPage* TagsSeen() { return Find<TagsSeenPage>(window_.get(), "TagsSeenPage"); }
+  void Receive(const std::string& bytes) {
+    context_.spine().framer.AppendTcp(0, bytes.data(), static_cast<int>(bytes.size()));
+  }
+  void TickSecond() {
+    for (int i = 0; i < AppContext::kTicksPerSecond; ++i) window_->Tick();
+  }
+
+  QTemporaryDir dir_;
+  SystemClock clock_;
+  MemoStatus status_;
+  AppContext context_{clock_, status_};
+  AppSession session_{context_};
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(WiredConsole, SentCommandShowsInRawDataMemoAndLightsTransmitMark) {
+  auto* ownText = Find<QComboBox>(window_.get(), "cmbSendOwnText");
+  ownText->setEditText(QStringLiteral("ab0001060188"));
+  QTest::keyClick(ownText->lineEdit(), Qt::Key_Return);
+
+  // Shown whatever the "Show raw data" box says, also for a closed channel.
+  const QString memo = Find<QPlainTextEdit>(Diagnostics(), "memRawData")->toPlainText();
+  EXPECT_TRUE(memo.contains(QStringLiteral(" 1 ab0001060188"))) << memo.toStdString();
+  EXPECT_NE(context_.channels().View(0).sendActivity, 0);
+}
+
+TEST_F(WiredConsole, TagsSeenClearEmptiesTheReceiveBuffers) {
+  Receive(testing::ReaderLine(1, 0x41, 10));
+  Receive("aa0130313233");  // half a line
+  ASSERT_GT(context_.spine().framer.Buffer(0).length, context_.spine().framer.Buffer(0).start);
+  window_->Tick();
+  ASSERT_EQ(context_.tagTable().SeenLength(), 1);
+
+  Find<QPushButton>(TagsSeen(), "btnClear")->click();
+  EXPECT_EQ(context_.tagTable().SeenLength(), 0);
+  const ChannelRxBuffer& buffer = context_.spine().framer.Buffer(0);
+  EXPECT_EQ(buffer.length - buffer.start, 0);
+}
+
+TEST_F(WiredConsole, DiagnosticsClearZeroesTheTagCounters) {
+  Receive(testing::ReaderLine(1, 0x41, 10));
+  Receive(testing::ReaderLine(1, 0x42, 20));
+  TickSecond();
+  DiagnosticsPage* page = Diagnostics();
+  EXPECT_EQ(Find<QLabel>(page, "lblReadsSeen1")->text(), "2");
+  EXPECT_EQ(Find<QLabel>(page, "lblUniqueSeen1")->text(), "2");
+  auto* unique = Find<QListWidget>(page, "lsbUniqueTags");
+  ASSERT_EQ(unique->count(), 2);
+  EXPECT_TRUE(unique->item(1)->text().startsWith("30 31 32 33 34 35 36 42 1"))
+      << unique->item(1)->text().toStdString();
+  ASSERT_GT(context_.tagTable().PassCount(), 0);
+
+  Find<QPushButton>(page, "btnClearCounters")->click();
+  EXPECT_EQ(context_.tagTable().ReadsSeen(0), 0);
+  EXPECT_EQ(context_.tagTable().UniqueSeen(0), 0);
+  EXPECT_EQ(context_.tagTable().PassCount(), 0);
+  EXPECT_EQ(Find<QLabel>(page, "lblReadsSeen1")->text(), "0");
+  EXPECT_EQ(Find<QLabel>(page, "lblUniqueSeen1")->text(), "0");
+  EXPECT_TRUE(Find<QPlainTextEdit>(page, "Memo2")->toPlainText().isEmpty());
+  EXPECT_EQ(unique->count(), 0);
+}
+
+TEST_F(WiredConsole, TypedWaitTimeSetsWaitTimeNormalisingSmallValues) {
+  auto* box = Find<QLineEdit>(Diagnostics(), "edtWaitTime");
+  EXPECT_FALSE(box->isReadOnly());
+  auto type = [box](const char* text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, QLatin1String(text));
+    QTest::keyClick(box, Qt::Key_Return);
+  };
+  type("800");
+  EXPECT_EQ(context_.tagTable().settings().waitTime, 800);
+  type("5");
+  EXPECT_EQ(context_.tagTable().settings().waitTime, 10);
+  EXPECT_EQ(box->text(), "10");
+  type("-3");
+  EXPECT_EQ(context_.tagTable().settings().waitTime, -10);
+
+  Settings saved = session_.settings();
+  context_.StoreSettings(saved);
+  EXPECT_EQ(saved.Integer(Setting::WaitTime), -10);
+}
+
+TEST_F(WiredConsole, ChangedUpdatePeriodChangesTheNextRateShown) {
+  Find<QSpinBox>(window_.get(), "speRRPeriod")->setValue(1);
+  EXPECT_EQ(TagsSeen()->CurrentSettings().readRatePeriod, 1);
+  Receive(testing::ReaderLine(1, 0x41, 10));  // I 2 + Q 1
+  window_->Tick();
+  // One bucket of one tick: 3 reads in 0.1 s; the default period would show
+  // nothing new before its fifth tick.
+  EXPECT_EQ(Find<QLabel>(TagsSeen(), "lblRRI")->text(), "30.0");
+}
+
+TEST_F(WiredConsole, TimeoutInUseIsTheOneTheBoxShows) {
+  SeenViewSettings seen = TagsSeen()->CurrentSettings();
+  seen.showTimeoutSec = 250000;  // as a hand-edited settings file may hold
+  TagsSeen()->ApplySettings(seen);
+  EXPECT_EQ(Find<QSpinBox>(TagsSeen(), "speTimeout")->value(), 99999);
+  EXPECT_EQ(TagsSeen()->CurrentSettings().showTimeoutSec, 99999);
+}
+
+TEST_F(WiredConsole, CommsMessagesReachTheMemoOnlyWhileChosen) {
+  auto* memo = Find<QPlainTextEdit>(Diagnostics(), "Memo2");
+  Find<QRadioButton>(Diagnostics(), "rbtShowDecoderStats")->click();
+  context_.status().DebugLog("RXCHAR SIGNAL quiet");
+  EXPECT_FALSE(memo->toPlainText().contains("quiet"));
+  EXPECT_TRUE(Find<QLabel>(Diagnostics(), "lblReadsSeen1")->isVisibleTo(Diagnostics()));
+
+  Find<QRadioButton>(Diagnostics(), "rbtShowCommsMessages")->click();
+  context_.status().DebugLog("RXCHAR SIGNAL shown");
+  EXPECT_TRUE(memo->toPlainText().contains("shown"));
+
+  const QByteArray dir = qgetenv("CORVALIS_SCREENSHOT_DIR");
+  if (!dir.isEmpty()) {
+    Receive(testing::ReaderLine(1, 0x41, 10));
+    Find<QTabWidget>(window_.get(), "PageControl1")
+        ->setCurrentWidget(Diagnostics()->parentWidget());
+    window_->resize(1100, 720);
+    TickSecond();
+    window_->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("diagnostics.png"));
+  }
+}
+
+TEST_F(WiredConsole, DisplayConfigureButtonIsDisabledUntilThereIsADisplaySetup) {
+  EXPECT_FALSE(Find<QPushButton>(window_.get(), "btnConfigure")->isEnabled());
+}
+
+}  // namespace
+}  // namespace corvalis
