@@ -251,7 +251,6 @@ TEST_F(ControlWidgetsTest, ConfigureTagChangesSetTheCommand) {
   RWCommanderPage commander(context);
   testing::FindNamed<QComboBox>(commander, "cmbCmdTagID")->setEditText("00000000cafe0001");
   ConfigureTagPage tag(commander);
-  CommandWordEditor& e = tag.Editor();
   EXPECT_EQ(testing::FindNamed<QComboBox>(tag, "cmbTCTagID")->currentText(), "00000000cafe0001");
   testing::FindNamed<QSpinBox>(tag, "speTCStartPage")->setValue(2);
   EXPECT_EQ(testing::FindNamed<QSpinBox>(tag, "speTCCommand")->value(), kCmdTto);
