@@ -7,7 +7,7 @@
 
 namespace corvalis::testing {
 
-std::string ReaderLine(int readerId, uint8_t last, int hundredths, int iCount) {
+std::string ReaderLine(int readerId, uint8_t last, int hundredths, int iCount, int second) {
   TagMessageFields fields;
   fields.readerId = readerId;
   const uint8_t id[8] = {0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, last};
@@ -19,7 +19,7 @@ std::string ReaderLine(int readerId, uint8_t last, int hundredths, int iCount) {
   fields.day = 8;
   fields.hour = 10;
   fields.minute = 20;
-  fields.second = 30;
+  fields.second = second;
   fields.hundredths = hundredths;
   char line[128];
   const int n = EncodeFormatMessage(MessageFormat{}, fields, line, sizeof line);

@@ -156,4 +156,18 @@ inline int StartSimulator(QProcess& sim, const QStringList& arguments) {
   return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
+// Starts the simulator over TCP with `arguments`, writes its channel sections
+// into `ini` and opens channel 1 of `context`, recording into `recordDir`.
+inline bool OpenChannelOneOnSimulator(AppContext& context, QProcess& sim,
+                                      const QStringList& arguments, const QString& ini,
+                                      const QString& recordDir) {
+  const int port = StartSimulator(sim, arguments);
+  if (port <= 0) return false;
+  WriteSimulatorChannels(ini, port);
+  if (!context.recordings().Open(0, recordDir.toStdString())) return false;
+  context.channels().SetSettingsPath(ini);
+  context.channels().Start();
+  return QTest::qWaitFor([&] { return context.channels().IsOpen(0); }, 3000);
+}
+
 }  // namespace corvalis::testing

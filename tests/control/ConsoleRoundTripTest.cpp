@@ -18,20 +18,8 @@ class ConsoleRoundTripTest : public ::testing::Test {
     iniPath = dir.filePath("Corvalis.ini");
     QObject::connect(&tick, &QTimer::timeout, [this] { context.Tick(); });
     tick.start(100);
-    const int port = testing::StartSimulator(sim, {"--tcp", "0", "--passes", "1"});
-    ASSERT_GT(port, 0);
-    for (int ch = 0; ch < kChannelCount; ++ch) {
-      ChannelSettings settings;
-      settings.open = ch == 0;
-      settings.port = false;
-      settings.ipAddress = "127.0.0.1";
-      settings.ipPort = port;
-      WriteChannelSettings(iniPath, ch, settings);
-    }
-    ASSERT_TRUE(context.recordings().Open(0, dir.path().toStdString()));
-    context.channels().SetSettingsPath(iniPath);
-    context.channels().Start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return context.channels().IsOpen(0); }, 3000));
+    ASSERT_TRUE(testing::OpenChannelOneOnSimulator(context, sim, {"--tcp", "0", "--passes", "1"},
+                                                   iniPath, dir.path()));
   }
   void TearDown() override {
     tick.stop();

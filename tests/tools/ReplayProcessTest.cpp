@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "testkit/TagMessageEncoder.h"
+#include "testkit/ReaderLines.h"
 
 namespace corvalis {
 namespace {
@@ -14,22 +14,7 @@ namespace {
 // A default-format line for tag 30..36 `last`, read by reader 1 at
 // 10:20:`second`.`hundredths` on 2026-12-08.
 std::string Line(uint8_t last, int second, int hundredths) {
-  TagMessageFields fields;
-  fields.readerId = 1;
-  const uint8_t id[8] = {0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, last};
-  std::copy(id, id + 8, fields.id);
-  fields.iCount = 2;
-  fields.qCount = 1;
-  fields.year = 26;
-  fields.month = 12;
-  fields.day = 8;
-  fields.hour = 10;
-  fields.minute = 20;
-  fields.second = second;
-  fields.hundredths = hundredths;
-  char line[128];
-  const int n = EncodeFormatMessage(MessageFormat{}, fields, line, sizeof line);
-  return std::string(line, static_cast<size_t>(n)) + "\r\n";
+  return testing::ReaderLine(1, last, hundredths, 2, second);
 }
 
 bool WriteFile(const QString& path, const std::string& bytes) {
