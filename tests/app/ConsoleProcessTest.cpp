@@ -19,35 +19,48 @@ QByteArray ReadAll(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The real console, offscreen, with its settings file in a fresh folder and
+// channel 1 on the reader simulator started with `simArgs` over loopback TCP.
+struct ConsoleRun {
+  bool Start(const QStringList& simArgs, const char* settings) {
+    const int port = testing::StartSimulator(sim, simArgs);
+    if (port <= 0) return false;
+    QFile file(ini);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(settings);
+    file.close();
+    testing::WriteSimulatorChannels(ini, port);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    console.setProcessEnvironment(env);
+    console.setWorkingDirectory(dir.path());
+    console.start(CORVALIS_EXECUTABLE, {"-i=" + ini});
+    return console.waitForStarted(5000);
+  }
+  int Lines() const { return static_cast<int>(ReadAll(log).count('\n')); }
+
+  QTemporaryDir dir;
+  QString ini = dir.filePath("Corvalis.ini");
+  QString log = dir.filePath("tags.log");
+  QProcess sim;
+  QProcess console;
+};
+
 // The real console, offscreen, logging what the reader simulator sends over
 // loopback TCP; SIGTERM ends it like Exit.
 TEST(ConsoleProcessTest, LogsEveryPassAndSavesTheSettingsOnSigterm) {
   constexpr int kPasses = 5;
-  QProcess sim;
-  const int port =
-      testing::StartSimulator(sim, {"--tcp", "0", "--passes", QString::number(kPasses), "--rate",
-                                    "40", "--reads-per-pass", "3", "--tags", "4"});
-  ASSERT_GT(port, 0);
-
-  QTemporaryDir dir;
-  const QString ini = dir.filePath("Corvalis.ini");
-  const QString log = dir.filePath("tags.log");
-  {
-    QFile file(ini);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[FILES]\nFilteredFileName=tags.log\nWriteFiltered=1\n[MODE]\nNumToShow=8\n");
-  }
-  testing::WriteSimulatorChannels(ini, port);
-
-  QProcess console;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  console.setProcessEnvironment(env);
-  console.setWorkingDirectory(dir.path());
-  console.start(CORVALIS_EXECUTABLE, {"-i=" + ini});
-  ASSERT_TRUE(console.waitForStarted(5000));
-
-  auto lines = [&] { return ReadAll(log).count('\n'); };
+  ConsoleRun run;
+  ASSERT_TRUE(
+      run.Start({"--tcp", "0", "--passes", QString::number(kPasses), "--rate", "40",
+                 "--reads-per-pass", "3", "--tags", "4"},
+                "[FILES]\nFilteredFileName=tags.log\nWriteFiltered=1\n[MODE]\nNumToShow=8\n"));
+  QProcess& console = run.console;
+  QProcess& sim = run.sim;
+  const QString& ini = run.ini;
+  const QString& log = run.log;
+  QTemporaryDir& dir = run.dir;
+  auto lines = [&] { return run.Lines(); };
   ASSERT_TRUE(QTest::qWaitFor([&] { return lines() >= kPasses; }, 15000)) << lines();
   QTest::qWait(800);  // nothing beyond the simulator's passes
   const QList<QByteArray> logged = ReadAll(log).trimmed().split('\n');
@@ -79,30 +92,14 @@ TEST(ConsoleProcessTest, LogsEveryPassAndSavesTheSettingsOnSigterm) {
 // line is logged the second one's pass is still open; SIGTERM right then must
 // close it into the log, or the last runner of a race goes missing.
 TEST(ConsoleProcessTest, SigtermLogsThePassesStillOpen) {
-  QProcess sim;
-  const int port = testing::StartSimulator(sim, {"--tcp", "0", "--passes", "2", "--rate", "0.5",
-                                                 "--reads-per-pass", "1", "--tags", "2"});
-  ASSERT_GT(port, 0);
-
-  QTemporaryDir dir;
-  const QString ini = dir.filePath("Corvalis.ini");
-  const QString log = dir.filePath("tags.log");
-  {
-    QFile file(ini);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[FILES]\nFilteredFileName=tags.log\nWriteFiltered=1\n[MODE]\nWaitTime=3000\n");
-  }
-  testing::WriteSimulatorChannels(ini, port);
-
-  QProcess console;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  console.setProcessEnvironment(env);
-  console.setWorkingDirectory(dir.path());
-  console.start(CORVALIS_EXECUTABLE, {"-i=" + ini});
-  ASSERT_TRUE(console.waitForStarted(5000));
-
-  auto lines = [&] { return ReadAll(log).count('\n'); };
+  ConsoleRun run;
+  ASSERT_TRUE(run.Start(
+      {"--tcp", "0", "--passes", "2", "--rate", "0.5", "--reads-per-pass", "1", "--tags", "2"},
+      "[FILES]\nFilteredFileName=tags.log\nWriteFiltered=1\n[MODE]\nWaitTime=3000\n"));
+  QProcess& console = run.console;
+  QProcess& sim = run.sim;
+  const QString& log = run.log;
+  auto lines = [&] { return run.Lines(); };
   ASSERT_TRUE(QTest::qWaitFor([&] { return lines() >= 1; }, 15000));
   ::kill(static_cast<pid_t>(console.processId()), SIGTERM);
   ASSERT_TRUE(console.waitForFinished(10000));
