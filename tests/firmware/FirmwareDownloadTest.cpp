@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "firmware/StatusView.h"
 #include "script/firmware/FirmwareDownload.h"
 #include "script/firmware/HexRecord.h"
 
@@ -33,15 +34,6 @@ struct FakePort final : DownloadPort {
   int baud = 115200;
 };
 
-struct RecordingView final : DownloadView {
-  void ShowStatusMessage(std::string_view text) override { statuses.emplace_back(text); }
-  void ShowSentLine(std::string_view, int) override {}
-  void ShowIncoming(std::string_view) override {}
-  void ShowState() override {}
-  void CloseNoReplyNotice() override {}
-  std::vector<std::string> statuses;
-};
-
 class FirmwareDownloadTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -57,7 +49,7 @@ class FirmwareDownloadTest : public ::testing::Test {
 
   ManualClock clock_;
   FakePort port_;
-  RecordingView view_;
+  testing::StatusView view_;
   MemoLineSource memo_;
   FirmwareDownload download_{clock_, port_};
 };

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "Simulator.h"
+#include "firmware/StatusView.h"
 #include "protocol/Checksums.h"
 #include "script/firmware/FirmwareDownload.h"
 #include "script/firmware/HexRecord.h"
@@ -57,15 +58,6 @@ class SimulatorPort final : public DownloadPort {
   std::deque<std::string> answers_;
 };
 
-struct StatusView final : DownloadView {
-  void ShowStatusMessage(std::string_view text) override { statuses.emplace_back(text); }
-  void ShowSentLine(std::string_view, int) override {}
-  void ShowIncoming(std::string_view) override {}
-  void ShowState() override {}
-  void CloseNoReplyNotice() override {}
-  std::vector<std::string> statuses;
-};
-
 class FirmwareLoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -110,7 +102,7 @@ class FirmwareLoaderTest : public ::testing::Test {
   readersim::Options options_;
   Simulator simulator_{options_, clock_};
   SimulatorPort port_{simulator_};
-  StatusView view_;
+  testing::StatusView view_;
   FileLineSource file_;
   FirmwareDownload download_{clock_, port_};
   std::map<uint32_t, uint8_t> expected_;

@@ -6,20 +6,10 @@
 #include "FormatPresets.h"
 #include "ReplyBuilder.h"
 #include "common/Clock.h"
+#include "tools/ReaderSimFrames.h"
 
 namespace corvalis::readersim {
 namespace {
-
-std::string WithLrc(const std::string& command) {
-  unsigned sum = 0;
-  for (size_t i = 2; i < command.size(); ++i) sum += static_cast<unsigned char>(command[i]);
-  static const char* hex = "0123456789abcdef";
-  return command + hex[(sum >> 4) & 0x0F] + hex[sum & 0x0F];
-}
-
-std::string Reply(const std::string& body) {
-  return WithLrc(body) + "\r\n";
-}
 
 class ConfigCommandTest : public ::testing::Test {
  protected:
