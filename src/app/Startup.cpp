@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/AppContext.h"
+#include "app/ComboHistory.h"
 
 namespace corvalis {
 
@@ -70,8 +71,19 @@ bool AppSession::Shutdown(const std::function<void(int)>& progress) {
   started_ = false;
   context_.channels().CloseAll();
   context_.StoreSettings(settings_);
-  const bool saved = SaveIniSettings(location_.path, settings_, progress);
+  bool saved = SaveIniSettings(location_.path, settings_, progress);
   context_.channels().SaveSections();
+  // The drop-downs whose histories the settings save leaves to the end.
+  const struct {
+    const char* combo;
+    int gauge;
+  } kLastHistories[] = {
+      {"cmbDownloadFilename", 85}, {"cmbSendOwnText", 90}, {"cmbRTFilename", 100}};
+  for (const auto& history : kLastHistories) {
+    const QString name = QString::fromLatin1(history.combo);
+    saved = SaveComboHistory(location_.path, name, settings_.History(name)) && saved;
+    if (progress) progress(history.gauge);
+  }
   return saved;
 }
 

@@ -40,9 +40,10 @@ class AppSession {
   // becomes a problem for the operator.
   void Start(const QString& workingDir, const QStringList& arguments,
              const std::function<bool(const QString&)>& retryRecording = {});
-  // Closes the channels, then saves the settings and the channel sections;
-  // `progress` gets the shutting-down gauge values (0 to 67). False when the
-  // settings could not be saved (the file then keeps what it held).
+  // Closes the channels, then saves the settings, the channel sections and
+  // the last drop-down histories; `progress` gets the shutting-down gauge
+  // values (0 to 100). False when the settings could not be saved (the file
+  // then keeps what it held).
   // Runs once; later calls do nothing.
   bool Shutdown(const std::function<void(int)>& progress = {});
   // The end without saving: a later Shutdown writes nothing.

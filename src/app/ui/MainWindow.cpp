@@ -20,11 +20,11 @@
 #include <optional>
 
 #include "app/AppContext.h"
-#include "app/ComboHistory.h"
 #include "app/MemoStatus.h"
 #include "app/SettingsBinding.h"
 #include "app/Startup.h"
 #include "app/ui/AboutBox.h"
+#include "app/ui/ChannelPanelMenu.h"
 #include "app/ui/ChannelStatusBar.h"
 #include "app/ui/CheckCrcDialog.h"
 #include "app/ui/ConfigDialog.h"
@@ -50,8 +50,6 @@ const char kTtoWarning[] =
     "This tab is only used for programming unprogrammed \r\nand untrimmed Q2 TTO tags on a "
     "testbench.\r\n\r\nA special 3PIC controller is required for its use.\r\n\r\nIt is not "
     "intended for any other purpose.\r\n";
-
-constexpr int kBaudRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
 
 SeenViewSettings SeenSettingsFrom(const Settings& settings) {
   SeenViewSettings seen;
@@ -348,39 +346,19 @@ void MainWindow::BuildStatusBar() {
   setStatusBar(statusBar_);
   connect(statusBar_, &ChannelStatusBar::panelDoubleClicked, this, &MainWindow::PanelDoubleClicked);
 
-  statusBarMenu_ = Named(new QMenu(this), "pmnuStatusBar");
-  auto panel = [this] { return statusBar_->PressedPanel(); };
-  Named(statusBarMenu_->addAction(QStringLiteral("Open"), this,
-                                  [this, panel] { PanelOpen(panel()); }),
-        "mnuSBOpen");
-  Named(statusBarMenu_->addAction(QStringLiteral("Close"), this,
-                                  [this, panel] { PanelClose(panel()); }),
-        "mnuSBClose");
-  Named(statusBarMenu_->addAction(QStringLiteral("Settings"), this,
-                                  [this, panel] {
-                                    if (panel() >= 1) {
-                                      CommPortSettingsDialog::Edit(this, context_.channels(),
-                                                                   panel() - 1);
-                                    }
-                                    RefreshChannelStatus();
-                                  }),
-        "mnuSBSettings");
-  QMenu* baud = Named(statusBarMenu_->addMenu(QStringLiteral("Baud rate")), "mnuSBBaudRate");
-  for (const int rate : kBaudRates) {
-    Named(baud->addAction(QString::number(rate), this,
-                          [this, panel, rate] { PanelSetBaud(panel(), rate); }),
-          QStringLiteral("mnuSBBaud%1").arg(rate));
-  }
-  Named(statusBarMenu_->addAction(QStringLiteral("Set Active"), this,
-                                  [this, panel] {
-                                    if (panel() >= 1) {
-                                      diagnostics_->ReaderControl().SetSendChannel(panel() - 1);
-                                    }
-                                    RefreshChannelStatus();
-                                  }),
-        "mnuSBSetActive");
-  connect(statusBar_, &ChannelStatusBar::panelMenuRequested, this,
-          [this](int, const QPoint& pos) { statusBarMenu_->popup(pos); });
+  ChannelPanelMenu::Commands commands;
+  commands.open = [this](int panel) { PanelOpen(panel); };
+  commands.close = [this](int panel) { PanelClose(panel); };
+  commands.settings = [this](int panel) {
+    if (panel >= 1) CommPortSettingsDialog::Edit(this, context_.channels(), panel - 1);
+    RefreshChannelStatus();
+  };
+  commands.setBaud = [this](int panel, int baud) { PanelSetBaud(panel, baud); };
+  commands.setActive = [this](int panel) {
+    if (panel >= 1) diagnostics_->ReaderControl().SetSendChannel(panel - 1);
+    RefreshChannelStatus();
+  };
+  new ChannelPanelMenu(*statusBar_, std::move(commands), this);
 }
 
 // ---------------------------------------------------------------- settings
@@ -590,18 +568,8 @@ void MainWindow::ShutDown() {
 
   StoreControlsToSettings();
   shuttingDown_->Begin();
-  bool saved = session_.Shutdown([this](int value) { shuttingDown_->SetProgress(value); });
+  const bool saved = session_.Shutdown([this](int value) { shuttingDown_->SetProgress(value); });
   const QString path = session_.Location().path;
-  const struct {
-    const char* combo;
-    int gauge;
-  } kLastHistories[] = {
-      {"cmbDownloadFilename", 85}, {"cmbSendOwnText", 90}, {"cmbRTFilename", 100}};
-  for (const auto& history : kLastHistories) {
-    const QString name = QString::fromLatin1(history.combo);
-    saved = SaveComboHistory(path, name, settings_.History(name)) && saved;
-    shuttingDown_->SetProgress(history.gauge);
-  }
   shuttingDown_->End();
   if (!saved) ReportSettingsNotSaved(path);
 }

@@ -74,11 +74,8 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
 
   // Channels: panels, menus and the Diagnostics fields.
   void RefreshChannelStatus();
-  // The status bar's mouse commands on panel `panel` (0 = none).
+  // A double click on status panel `panel` (0 = the time panel).
   void PanelDoubleClicked(int panel, bool shift);
-  void PanelOpen(int panel);
-  void PanelClose(int panel);
-  void PanelSetBaud(int panel, int baud);
 
   // Exit and closing the window: saves. Stop: ends without saving.
   void ShutDown();
@@ -121,6 +118,10 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   void HidePagesByShowKeys();
   void SetPageShown(Page page, bool shown);
   void PageChanged(int index);
+  // The panel menu's commands on panel `panel` (0 = the time panel).
+  void PanelOpen(int panel);
+  void PanelClose(int panel);
+  void PanelSetBaud(int panel, int baud);
   void RepaintStatusBar() override;
   void ChannelStatusRefreshed() override;
   bool IsTabChannel(int channel) const;
@@ -153,7 +154,6 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   MainMenuCommands menuCommands_;
   MainMenuItems menu_;
   ChannelStatusBar* statusBar_ = nullptr;  // "StatusBar1"
-  QMenu* statusBarMenu_ = nullptr;         // "pmnuStatusBar"
   QMenu* pageMenu_ = nullptr;              // "pmnuPageControl"
 
   AboutBox* aboutBox_ = nullptr;

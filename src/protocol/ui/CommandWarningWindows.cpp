@@ -60,10 +60,10 @@ void BadCommandWarning::SetMessage(const QString& message) {
 }
 
 void CommandWarningWindows::ShowBadCommand(std::string_view message) {
-  badCommand.SetMessage(
+  badCommand_.SetMessage(
       QString::fromLatin1(message.data(), static_cast<qsizetype>(message.size())));
-  badCommand.adjustSize();
-  badCommand.ShowOnTop();
+  badCommand_.adjustSize();
+  badCommand_.ShowOnTop();
 }
 
 }  // namespace corvalis

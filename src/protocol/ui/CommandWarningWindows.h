@@ -60,16 +60,21 @@ class BadCommandWarning final : public WarningWindow {
 // The three windows behind the sender's warnings; created once, hidden.
 class CommandWarningWindows final : public CommandWarnings {
  public:
-  void ShowNoReply() override { noReply.ShowOnTop(); }
-  void HideNoReply() override { noReply.HideIfVisible(); }
-  void ShowChannelClosed() override { channelClosed.ShowOnTop(); }
-  void HideChannelClosed() override { channelClosed.HideIfVisible(); }
+  void ShowNoReply() override { noReply_.ShowOnTop(); }
+  void HideNoReply() override { noReply_.HideIfVisible(); }
+  void ShowChannelClosed() override { channelClosed_.ShowOnTop(); }
+  void HideChannelClosed() override { channelClosed_.HideIfVisible(); }
   void ShowBadCommand(std::string_view message) override;
-  void HideBadCommand() override { badCommand.HideIfVisible(); }
+  void HideBadCommand() override { badCommand_.HideIfVisible(); }
 
-  NoReplyWarning noReply;
-  ChannelClosedWarning channelClosed;
-  BadCommandWarning badCommand;
+  const NoReplyWarning& NoReply() const { return noReply_; }
+  const ChannelClosedWarning& ChannelClosed() const { return channelClosed_; }
+  const BadCommandWarning& BadCommand() const { return badCommand_; }
+
+ private:
+  NoReplyWarning noReply_;
+  ChannelClosedWarning channelClosed_;
+  BadCommandWarning badCommand_;
 };
 
 }  // namespace corvalis

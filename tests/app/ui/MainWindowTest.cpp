@@ -324,11 +324,16 @@ TEST_F(MainWindowTest, StatusPanelsTellTransportAndState) {
   serial.name = pty.ConsoleEnd();
   serial.baud = 19200;
   console->context.channels().ApplySettings(1, serial);
-  w.PanelOpen(2);
+  // The panel menu acts on the panel pressed, not on the send channel.
+  int panelTwoX = 0;
+  while (bar.PanelAt(panelTwoX) != 2) ++panelTwoX;
+  QTest::mousePress(&bar, Qt::RightButton, {}, QPoint(panelTwoX + 2, bar.height() / 2));
+  console->Action("mnuSBOpen")->trigger();
   EXPECT_EQ(bar.PanelText(2), QStringLiteral("Chan 2: %1 19200").arg(pty.ConsoleEnd()));
-  w.PanelSetBaud(2, 57600);
+  console->Action("mnuSBBaud57600")->trigger();
   EXPECT_EQ(bar.PanelText(2), QStringLiteral("Chan 2: %1 57600").arg(pty.ConsoleEnd()));
-  w.PanelClose(2);
+  EXPECT_EQ(console->context.channels().Settings(0).baud, tcp.baud);
+  console->Action("mnuSBClose")->trigger();
   EXPECT_EQ(bar.PanelText(2), QStringLiteral("Chan 2: %1 Closed").arg(pty.ConsoleEnd()));
 }
 

@@ -42,27 +42,28 @@ TEST(CommandWarningWindowsTest, CaptionsTextsAndCountdowns) {
   sender.SetChannelWriter(&channels);
   sender.SetWarnings(&windows);
 
-  EXPECT_EQ(windows.noReply.windowTitle(), "No Reply To Command");
-  EXPECT_EQ(Text(windows.noReply, "lblNoReply"), "No reply was received to a transmitted command");
-  EXPECT_EQ(Text(windows.noReply, "lblCheckReader"), "Check reader ");
-  EXPECT_EQ(Text(windows.noReply, "lblCheckChannel"), "Check Channel");
-  EXPECT_EQ(Text(windows.noReply, "lblCheckCable"), "Check serial cable");
-  EXPECT_EQ(Text(windows.noReply, "lblCheckPort"), "Check Serial Port");
-  EXPECT_EQ(Text(windows.noReply, "lblCheckReaderId"), "Check Reader ID");
+  EXPECT_EQ(windows.NoReply().windowTitle(), "No Reply To Command");
+  EXPECT_EQ(Text(windows.NoReply(), "lblNoReply"),
+            "No reply was received to a transmitted command");
+  EXPECT_EQ(Text(windows.NoReply(), "lblCheckReader"), "Check reader ");
+  EXPECT_EQ(Text(windows.NoReply(), "lblCheckChannel"), "Check Channel");
+  EXPECT_EQ(Text(windows.NoReply(), "lblCheckCable"), "Check serial cable");
+  EXPECT_EQ(Text(windows.NoReply(), "lblCheckPort"), "Check Serial Port");
+  EXPECT_EQ(Text(windows.NoReply(), "lblCheckReaderId"), "Check Reader ID");
   sender.SendCommand(0, 0, "0044");
   for (int i = 0; i < 3; ++i) sender.Tick();
-  ExpectShownForThirtyTicks(sender, windows.noReply);
+  ExpectShownForThirtyTicks(sender, windows.NoReply());
 
-  EXPECT_EQ(windows.channelClosed.windowTitle(), "The selected channel is closed");
-  EXPECT_EQ(Text(windows.channelClosed, "lblChannelClosed"),
+  EXPECT_EQ(windows.ChannelClosed().windowTitle(), "The selected channel is closed");
+  EXPECT_EQ(Text(windows.ChannelClosed(), "lblChannelClosed"),
             "The channel selected for command output is closed");
   sender.SendCommand(2, 0, "0044");
-  ExpectShownForThirtyTicks(sender, windows.channelClosed);
+  ExpectShownForThirtyTicks(sender, windows.ChannelClosed());
 
-  EXPECT_EQ(windows.badCommand.windowTitle(), "Bad Command");
+  EXPECT_EQ(windows.BadCommand().windowTitle(), "Bad Command");
   sender.HandleReply(0, "ab0000f258", 10);
-  EXPECT_EQ(Text(windows.badCommand, "lblErrorMessage"), "Unknown Command");
-  ExpectShownForThirtyTicks(sender, windows.badCommand);
+  EXPECT_EQ(Text(windows.BadCommand(), "lblErrorMessage"), "Unknown Command");
+  ExpectShownForThirtyTicks(sender, windows.BadCommand());
 }
 
 }  // namespace
