@@ -129,6 +129,7 @@ void AppContext::ClearReceiveBuffers() {
 
 void AppContext::ClearTagCounters() {
   tagTable_.ClearTagCounters();
+  spine_.formats.counters.ClearErrorCounts();
 }
 
 void AppContext::SetPortEventLines(bool on) {

@@ -80,8 +80,9 @@ class AppContext {
   // The Tags Seen Clear also empties the reader channels' receive buffers,
   // so a half-received line cannot bring a cleared tag back.
   void ClearReceiveBuffers();
-  // The Diagnostics Clear: the read, unique and lost counters, the pass queue
-  // (without logging) and the channel tag lists.
+  // The Diagnostics Clear: the read, unique and lost counters, the decoder's
+  // error counters, the pass queue (without logging) and the channel tag
+  // lists.
   void ClearTagCounters();
   // "Show COM port debug info": the comms lines of every port event.
   void SetPortEventLines(bool on);

@@ -36,6 +36,7 @@ int FindLineEnd(const char* data, int pos, int length, char trailer1, char trail
 
 void ReceiveFramer::AppendSerial(int channel, int waiting, SerialByteSource& port) {
   if (!IsValidChannel(channel) || waiting <= 0) return;
+  formats_.counters.NoteReceive(waiting);
   ChannelRxBuffer& buffer = buffers_[channel];
   if (buffer.length == buffer.start) buffer.length = buffer.start = 0;
   const int room = kRxBufferSize - buffer.length;
@@ -48,6 +49,7 @@ void ReceiveFramer::AppendSerial(int channel, int waiting, SerialByteSource& por
   const int got = wanted > 0 ? port.Read(buffer.data + buffer.length, wanted) : 0;
   if (waiting >= room) {
     port.PurgeInput();
+    ++formats_.counters.channel[static_cast<size_t>(channel)].overruns;
     char text[48];
     std::snprintf(text, sizeof text, "%d chars purged", waiting - wanted);
     status_.SetPurgedText(text);
@@ -64,6 +66,7 @@ void ReceiveFramer::AppendSerial(int channel, int waiting, SerialByteSource& por
 
 void ReceiveFramer::AppendTcp(int channel, const char* bytes, int count) {
   if (!IsValidChannel(channel)) return;
+  formats_.counters.NoteReceive(count);
   ChannelRxBuffer& buffer = buffers_[channel];
   while (count > 0) {
     if (buffer.length == buffer.start) buffer.length = buffer.start = 0;
@@ -75,6 +78,7 @@ void ReceiveFramer::AppendTcp(int channel, const char* bytes, int count) {
       char text[64];
       std::snprintf(text, sizeof text, "Receive buffer full: %d bytes dropped", count);
       status_.DebugLog(text);
+      ++formats_.counters.channel[static_cast<size_t>(channel)].overruns;
       return;
     }
     std::memcpy(buffer.data + buffer.length, bytes, static_cast<size_t>(chunk));

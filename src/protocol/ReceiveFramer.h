@@ -48,7 +48,7 @@ class SerialByteSource {
 // and hands them, in arrival order, to the receiver. Never mixes channels.
 class ReceiveFramer {
  public:
-  ReceiveFramer(const ChannelFormats& formats, MessageReceiver& receiver, StatusReporter& status)
+  ReceiveFramer(ChannelFormats& formats, MessageReceiver& receiver, StatusReporter& status)
       : formats_(formats), receiver_(receiver), status_(status) {}
 
   // A serial bytes-waiting event reporting `waiting` bytes.
@@ -75,7 +75,7 @@ class ReceiveFramer {
   void CutBinary(int channel, bool flush);
   void Compact(ChannelRxBuffer& buffer);
 
-  const ChannelFormats& formats_;
+  ChannelFormats& formats_;  // read, and its counters written
   MessageReceiver& receiver_;
   StatusReporter& status_;
   ChannelRxBuffer buffers_[kChannelCount];

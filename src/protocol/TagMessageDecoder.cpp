@@ -150,8 +150,7 @@ bool TagMessageDecoder::DecodeAscii(int channel, const MessageFormat& f, const c
   int end = length;
   if (f.lrc) {
     if (length - pos < field_chars::kLrc) {
-      status_.SetLastError(kLrcError);
-      return false;
+      return RejectChecksum(channel);
     }
     end = length - field_chars::kLrc;
     unsigned sum = 0;
@@ -164,14 +163,12 @@ bool TagMessageDecoder::DecodeAscii(int channel, const MessageFormat& f, const c
       }
     }
     if (HexPair(text + end) != static_cast<int>(sum & 0xFF)) {
-      status_.SetLastError(kLrcError);
-      return false;
+      return RejectChecksum(channel);
     }
   }
   // A message of the other expected length may be too short for the layout.
   if (end - pos < DecodedFieldChars(f)) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
 
   FormatFields m;
@@ -182,21 +179,18 @@ bool TagMessageDecoder::DecodeAscii(int channel, const MessageFormat& f, const c
     return out >= 0;
   };
   if (f.rdrId && !hex(m.read.readerId)) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
   for (int i = 0; i < 8; ++i) {
     if (!f.idByte[i]) continue;
     int b = 0;
     if (!hex(b)) {
-      status_.SetLastError(kIdError);
-      return false;
+      return RejectData(channel, kIdError);
     }
     m.read.tagBytes[i] = static_cast<uint8_t>(b);
   }
   if ((f.iCount && !hex(m.read.iCount)) || (f.qCount && !hex(m.read.qCount))) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
   auto decimal = [&p]() {
     const int v = DecimalPair(p);
@@ -231,8 +225,7 @@ bool TagMessageDecoder::DecodeAscii(int channel, const MessageFormat& f, const c
     bool ok = !f.wideKey || hex(seqHigh);
     ok = ok && hex(m.read.sequence) && hex(m.read.dataFlag) && hex(m.status);
     if (!ok) {
-      status_.SetLastError(kBadData);
-      return false;
+      return RejectData(channel, kBadData);
     }
     m.read.sequence |= seqHigh << 8;
   }
@@ -256,20 +249,17 @@ bool TagMessageDecoder::DecodeBinary(int channel, const MessageFormat& f, const 
   if (f.lrc) {
     // The sum covers the bytes after all header bytes, as in the ASCII form.
     if (length - pos < 1) {
-      status_.SetLastError(kLrcError);
-      return false;
+      return RejectChecksum(channel);
     }
     end = length - 1;
     unsigned sum = 0;
     for (int i = pos; i < end; ++i) sum += bytes[i];
     if (bytes[end] != (sum & 0xFF)) {
-      status_.SetLastError(kLrcError);
-      return false;
+      return RejectChecksum(channel);
     }
   }
   if (end - pos < DecodedFieldChars(f) / 2) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
 
   FormatFields m;
@@ -303,11 +293,11 @@ bool TagMessageDecoder::DecodeBinary(int channel, const MessageFormat& f, const 
     m.read.dataFlag = *p++;
     m.status = *p++;
   }
-  if (m.hundredths >= 100) status_.SetLastError(kBinaryMsError);
+  if (m.hundredths >= 100) CountDataError(channel, kBinaryMsError);
   return FinishFormatRead(channel, f, m);
 }
 
-WallTime TagMessageDecoder::ReadTime(const FormatFields& m) {
+WallTime TagMessageDecoder::ReadTime(int channel, const FormatFields& m) {
   if (m.year == 0 && m.month == 0 && m.day == 0) return clock_.Now();
 
   // Ranges are checked on the fields as received, so the hundredths carry
@@ -349,10 +339,26 @@ WallTime TagMessageDecoder::ReadTime(const FormatFields& m) {
     char message[64];
     std::snprintf(message, sizeof message, "Error in date %02d-%02d-%02d %02d:%02d:%02d.%02d",
                   m.year, m.month, m.day, m.hour, m.minute, m.second, m.hundredths);
-    status_.SetLastError(message);
+    CountDataError(channel, message);
     return clock_.Now();
   }
   return {static_cast<int32_t>(total), static_cast<int32_t>(hundredths * 10)};
+}
+
+void TagMessageDecoder::CountDataError(int channel, std::string_view why) {
+  status_.SetLastError(why);
+  ++formats_.counters.channel[static_cast<size_t>(channel)].dataErrors;
+}
+
+bool TagMessageDecoder::RejectData(int channel, std::string_view why) {
+  CountDataError(channel, why);
+  return false;
+}
+
+bool TagMessageDecoder::RejectChecksum(int channel) {
+  status_.SetLastError(kLrcError);
+  ++formats_.counters.channel[static_cast<size_t>(channel)].checksumErrors;
+  return false;
 }
 
 void TagMessageDecoder::StampRead(TagRead& read, int channel, WallTime when) const {
@@ -377,7 +383,7 @@ bool TagMessageDecoder::FinishFormatRead(int channel, const MessageFormat& f,
   }
   if (read.dataFlag == 0 && settings_.defaultNames) WriteDefaultName(read.tagBytes, name);
 
-  StampRead(read, channel, ReadTime(m));
+  StampRead(read, channel, ReadTime(channel, m));
   read.count = CountFor(settings_.whichChannels, read.iCount, read.qCount, f.iCount, f.qCount);
   read.text = name;
   SetStatusFlags(m.status, read);
@@ -419,25 +425,21 @@ void SetReadCounts(TagRead& read, int32_t iCount, int32_t qCount) {
 bool TagMessageDecoder::DecodeMultiIdMessage(int channel, const char* text, int length) {
   if (!IsValidChannel(channel) || text == nullptr) return false;
   if (length < 4 || !CheckLrc(text + 2, length - 2)) {
-    status_.SetLastError(kLrcError);
-    return false;
+    return RejectChecksum(channel);
   }
   const int body = length - 4;
   if (body < 6 + 16) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
   uint8_t header[3];
   if (!ReadHexBytes(text + 2, 3, header)) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
   const int idCount = (body - 6) / 16 < 3 ? (body - 6) / 16 : 3;
   uint8_t ids[3][8];
   for (int t = 0; t < idCount; ++t) {
     if (!ReadHexBytes(text + 8 + 16 * t, 8, ids[t])) {
-      status_.SetLastError(kIdError);
-      return false;
+      return RejectData(channel, kIdError);
     }
   }
 
@@ -464,16 +466,12 @@ bool TagMessageDecoder::DecodeCompositeMessage(int channel, const char* text, in
   if (!IsValidChannel(channel) || text == nullptr) return false;
   formats_.format[channel].compositeMode = true;
   if (length < 4 || !CheckLrc(text + 2, length - 2)) {
-    status_.SetLastError(kLrcError);
-    return false;
+    return RejectChecksum(channel);
   }
   CompositeFormat cf = formats_.composite[channel];
   const int end = length - 2;
   int pos = 2;
-  auto bad = [this](std::string_view why) {
-    status_.SetLastError(why);
-    return false;
-  };
+  auto bad = [this, channel](std::string_view why) { return RejectData(channel, why); };
   auto readByte = [&](int& out) {
     if (end - pos < 2) return false;
     out = HexPair(text + pos);
@@ -563,14 +561,12 @@ bool TagMessageDecoder::DecodeBinaryTto(int channel, const MessageFormat& f, con
     unsigned sum = 0;
     for (int i = 1; i < end; ++i) sum += bytes[i];
     if (end < 1 || bytes[end] != (sum & 0xFF)) {
-      status_.SetLastError(kLrcError);
-      return false;
+      return RejectChecksum(channel);
     }
   }
   const int needed = 1 + 1 + 8 + (f.iCount ? 1 : 0) + (f.qCount ? 1 : 0) + (f.wideKey ? 2 : 1) + 2;
   if (end < needed) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
   TagRead page;
   const uint8_t* p = bytes + 1;
@@ -598,15 +594,13 @@ bool TagMessageDecoder::DecodeTagDataMessage(int channel, const char* text, int 
   const int flagsAt = idAt + 16;
   // The fields must lie inside the message, whatever its length.
   if (length < 10 || length < flagsAt + 2) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
   TagDataReport report;
   report.channel = settings_.sumAllPorts ? 0 : channel;
   if (!ReadHexBytes(text + idAt, kTagIdBytes, report.tagId) ||
       !ReadHexByte(text + flagsAt, report.dataFlags)) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
   const int flags = report.dataFlags;
   report.dataCount = ((flags >> 4) & 0x03) + ((flags >> 6) & 0x03);
@@ -620,22 +614,18 @@ bool TagMessageDecoder::DecodeTagDataMessage(int channel, const char* text, int 
 bool TagMessageDecoder::DecodeTtoDataMessage(int channel, const char* text, int length) {
   if (!IsValidChannel(channel) || text == nullptr) return false;
   if (length != 26 && length != 28 && length != 30) {
-    status_.SetLastError(kTtoLengthError);
-    return false;
+    return RejectData(channel, kTtoLengthError);
   }
   if (!CheckLrc(text + 2, length - 2)) {
-    status_.SetLastError(kLrcError);
-    return false;
+    return RejectChecksum(channel);
   }
   TagRead page;
   uint8_t readerId = 0;
   if (!ReadHexByte(text + 2, readerId)) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
   if (!ReadHexBytes(text + 4, 8, page.tagBytes)) {
-    status_.SetLastError(kDataPageError);
-    return false;
+    return RejectData(channel, kDataPageError);
   }
   const bool withCounts = length == 30;
   int iCount = 1, qCount = 0;
@@ -648,8 +638,7 @@ bool TagMessageDecoder::DecodeTtoDataMessage(int channel, const char* text, int 
   const int dataFlag = HexPair(text + length - tail + 2);
   const int status = length == 28 ? HexPair(text + length - 4) : 0;
   if (iCount < 0 || qCount < 0 || sequence < 0 || dataFlag < 0 || status < 0) {
-    status_.SetLastError(kBadData);
-    return false;
+    return RejectData(channel, kBadData);
   }
 
   char pageText[17];

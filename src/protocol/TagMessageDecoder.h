@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
 #include "protocol/ChannelFormats.h"
@@ -13,8 +15,9 @@ namespace corvalis {
 // Decoders of tag-read messages. Each takes the real channel (0..4) the
 // message arrived on, uses that channel's format, and records the read as
 // channel 0 when SumAllPorts is on. Each returns whether it accepted the
-// message; a rejection leaves its reason as the last-error text and changes
-// nothing in the tag table. `text` is NUL-terminated at text[length].
+// message; a rejection leaves its reason as the last-error text, counts it
+// against the channel (checksum or data error) and changes nothing in the tag
+// table. `text` is NUL-terminated at text[length].
 class TagMessageDecoder {
  public:
   TagMessageDecoder(ChannelFormats& formats, const ProtocolSettings& settings, const Clock& clock,
@@ -47,7 +50,10 @@ class TagMessageDecoder {
   void StampRead(TagRead& read, int channel, WallTime when) const;
   // The read time of a message's date fields, or the clock's time for a
   // missing or invalid date.
-  WallTime ReadTime(const FormatFields& m);
+  WallTime ReadTime(int channel, const FormatFields& m);
+  void CountDataError(int channel, std::string_view why);
+  bool RejectData(int channel, std::string_view why);  // false
+  bool RejectChecksum(int channel);                    // false
 
   ChannelFormats& formats_;
   const ProtocolSettings& settings_;

@@ -251,7 +251,8 @@ TEST_F(ControlWidgetsTest, ConfigureTagChangesSetTheCommand) {
   RWCommanderPage commander(context);
   testing::FindNamed<QComboBox>(commander, "cmbCmdTagID")->setEditText("00000000cafe0001");
   ConfigureTagPage tag(commander);
-  EXPECT_EQ(testing::FindNamed<QComboBox>(tag, "cmbTCTagID")->currentText(), "00000000cafe0001");
+  // The tab has a tag ID of its own.
+  EXPECT_EQ(testing::FindNamed<QComboBox>(tag, "cmbTCTagID")->currentText(), "0000000000000000");
   testing::FindNamed<QSpinBox>(tag, "speTCStartPage")->setValue(2);
   EXPECT_EQ(testing::FindNamed<QSpinBox>(tag, "speTCCommand")->value(), kCmdTto);
   testing::FindNamed<QCheckBox>(tag, "ckbTCTotal")->setChecked(true);
@@ -267,6 +268,27 @@ TEST_F(ControlWidgetsTest, ConfigureTagChangesSetTheCommand) {
   QTest::mouseClick(testing::FindNamed<QPushButton>(tag, "btnTCLoad"), Qt::LeftButton);
   EXPECT_EQ(channels.Take(0), Framed(0, "091500" + shown.toStdString()));
   EXPECT_EQ(testing::FindNamed<QSpinBox>(commander, "speCmdCommand")->value(), kCmdConfig);
+}
+
+TEST_F(ControlWidgetsTest, SavedCommandStringComesBackOnlyWithTheWordTheControlsMake) {
+  Settings settings;
+  settings.SetBool(Setting::Q2CommandManual, true);
+  settings.SetString(Setting::Q2CommandTagID, "000000000000");
+  // The default saved string carries 81f2, not the word of a plain Read.
+  RWCommanderPage stale(context);
+  stale.LoadFromSettings(settings);
+  CommandWordFields read;
+  read.command = kCmdRead;
+  const QString word = QString::fromStdString(CommandString(CommandWord(read), "", false)).left(4);
+  ASSERT_NE(word, "81f2");
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(stale, "edtCmdCommandString")->text(),
+            word + "000000000000");
+
+  settings.SetString(Setting::Q2CommandCommandString, word.toUpper() + "0123456789AB");
+  RWCommanderPage typed(context);
+  typed.LoadFromSettings(settings);
+  EXPECT_EQ(testing::FindNamed<QLineEdit>(typed, "edtCmdCommandString")->text(),
+            word + "0123456789ab");
 }
 
 TEST_F(ControlWidgetsTest, ControlsAndHistoriesSurviveARestart) {

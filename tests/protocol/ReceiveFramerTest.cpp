@@ -216,6 +216,16 @@ TEST_F(ReceiveFramerTest, SerialOverflowReads8191AndReportsThePurge) {
   EXPECT_EQ(port.purged, 809);
   // Unterminated, so the cut keeps only the tail of the 8191 bytes read.
   EXPECT_EQ(framer.Buffer(0).length, kRxKeepTail);
+  EXPECT_EQ(formats.counters.channel[0].overruns, 1);
+  EXPECT_EQ(formats.counters.largestReceive, 9000);
+}
+
+TEST_F(ReceiveFramerTest, LargestReceiveIsTheBiggestSingleAppend) {
+  Feed(0, "aa01\r\n");
+  Feed(1, std::string(300, 'x') + "\r\n");
+  Feed(0, "aa02\r\n");
+  EXPECT_EQ(formats.counters.largestReceive, 302);
+  EXPECT_EQ(formats.counters.channel[0].overruns + formats.counters.channel[1].overruns, 0);
 }
 
 TEST_F(ReceiveFramerTest, SerialReadsWhatIsWaitingAndCuts) {

@@ -170,6 +170,29 @@ TEST_F(DecoderTest, RejectionsRecordNothing) {
   EXPECT_TRUE(sink.reads.empty());
 }
 
+TEST_F(DecoderTest, RejectionsAreCountedAgainstTheirChannel) {
+  const std::string line = Encode(MessageFormat{}, Sample());
+  std::string badLrc = line;
+  badLrc[69] = badLrc[69] == '0' ? '1' : '0';
+  std::string badId = line;
+  badId[6] = 'x';
+  EXPECT_FALSE(Format(1, badLrc));
+  EXPECT_FALSE(Format(1, Resign(badId)));
+  EXPECT_FALSE(Tto(1, "ae" + std::string(22, '0') + "00"));   // LRC 20 expected
+  EXPECT_FALSE(MultiId("a1" + std::string(24, '0') + "ff"));  // LRC 80 expected
+  EXPECT_FALSE(Tto(2, "ae00"));                               // wrong length
+  // A read with an impossible date is kept but its date counts as bad data.
+  ASSERT_TRUE(Format(2, Encode(MessageFormat{}, At(25, 13, 1, 0, 0, 0, 0))));
+  ASSERT_TRUE(Format(1, line));
+
+  const DecoderCounters& counts = formats.counters;
+  EXPECT_EQ(counts.channel[1].checksumErrors, 3);
+  EXPECT_EQ(counts.channel[1].dataErrors, 1);
+  EXPECT_EQ(counts.channel[2].checksumErrors, 0);
+  EXPECT_EQ(counts.channel[2].dataErrors, 2);
+  EXPECT_EQ(counts.channel[0].checksumErrors + counts.channel[0].dataErrors, 0);
+}
+
 TEST_F(DecoderTest, SixByteIdIsCompletedWithTagCrc) {
   MessageFormat& f = formats.format[2];
   f.idByte[6] = f.idByte[7] = false;

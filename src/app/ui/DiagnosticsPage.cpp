@@ -22,6 +22,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "app/AppContext.h"
 #include "common/ChannelIndex.h"
 #include "tags/SeenView.h"
@@ -50,6 +52,18 @@ void PlainTextMemo::AppendLine(std::string_view line) {
   edit_.appendPlainText(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
 }
 
+int CommsLineMemo::LineCount() const {
+  return PlainTextMemo(*page_.commsMemo_).LineCount();
+}
+
+void CommsLineMemo::RemoveOldestLines(int count) {
+  PlainTextMemo(*page_.commsMemo_).RemoveOldestLines(count);
+}
+
+void CommsLineMemo::AppendLine(std::string_view line) {
+  page_.AddCommsLine(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+}
+
 DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
     : QWidget(parent),
       readerControl_(new ReaderControlPanel(context)),
@@ -67,6 +81,8 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
       shpReadRate(Named(new QLabel, QStringLiteral("shpReadRate"))),
       lblRRI(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRI"))),
       lblRRQ(Named(new QLabel(QStringLiteral("0.0")), QStringLiteral("lblRRQ"))),
+      lblLargestReceive(
+          Named(new QLabel(QStringLiteral("0")), QStringLiteral("lblLargestReceive"))),
       lblPagesNotShown(Named(new QLabel(QStringLiteral("0")), QStringLiteral("lblPagesNotShown"))),
       lblPurged(Named(new QLabel, QStringLiteral("lblPurged"))),
       lsbUniqueTags(Named(new QListWidget, QStringLiteral("lsbUniqueTags"))),
@@ -75,7 +91,8 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
       context_(context),
       unshownPages_(context.unshownPages()),
       rawMemo_(*memRawData),
-      rawMonitor_(rawMemo_) {
+      rawMonitor_(rawMemo_),
+      infoMemo_(*this) {
   for (QPlainTextEdit* memo : {commsMemo_, memRawData}) {
     memo->setReadOnly(true);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -89,7 +106,7 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
   connect(edtWaitTime, &QLineEdit::editingFinished, this, &DiagnosticsPage::WaitTimeEntered);
   lblPurged->setVisible(false);
   btnClearCounters->setToolTip(
-      QStringLiteral("Zero the read, unique and lost counters and empty the memos"));
+      QStringLiteral("Zero the read, unique, lost and decoder error counters and empty the memos"));
   connect(btnClearCounters, &QPushButton::clicked, this, &DiagnosticsPage::ClearCounters);
   shpReadRate->setFixedSize(24, 24);
   shpReadRate->setAutoFillBackground(true);
@@ -102,20 +119,27 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
   grid->addWidget(new QLabel(QStringLiteral("Reads")), 0, 1);
   grid->addWidget(new QLabel(QStringLiteral("Unique")), 0, 2);
   grid->addWidget(new QLabel(QStringLiteral("Lost")), 0, 3);
+  grid->addWidget(new QLabel(QStringLiteral("Overrun")), 0, 4);
+  grid->addWidget(new QLabel(QStringLiteral("Data err")), 0, 5);
+  grid->addWidget(new QLabel(QStringLiteral("Checksum")), 0, 6);
   for (int ch = 0; ch < 2; ++ch) {
     const QString n = QString::number(ch + 1);
+    const auto i = static_cast<size_t>(ch);
     grid->addWidget(new QLabel(QStringLiteral("Chan ") + n), ch + 1, 0);
-    lblReadsSeen[static_cast<size_t>(ch)] =
-        Named(new QLabel(QStringLiteral("0")), "lblReadsSeen" + n);
-    lblUniqueSeen[static_cast<size_t>(ch)] =
-        Named(new QLabel(QStringLiteral("0")), "lblUniqueSeen" + n);
-    lblLostReads[static_cast<size_t>(ch)] =
-        Named(new QLabel(QStringLiteral("0")), "lblLostReads" + n);
-    grid->addWidget(lblReadsSeen[static_cast<size_t>(ch)], ch + 1, 1);
-    grid->addWidget(lblUniqueSeen[static_cast<size_t>(ch)], ch + 1, 2);
-    grid->addWidget(lblLostReads[static_cast<size_t>(ch)], ch + 1, 3);
+    int column = 1;
+    for (auto [labels, name] : {std::pair{&lblReadsSeen, "lblReadsSeen"},
+                                {&lblUniqueSeen, "lblUniqueSeen"},
+                                {&lblLostReads, "lblLostReads"},
+                                {&lblOverruns, "lblOverruns"},
+                                {&lblDataErrors, "lblDataErrors"},
+                                {&lblChecksumErrors, "lblChecksumErrors"}}) {
+      (*labels)[i] = Named(new QLabel(QStringLiteral("0")), QLatin1String(name) + n);
+      grid->addWidget((*labels)[i], ch + 1, column++);
+    }
   }
-  grid->addWidget(btnClearCounters, 3, 3);
+  grid->addWidget(new QLabel(QStringLiteral("Largest receive")), 3, 0, 1, 2);
+  grid->addWidget(lblLargestReceive, 3, 2);
+  grid->addWidget(btnClearCounters, 3, 6);
 
   auto* status = new QFormLayout;
   status->addRow(QStringLiteral("Wait time (ms)"), edtWaitTime);
@@ -172,11 +196,16 @@ void DiagnosticsPage::ShowCounters(const TagTable& table, const QString& lastErr
     const QString text = QString::number(value);
     if (label->text() != text) label->setText(text);
   };
+  const DecoderCounters& decoder = context_.formats().counters;
   for (size_t ch = 0; ch < 2; ++ch) {
     show(lblReadsSeen[ch], table.ReadsSeen(static_cast<int>(ch)));
     show(lblUniqueSeen[ch], table.UniqueSeen(static_cast<int>(ch)));
     show(lblLostReads[ch], table.LostReads(static_cast<int>(ch)));
+    show(lblOverruns[ch], decoder.channel[ch].overruns);
+    show(lblDataErrors[ch], decoder.channel[ch].dataErrors);
+    show(lblChecksumErrors[ch], decoder.channel[ch].checksumErrors);
   }
+  show(lblLargestReceive, decoder.largestReceive);
   ShowUniqueTags(table);
   const QString pages = QString::number(unshownPages_.Count());
   if (lblPagesNotShown->text() != pages) lblPagesNotShown->setText(pages);

@@ -23,6 +23,7 @@ class QSpinBox;
 namespace corvalis {
 
 class AppContext;
+class DiagnosticsPage;
 class ReaderControlPanel;
 class TagTable;
 class UnshownPageCounter;
@@ -39,6 +40,19 @@ class PlainTextMemo final : public TextMemo {
   QPlainTextEdit& edit_;
 };
 
+// The comms-messages memo as a text sink: lines go where AddCommsLine puts
+// them.
+class CommsLineMemo final : public TextMemo {
+ public:
+  explicit CommsLineMemo(DiagnosticsPage& page) : page_(page) {}
+  int LineCount() const override;
+  void RemoveOldestLines(int count) override;
+  void AppendLine(std::string_view line) override;
+
+ private:
+  DiagnosticsPage& page_;
+};
+
 // The Diagnostics tab: the "Reader control" group (whose send channel and
 // reader ID the whole window shares), the comms-messages memo, the raw-data
 // memo with its switch, the wait time, the last error and the per-channel
@@ -51,8 +65,9 @@ class DiagnosticsPage final : public QWidget {
 
   // A comms-messages line; dropped unless "Show Comms Messages" is chosen.
   void AddCommsLine(const QString& line);
-  // Timer1: the last error, the counters of channels 1 and 2 and the data
-  // pages not shown.
+  // Timer1: the last error, the counters of channels 1 and 2 (the tag
+  // table's and the decoder's), the largest receive and the data pages not
+  // shown.
   void ShowCounters(const TagTable& table, const QString& lastError);
   void ShowWaitTime(int waitTime);
   // "n chars purged" after a serial overflow; empty hides the label.
@@ -64,6 +79,9 @@ class DiagnosticsPage final : public QWidget {
   void ShowReadActivity(int idsThisSecond);
 
   RawDataMonitor& RawMonitor() { return rawMonitor_; }
+  // The command sender's information memo: the reader configuration window
+  // it belongs to is not built, so its lines join the comms messages.
+  TextMemo& InformationMemo() { return infoMemo_; }
   // The "Reader control" group, whose send channel and reader ID the whole
   // window shares.
   ReaderControlPanel& ReaderControl() { return *readerControl_; }
@@ -91,6 +109,10 @@ class DiagnosticsPage final : public QWidget {
   std::array<QLabel*, 2> lblReadsSeen{};
   std::array<QLabel*, 2> lblUniqueSeen{};
   std::array<QLabel*, 2> lblLostReads{};
+  std::array<QLabel*, 2> lblOverruns{};
+  std::array<QLabel*, 2> lblDataErrors{};
+  std::array<QLabel*, 2> lblChecksumErrors{};
+  QLabel* lblLargestReceive;
   QLabel* lblPagesNotShown;  // data pages received with nowhere to show them
   QLabel* lblPurged;
   QListWidget* lsbUniqueTags;
@@ -102,6 +124,8 @@ class DiagnosticsPage final : public QWidget {
   const UnshownPageCounter& unshownPages_;
   PlainTextMemo rawMemo_;
   RawDataMonitor rawMonitor_;
+  CommsLineMemo infoMemo_;
+  friend class CommsLineMemo;
   int shownActivityClass_ = -1;
 };
 

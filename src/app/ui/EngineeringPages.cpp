@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -49,7 +50,8 @@ RwDataPage::RwDataPage(QWidget* parent)
       channel_(NewChannelCombo("cmbQ2DChannel")),
       readerId_(Spin("speQ2DReaderID", 0, 255)),
       firstPage_(Spin("speDataFirstPage", 0, 15)),
-      pageCount_(Spin("speDataNumPages", 1, 16)),
+      // The command word's four-bit page count.
+      pageCount_(Spin("speDataNumPages", 0, 15)),
       showId_(Named(new QCheckBox(QStringLiteral("Show ID")), "ckbDataShowID")) {
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Channel"), channel_);
@@ -60,6 +62,18 @@ RwDataPage::RwDataPage(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addStretch();
+  for (QSpinBox* spin : {firstPage_, pageCount_}) {
+    connect(spin, &QSpinBox::valueChanged, this,
+            [this] { Q_EMIT pagesChanged(firstPage_->value(), pageCount_->value()); });
+  }
+}
+
+void RwDataPage::SetPages(int startPage, int numPages) {
+  // A mirror does not echo back to the commander.
+  const QSignalBlocker blockFirst(firstPage_);
+  const QSignalBlocker blockCount(pageCount_);
+  firstPage_->setValue(startPage);
+  pageCount_->setValue(numPages);
 }
 
 void RwDataPage::LoadFromSettings(const Settings& settings) {

@@ -39,9 +39,14 @@ class RwDataPage final : public QWidget {
   void LoadFromSettings(const Settings& settings);
   void StoreToSettings(Settings& settings) const;
   int Channel() const;
+  // Its pages mirror the RW Commander's start page and number of pages.
+  void SetPages(int startPage, int numPages);
   // The controls the linked selection keeps in step.
   QComboBox* ChannelControl() const { return channel_; }
   QSpinBox* ReaderIdControl() const { return readerId_; }
+
+ Q_SIGNALS:
+  void pagesChanged(int startPage, int numPages);
 
  private:
   QComboBox* channel_;

@@ -7,11 +7,23 @@
 
 namespace corvalis {
 
+namespace {
+
+template <class Control>
+bool InCommanderGroup(const std::vector<std::pair<Control*, bool>>& controls,
+                      const Control* source) {
+  return std::any_of(controls.begin(), controls.end(),
+                     [source](const auto& entry) { return entry.first == source && entry.second; });
+}
+
+}  // namespace
+
 LinkedSelection::LinkedSelection(QObject* parent) : QObject(parent) {}
 
-void LinkedSelection::AddChannelControl(QComboBox* combo) {
-  channels_.push_back(combo);
-  connect(combo, &QComboBox::currentIndexChanged, this, &LinkedSelection::ChannelChosen);
+void LinkedSelection::AddChannelControl(QComboBox* combo, bool commanderGroup) {
+  channels_.emplace_back(combo, commanderGroup);
+  connect(combo, &QComboBox::currentIndexChanged, this,
+          [this, combo](int index) { ChannelChosen(combo, index); });
 }
 
 void LinkedSelection::AddReaderIdControl(QSpinBox* spin, bool commanderGroup) {
@@ -20,9 +32,19 @@ void LinkedSelection::AddReaderIdControl(QSpinBox* spin, bool commanderGroup) {
           [this, spin](int value) { ReaderIdChosen(spin, value); });
 }
 
-void LinkedSelection::ChannelChosen(int index) {
+void LinkedSelection::ChannelChosen(QComboBox* source, int index) {
   if (busy_) return;
-  if (active_ && index >= 0 && linked_) ApplyChannel(index);
+  if (active_ && index >= 0 && linked_) {
+    ApplyChannel(index);
+    return;
+  }
+  if (active_ && index >= 0 && InCommanderGroup(channels_, source)) {
+    busy_ = true;
+    for (const auto& [combo, group] : channels_) {
+      if (group && index < combo->count()) combo->setCurrentIndex(index);
+    }
+    busy_ = false;
+  }
   Q_EMIT channelsChanged();
 }
 
@@ -32,10 +54,7 @@ void LinkedSelection::ReaderIdChosen(QSpinBox* source, int value) {
     ApplyReaderId(value);
     return;
   }
-  const bool commander =
-      std::any_of(readerIds_.begin(), readerIds_.end(),
-                  [source](const auto& entry) { return entry.first == source && entry.second; });
-  if (!commander) return;
+  if (!InCommanderGroup(readerIds_, source)) return;
   busy_ = true;
   for (const auto& [spin, group] : readerIds_) {
     if (group) spin->setValue(value);
@@ -46,8 +65,8 @@ void LinkedSelection::ReaderIdChosen(QSpinBox* source, int value) {
 void LinkedSelection::ApplyChannel(int channel) {
   if (busy_) return;
   busy_ = true;
-  for (QComboBox* combo : channels_) {
-    if (channel < combo->count()) combo->setCurrentIndex(channel);
+  for (const auto& entry : channels_) {
+    if (channel < entry.first->count()) entry.first->setCurrentIndex(channel);
   }
   busy_ = false;
   Q_EMIT channelsChanged();

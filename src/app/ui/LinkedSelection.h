@@ -12,15 +12,15 @@ namespace corvalis {
 
 // One channel and one reader ID for all the pages' controls while linking is
 // on ("&Idiot Mode"). Nothing links before the window is active, and a change
-// this class makes itself never links again. With linking off, the reader
-// IDs of the commander group still agree among themselves.
+// this class makes itself never links again. With linking off, the channels
+// and the reader IDs of the commander group still agree among themselves.
 class LinkedSelection final : public QObject {
   Q_OBJECT
 
  public:
   explicit LinkedSelection(QObject* parent = nullptr);
 
-  void AddChannelControl(QComboBox* combo);
+  void AddChannelControl(QComboBox* combo, bool commanderGroup = false);
   void AddReaderIdControl(QSpinBox* spin, bool commanderGroup);
 
   void SetLinked(bool on) { linked_ = on; }
@@ -37,10 +37,10 @@ class LinkedSelection final : public QObject {
   void channelsChanged();
 
  private:
-  void ChannelChosen(int index);
+  void ChannelChosen(QComboBox* source, int index);
   void ReaderIdChosen(QSpinBox* source, int value);
 
-  std::vector<QComboBox*> channels_;
+  std::vector<std::pair<QComboBox*, bool>> channels_;
   std::vector<std::pair<QSpinBox*, bool>> readerIds_;
   bool linked_ = true;
   bool active_ = false;

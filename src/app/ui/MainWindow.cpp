@@ -108,6 +108,8 @@ MainWindow::MainWindow(AppSession& session, AppContext& context, MemoStatus& sta
   context_.dispatcher().AddObserver(&diagnostics_->RawMonitor());
   // Sent lines show in the raw-data memo whatever its check box says.
   context_.commands().SetRawDataMonitor(&diagnostics_->RawMonitor());
+  context_.commands().SetInformationMemo(&diagnostics_->InformationMemo());
+  MirrorCommanderPages();
   RefreshChannelStatus();
   PageChanged(0);
 
@@ -125,6 +127,7 @@ MainWindow::~MainWindow() {
   context_.channels().SetStatusListener(nullptr);
   context_.commands().SetWarnings(nullptr);
   context_.commands().SetRawDataMonitor(nullptr);
+  context_.commands().SetInformationMemo(nullptr);
   context_.dispatcher().RemoveObserver(&diagnostics_->RawMonitor());
 }
 
@@ -188,6 +191,7 @@ void MainWindow::BuildPages() {
   host(Page::kRWCommander, commander_);
   configureTag_ = Named(new ConfigureTagPage(*commander_), "ConfigureTagPage");
   host(Page::kConfigureTag, configureTag_);
+  connect(tagsSeen_, &TagsSeenPage::copyIdToRwCommander, commander_, &RWCommanderPage::TakeTagId);
 
   tagNames_ = Named(new TagNamesPage(context_.tagNames()), "TagNamesPage");
   tagNames_->SetCrcSeedSource([this] { return context_.protocolSettings().crcSeed; });
@@ -212,14 +216,22 @@ void MainWindow::BuildPages() {
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::PageChanged);
 }
 
+void MainWindow::MirrorCommanderPages() {
+  // After the settings are in, so neither page's stored pages overwrite the
+  // other's while loading; the commander's count.
+  rwData_->SetPages(commander_->StartPage(), commander_->NumPages());
+  connect(commander_, &RWCommanderPage::pagesChanged, rwData_, &RwDataPage::SetPages);
+  connect(rwData_, &RwDataPage::pagesChanged, commander_, &RWCommanderPage::SetPages);
+}
+
 void MainWindow::LinkSelections() {
   linked_ = new LinkedSelection(this);
   ReaderControlPanel& readerControl = diagnostics_->ReaderControl();
   linked_->AddChannelControl(readerControl.ChannelControl());
-  linked_->AddChannelControl(rwData_->ChannelControl());
+  linked_->AddChannelControl(rwData_->ChannelControl(), true);
   linked_->AddReaderIdControl(readerControl.ReaderIdControl(), false);
   linked_->AddReaderIdControl(rwData_->ReaderIdControl(), true);
-  linked_->AddChannelControl(commander_->ChannelControl());
+  linked_->AddChannelControl(commander_->ChannelControl(), true);
   linked_->AddReaderIdControl(commander_->ReaderIdControl(), true);
   connect(linked_, &LinkedSelection::channelsChanged, this, [this] { RepaintStatusBar(); });
 }
@@ -418,6 +430,8 @@ bool MainWindow::IsTabChannel(int channel) const {
       return fastMultiplex_->TakesPart(channel);
     case Page::kQ2DataDisplay:
       return rwData_->Channel() == channel;
+    case Page::kRWCommander:
+      return commander_->CommanderChannel() == channel;
     default:
       return SendChannel() == channel;
   }

@@ -110,6 +110,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   void StopRunning();
   void BuildPages();
   void LinkSelections();
+  void MirrorCommanderPages();
   void BuildMenus();
   void BuildStatusBar();
   void BuildPageMenu();

@@ -270,6 +270,12 @@ void CommandWordEditor::CopyFrom(const CommandWordEditor& other) {
   SetFields(other.Fields());
 }
 
+void CommandWordEditor::CopyOptionsFrom(const CommandWordEditor& other) {
+  CommandWordFields fields = other.Fields();
+  fields.command = speCommand->value();
+  SetFields(fields);
+}
+
 void CommandWordEditor::SetSecondGeneration(bool on) {
   secondGeneration_ = on;
   const bool wasBusy = busy_;

@@ -49,6 +49,10 @@ class CommandWordEditor final : public QWidget {
   // Every field, the CRC choice and the tag ID from `other` (entering the
   // Configure Tag tab, or the reverse before it sends).
   void CopyFrom(const CommandWordEditor& other);
+  // Entering the Configure Tag tab: tamper, delay, transmit rate, pages and
+  // the eight option boxes from `other`; the command, the CRC choice and the
+  // tag ID stay this editor's own.
+  void CopyOptionsFrom(const CommandWordEditor& other);
   void SetFields(const CommandWordFields& fields);
   void SetCommand(int command);
   void SetPages(int startPage, int numPages);

@@ -43,7 +43,7 @@ void ConfigureTagPage::FollowGeneration() {
 
 void ConfigureTagPage::CopyFromCommander() {
   FollowGeneration();
-  editor->CopyFrom(commander_.Editor());
+  editor->CopyOptionsFrom(commander_.Editor());
 }
 
 void ConfigureTagPage::CopyToCommander() {

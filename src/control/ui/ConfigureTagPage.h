@@ -19,7 +19,8 @@ class ConfigureTagPage final : public QWidget {
  public:
   ConfigureTagPage(RWCommanderPage& commander, QWidget* parent = nullptr);
 
-  // Entering the tab: the RW Commander's values come in.
+  // Entering the tab: the RW Commander's tamper, delay, rate, pages and
+  // option boxes come in.
   void CopyFromCommander();
   void Load();
   void Transmit();

@@ -288,8 +288,13 @@ void RWCommanderPage::LoadFromSettings(const Settings& s) {
   if (!editor->GeneratesCrc()) editor->SetCrc5Text(s.String(Setting::Q2CommandCRC5));
   editor->Recompute();
   ckbCmdBeep->setChecked(s.Bool(Setting::Q2CommandBeep));
-  // Last, so a string typed in the first generation comes back as it was.
-  editor->SetCommandText(s.String(Setting::Q2CommandCommandString));
+  // A string typed in the first generation comes back as it was, but only
+  // while it still carries the word the controls make: a stale string would
+  // load a different command than the one shown.
+  const QString saved = s.String(Setting::Q2CommandCommandString).toLower();
+  if (!editor->SecondGeneration() && saved.left(4) == editor->CommandText().left(4)) {
+    editor->SetCommandText(saved);
+  }
 }
 
 void RWCommanderPage::StoreToSettings(Settings& s) const {
@@ -323,6 +328,18 @@ int RWCommanderPage::CommanderChannel() const {
 
 int RWCommanderPage::ReaderId() const {
   return speCmdReaderID->value();
+}
+
+int RWCommanderPage::StartPage() const {
+  return editor->Fields().startPage;
+}
+
+int RWCommanderPage::NumPages() const {
+  return editor->Fields().numPages;
+}
+
+void RWCommanderPage::TakeTagId(const QString& hexId) {
+  editor->SetTagIdText(editor->SecondGeneration() ? hexId : hexId.right(12));
 }
 
 void RWCommanderPage::SetCommanderChannel(int channel) {

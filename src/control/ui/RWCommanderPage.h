@@ -49,6 +49,8 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   // Second generation unless "Manual (1G)" is checked.
   bool SecondGenerationChosen() const;
   int ReaderId() const;
+  int StartPage() const;
+  int NumPages() const;
   // The controls the window's linked selection keeps in step.
   QComboBox* ChannelControl() const { return cmbCmdChannel; }
   QSpinBox* ReaderIdControl() const { return speCmdReaderID; }
@@ -82,6 +84,9 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   void SetCommanderChannel(int channel);
   void SetPages(int startPage, int numPages);
   void SetBeep(bool on);
+  // "Copy ID to RW Commander": the tag ID box takes the ID, cut to its last
+  // 12 characters in the first generation.
+  void TakeTagId(const QString& hexId);
 
  Q_SIGNALS:
   // "Manual (1G)" was switched: the Configure Tag tab follows.

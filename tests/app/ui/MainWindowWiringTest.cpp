@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,8 +22,10 @@
 #include "app/AppContext.h"
 #include "app/MemoStatus.h"
 #include "app/Startup.h"
+#include "app/ui/ChannelStatusBar.h"
 #include "app/ui/DiagnosticsPage.h"
 #include "app/ui/MainWindow.h"
+#include "app/ui/PageTable.h"
 #include "channels/ChannelSettings.h"
 #include "tags/ui/TagsSeenPage.h"
 #include "testkit/ReaderLines.h"
@@ -59,6 +64,15 @@ class WiredConsole : public ::testing::Test {
   }
   void TickSecond() {
     for (int i = 0; i < AppContext::kTicksPerSecond; ++i) window_->Tick();
+  }
+  // A label's text, or a mark when the window has no such label.
+  QString LabelText(const char* name) {
+    const auto* label = window_->findChild<QLabel*>(QLatin1String(name));
+    return label != nullptr ? label->text() : QStringLiteral("<no %1>").arg(name);
+  }
+  void SetLinking(bool on) { Find<QAction>(window_.get(), "mnuIdiotMode")->setChecked(on); }
+  void ShowPage(Page page) {
+    Find<QTabWidget>(window_.get(), "PageControl1")->setCurrentIndex(static_cast<int>(page));
   }
 
   QTemporaryDir dir_;
@@ -180,6 +194,150 @@ TEST_F(WiredConsole, CommsMessagesReachTheMemoOnlyWhileChosen) {
 
 TEST_F(WiredConsole, DisplayConfigureButtonIsDisabledUntilThereIsADisplaySetup) {
   EXPECT_FALSE(Find<QPushButton>(window_.get(), "btnConfigure")->isEnabled());
+}
+
+// What a serial port reports in one bytes-waiting event.
+class WaitingBytes final : public SerialByteSource {
+ public:
+  explicit WaitingBytes(int count) : left_(count) {}
+  int Read(char* dest, int max) override {
+    const int n = std::min(max, left_);
+    std::fill(dest, dest + n, 'z');
+    left_ -= n;
+    return n;
+  }
+  void PurgeInput() override { left_ = 0; }
+  std::string LastErrorText() const override { return {}; }
+
+ private:
+  int left_;
+};
+
+TEST_F(WiredConsole, DecoderStatisticsShowTheDecoderCountersAndTheLargestReceive) {
+  std::string badLrc = testing::ReaderLine(1, 0x41, 10);
+  badLrc[badLrc.size() - 3] = badLrc[badLrc.size() - 3] == '0' ? '1' : '0';
+  Receive(badLrc);
+  Receive(testing::ReaderLine(1, 0x42, 20));
+  WaitingBytes overflow(9000);
+  context_.spine().framer.AppendSerial(1, 9000, overflow);
+  TickSecond();
+
+  Find<QRadioButton>(Diagnostics(), "rbtShowDecoderStats")->click();
+  EXPECT_EQ(LabelText("lblChecksumErrors1"), "1");
+  EXPECT_EQ(LabelText("lblDataErrors1"), "0");
+  EXPECT_EQ(LabelText("lblOverruns1"), "0");
+  EXPECT_EQ(LabelText("lblOverruns2"), "1");
+  EXPECT_EQ(LabelText("lblLargestReceive"), "9000");
+  const auto* checksums = Find<QLabel>(Diagnostics(), "lblChecksumErrors1");
+  ASSERT_NE(checksums, nullptr);
+  EXPECT_TRUE(checksums->isVisibleTo(Diagnostics()));
+
+  // The purged count shows in the window's own label.
+  auto* purged = Find<QLabel>(Diagnostics(), "lblPurged");
+  ShowPage(Page::kDiagnostics);
+  EXPECT_TRUE(purged->isVisible());
+  EXPECT_EQ(purged->text(), "809 chars purged");
+
+  const QByteArray dir = qgetenv("CORVALIS_SCREENSHOT_DIR");
+  if (!dir.isEmpty()) {
+    window_->resize(1100, 720);
+    TickSecond();
+    window_->grab().save(
+        QDir(QString::fromLocal8Bit(dir)).filePath("diagnostics-decoder-stats.png"));
+  }
+
+  Find<QPushButton>(Diagnostics(), "btnClearCounters")->click();
+  EXPECT_EQ(LabelText("lblChecksumErrors1"), "0");
+  EXPECT_EQ(LabelText("lblOverruns2"), "0");
+  EXPECT_FALSE(purged->isVisible());
+}
+
+TEST_F(WiredConsole, SentCommandsAndRepliesReachTheCommsMemo) {
+  auto* ownText = Find<QComboBox>(window_.get(), "cmbSendOwnText");
+  ownText->setEditText(QStringLiteral("ab0001060188"));
+  QTest::keyClick(ownText->lineEdit(), Qt::Key_Return);
+  Receive("ab0001060188\r\n");
+  const QStringList lines =
+      Find<QPlainTextEdit>(Diagnostics(), "Memo2")->toPlainText().split(QLatin1Char('\n'));
+  EXPECT_TRUE(lines.contains(QStringLiteral("ab0001060188.."))) << lines.join('|').toStdString();
+  EXPECT_TRUE(lines.contains(QStringLiteral("ab0001060188"))) << lines.join('|').toStdString();
+}
+
+TEST_F(WiredConsole, CopyIdToRwCommanderFillsTheCommandersTagId) {
+  Receive(testing::ReaderLine(1, 0x41, 10));
+  window_->Tick();
+  const QString hexId = QString::fromLatin1(TagsSeen()->View().RowHexId(0));
+  ASSERT_EQ(hexId.size(), 16);
+  Find<QTableWidget>(TagsSeen(), "grdTagsSeen")->setCurrentCell(0, 0);
+  Find<QAction>(TagsSeen(), "mnuCopyIDToRWCommander")->trigger();
+  EXPECT_EQ(Find<QComboBox>(window_.get(), "cmbCmdTagID")->currentText(), hexId);
+  EXPECT_TRUE(
+      Find<QLineEdit>(window_.get(), "edtCmdCommandString")->text().endsWith(hexId.right(12)));
+
+  // The first generation takes the last 12 characters.
+  Find<QCheckBox>(window_.get(), "ckbRWManual")->setChecked(true);
+  Find<QComboBox>(window_.get(), "cmbCmdTagID")->setEditText(QStringLiteral("111111111111"));
+  Find<QAction>(TagsSeen(), "mnuCopyIDToRWCommander")->trigger();
+  EXPECT_EQ(Find<QComboBox>(window_.get(), "cmbCmdTagID")->currentText(), hexId.right(12));
+}
+
+TEST_F(WiredConsole, CommanderChannelStaysOneAcrossItsBoxesAndIsMarkedWithLinkingOff) {
+  window_->DisplayAllTabs();
+  SetLinking(false);
+  auto* command = Find<QComboBox>(window_.get(), "cmbCmdChannel");
+  auto* data = Find<QComboBox>(window_.get(), "cmbQ2DChannel");
+  auto* send = Find<QComboBox>(window_.get(), "cmbSendChannel");
+  command->setCurrentIndex(2);
+  EXPECT_EQ(data->currentIndex(), 2);
+  EXPECT_EQ(send->currentIndex(), 0);
+  data->setCurrentIndex(3);
+  EXPECT_EQ(command->currentIndex(), 3);
+  EXPECT_EQ(send->currentIndex(), 0);
+
+  ShowPage(Page::kRWCommander);
+  auto* bar = Find<ChannelStatusBar>(window_.get(), "StatusBar1");
+  EXPECT_TRUE(bar->Panel(3).tabChannel);
+  EXPECT_FALSE(bar->Panel(0).tabChannel);
+  EXPECT_TRUE(bar->Panel(0).sendChannel);
+}
+
+TEST_F(WiredConsole, CommanderPagesAreMirroredOnTheRwDataPage) {
+  auto* start = Find<QSpinBox>(window_.get(), "speCmdStartPage");
+  auto* count = Find<QSpinBox>(window_.get(), "speCmdNumPages");
+  auto* dataStart = Find<QSpinBox>(window_.get(), "speDataFirstPage");
+  auto* dataCount = Find<QSpinBox>(window_.get(), "speDataNumPages");
+  start->setValue(4);
+  count->setValue(0);
+  EXPECT_EQ(dataStart->value(), 4);
+  EXPECT_EQ(dataCount->value(), 0);
+  dataCount->setValue(7);
+  EXPECT_EQ(count->value(), 7);
+  EXPECT_EQ(start->value(), 4);
+}
+
+TEST_F(WiredConsole, EnteringConfigureTagCopiesOnlyTheOptionsAndPages) {
+  auto* tcCommand = Find<QSpinBox>(window_.get(), "speTCCommand");
+  auto* tcTagId = Find<QComboBox>(window_.get(), "cmbTCTagID");
+  tcCommand->setValue(1);  // Test
+  tcTagId->setEditText(QStringLiteral("00000000000000aa"));
+  Find<QSpinBox>(window_.get(), "speCmdCommand")->setValue(3);  // Write
+  Find<QSpinBox>(window_.get(), "speCmdStartPage")->setValue(2);
+  Find<QSpinBox>(window_.get(), "speCmdNumPages")->setValue(5);
+  Find<QComboBox>(window_.get(), "cbxCmdDelay")->setCurrentIndex(3);
+  Find<QCheckBox>(window_.get(), "ckbCmdTotal")->setChecked(true);
+  Find<QCheckBox>(window_.get(), "ckbCmdEcho")->setChecked(true);
+  Find<QComboBox>(window_.get(), "cmbCmdTagID")->setEditText(QStringLiteral("feedface00000001"));
+  Find<QCheckBox>(window_.get(), "ckbCmdGenerateCRC")->setChecked(false);
+
+  ShowPage(Page::kConfigureTag);
+  EXPECT_EQ(Find<QSpinBox>(window_.get(), "speTCStartPage")->value(), 2);
+  EXPECT_EQ(Find<QSpinBox>(window_.get(), "speTCNumPages")->value(), 5);
+  EXPECT_EQ(Find<QComboBox>(window_.get(), "cbxTCDelay")->currentIndex(), 3);
+  EXPECT_TRUE(Find<QCheckBox>(window_.get(), "ckbTCTotal")->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>(window_.get(), "ckbTCEcho")->isChecked());
+  EXPECT_EQ(tcCommand->value(), 1);
+  EXPECT_EQ(tcTagId->currentText(), "00000000000000aa");
+  EXPECT_TRUE(Find<QCheckBox>(window_.get(), "ckbTCGenerateCRC")->isChecked());
 }
 
 }  // namespace
