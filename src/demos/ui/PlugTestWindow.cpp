@@ -49,6 +49,7 @@ PlugTestPanelWidget::PlugTestPanelWidget(int index, QWidget* parent) : QWidget(p
   StringGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   StringGrid1->setFont(QFont(QStringLiteral("Monospace"), 9));
+  StringGrid1->setWordWrap(false);
 
   auto* header = new QHBoxLayout;
   header->addWidget(lblReader);
