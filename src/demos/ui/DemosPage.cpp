@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppContext.h"
+#include "control/ui/RfControlsBox.h"
 #include "demos/ui/DemoWidgets.h"
 #include "demos/ui/IndividualRaceWindow.h"
 #include "demos/ui/PlugTestWindow.h"
@@ -47,6 +48,7 @@ DemosPage::DemosPage(AppContext& context, QWidget* windowParent, QWidget* parent
   timingRaw_ =
       new TimingWindow(SpecialMode::MsTimingRaw, context.specialModes(), context.dispatcher(),
                        context.formats(), &context.tagNames(), context.status(), windowParent);
+  timingRaw_->AddRfControls(new RfControlsBox(context));
 
   btnRaceSimultaneous = NamedButton(tr("Race Timing Simultaneous Start"), "btnRaceSimultaneous");
   btnRaceIndividual = NamedButton(tr("Race Timing Individual Start"), "btnRaceIndividual");

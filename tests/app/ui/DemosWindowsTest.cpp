@@ -20,6 +20,7 @@
 #include "app/Startup.h"
 #include "app/ui/MainWindow.h"
 #include "channels/ChannelTestSupport.h"
+#include "control/ui/RfControlsBox.h"
 #include "demos/ui/DemosPage.h"
 #include "demos/ui/IndividualRaceWindow.h"
 #include "demos/ui/PlugTestWindow.h"
@@ -28,6 +29,16 @@
 
 namespace corvalis {
 namespace {
+
+// The simulated readers' answers to the transmitter commands.
+class TxReplies final : public MessageObserver {
+ public:
+  void ObserveMessage(int channel, const char* text, int length) override {
+    const std::string line(text, static_cast<size_t>(length));
+    if (channel == 0 && line.rfind("ab0001060", 0) == 0) lines.push_back(line.substr(0, 10));
+  }
+  std::vector<std::string> lines;
+};
 
 // The console with two simulated readers over TCP: channel 1 streams
 // millisecond-timing reads and answers the trigger query, channel 2 starts
@@ -171,6 +182,36 @@ TEST_F(DemosWindowsTest, EachWindowOpensFromTheDemosPageWorksAndTakesOverTheRece
 
   plug->hide();
   EXPECT_FALSE(context_.specialModes().AnyOn());
+}
+
+TEST_F(DemosWindowsTest, RawTimingWindowSwitchesTheReadersTransmitter) {
+  page_->btnMsTimingRaw->click();
+  TimingWindow* raw = page_->timingRaw();
+  EXPECT_TRUE(On(SpecialMode::MsTimingRaw));
+  auto* rf = qobject_cast<RfControlsBox*>(raw->rfControls);
+  ASSERT_NE(rf, nullptr);
+  TxReplies replies;
+  context_.dispatcher().AddObserver(&replies);
+  raw->ckbChannel[0]->setChecked(true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return raw->lstTimes->count() > 0; }, 5000));
+
+  rf->btnRfTxOff->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return replies.lines.size() == 1; }, 3000));
+  const int listed = raw->lstTimes->count();
+  QTest::qWait(500);
+  EXPECT_EQ(raw->lstTimes->count(), listed);  // the transmitter is off
+
+  // A 250 ms burst runs three ticks, then switches the transmitter off.
+  rf->speTimedRF10ms->setValue(25);
+  rf->btnTimedRF->click();
+  EXPECT_TRUE(rf->Burst().Running());
+  EXPECT_EQ(rf->btnTimedRF->text(), "Cancel 3");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !rf->Burst().Running(); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return replies.lines.size() == 3; }, 3000));
+  EXPECT_EQ(replies.lines, (std::vector<std::string>{"ab00010600", "ab00010601", "ab00010600"}));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return rf->btnTimedRF->text() == "Timed RF"; }, 1000));
+  context_.dispatcher().RemoveObserver(&replies);
+  Shoot(raw, "ms-timing-raw.png");
 }
 
 }  // namespace
