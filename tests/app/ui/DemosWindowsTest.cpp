@@ -164,6 +164,7 @@ TEST_F(DemosWindowsTest, EachWindowOpensFromTheDemosPageWorksAndTakesOverTheRece
   plug->rbt2->click();
   plug->speTagGroup[0]->setValue(3);
   plug->speTagGroup[1]->setValue(4);
+  Shoot(plug, "plugtest-setup.png");
   plug->btnStartTest->click();
   EXPECT_EQ(context_.tagTable().ReadsSeen(1), 0);
   plug->btnStart->click();
