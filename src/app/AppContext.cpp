@@ -53,10 +53,29 @@ void AppContext::Tick() {
   commands_.Tick();
   console_.TickDeferred();
   StatusUpdateTick();
+  for (TickListener* listener : tickListeners_) {
+    if (listener != nullptr) listener->Tick();
+  }
   machines_.RunAllMachines();
   if (++ticksThisSecond_ >= kTicksPerSecond) {
     ticksThisSecond_ = 0;
     SecondTick();
+  }
+}
+
+bool AppContext::AddTickListener(TickListener* listener) {
+  for (TickListener*& slot : tickListeners_) {
+    if (slot == nullptr) {
+      slot = listener;
+      return true;
+    }
+  }
+  return false;
+}
+
+void AppContext::RemoveTickListener(const TickListener* listener) {
+  for (TickListener*& slot : tickListeners_) {
+    if (slot == listener) slot = nullptr;
   }
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
 #include "common/SpecialModes.h"
 #include "common/StatusReporter.h"
+#include "common/TickListener.h"
 #include "control/CommandConsole.h"
 #include "control/DeferredCommandQueue.h"
 #include "logging/TagLogWriter.h"
@@ -128,6 +130,10 @@ class AppContext {
   // Which of the mutually exclusive special receive modes (tolling, race
   // timing, flash logging, ms timing, plug test) is on.
   SpecialModes& specialModes() { return specialModes_; }
+  // Window-owned logic run on every tick, after the command queue; false
+  // when all places are taken.
+  bool AddTickListener(TickListener* listener);
+  void RemoveTickListener(const TickListener* listener);
 
  private:
   void SecondTick();
@@ -148,6 +154,7 @@ class AppContext {
   DiagnosticsTrace diagTrace_;
   MachineRegistry machines_;
   SpecialModes specialModes_;
+  std::array<TickListener*, 4> tickListeners_{};
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;
   int statusUpdateReaderId_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/TickListener.h"
 #include "protocol/MessageDispatcher.h"
 
 namespace corvalis {
@@ -7,7 +8,7 @@ namespace corvalis {
 // The Timed RF burst: RF on at once, RF off when the count runs out. The
 // channel and reader are latched at the start so the burst ends where it
 // began, whatever the operator selects meanwhile.
-class TimedRf {
+class TimedRf final : public TickListener {
  public:
   explicit TimedRf(CommandSender& sender) : sender_(sender) {}
   // `count` seconds, or tenths with `tenths`; channel 0..4.
@@ -15,7 +16,7 @@ class TimedRf {
   // Pressing the button again: the burst ends at the next step.
   void Cancel() { remaining_ = 0; }
   // One 100 ms tick.
-  void Tick();
+  void Tick() override;
   bool Running() const { return running_; }
   int Remaining() const { return remaining_; }
 

@@ -19,15 +19,6 @@ class ExternalDisplayOutput {
   virtual bool ShowName(std::string_view name, const TagRecord& pass) = 0;
 };
 
-class PlugTestOutput {
- public:
-  virtual ~PlugTestOutput() = default;
-  virtual bool Shown() const = 0;
-  // One timing line for the frame of `channel` (0..3); the view picks the
-  // single frame itself when its single-output box is ticked.
-  virtual void SendTimingLine(int channel, std::string_view line) = 0;
-};
-
 class DemonstrationOutput {
  public:
   virtual ~DemonstrationOutput() = default;

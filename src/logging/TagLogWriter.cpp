@@ -72,7 +72,6 @@ bool Earlier(const TagRecord& a, int32_t sec, int32_t ms) {
 TagLogWriter::TagLogWriter(TagNames& names, const Clock& clock, StatusReporter& status)
     : names_(names), clock_(clock), status_(status) {
   line_.reserve(1024);
-  timingLine_.reserve(256);
   SetSettings(settings_);
 }
 
@@ -109,17 +108,6 @@ PassLogResult TagLogWriter::FinishPass(TagRecord& pass) {
   if (display_ != nullptr && display_->Selected() && pass.outputSent == 0) {
     const std::string_view name = names_.LookupName(pass.tagBytes, text);
     if (!name.empty()) pass.outputSent = display_->ShowName(name, pass) ? 1 : 0;
-  }
-
-  if (plugTest_ != nullptr && plugTest_->Shown() && pass.outputSent == 0) {
-    if (pass.logged == 0) {
-      const std::string_view name = names_.LookupName(pass.tagBytes, text);
-      if (!(settings_.onlyLogNamedTags && name.empty())) {
-        BuildTimingLine(pass, name);
-        plugTest_->SendTimingLine(pass.channel, timingLine_);
-      }
-    }
-    pass.outputSent = 1;
   }
 
   for (DemonstrationOutput* demo : demos_) {
@@ -180,24 +168,6 @@ bool TagLogWriter::BuildLogLine(const TagRecord& pass, std::string_view name) {
   if (first) return false;
   line_ += '\n';
   return true;
-}
-
-void TagLogWriter::BuildTimingLine(const TagRecord& pass, std::string_view name) {
-  timingLine_.clear();
-  std::tm tm{};
-  if (ToLocalTime(pass.firstSeenSec, tm)) {
-    const long offset = tm.tm_gmtoff;
-    const long minutes = (offset < 0 ? -offset : offset) / 60;
-    // The fraction is in hundredths of a second.
-    AppendF(timingLine_, "%04d-%02d-%02dT%02d%02d%02d.%02d%c%02ld%02ld,", tm.tm_year + 1900,
-            tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
-            std::clamp(pass.firstSeenMs, 0, 999) / 10, offset < 0 ? '-' : '+', minutes / 60,
-            minutes % 60);
-  } else {
-    timingLine_ += "1970-01-01T000000.00+00,";
-  }
-  timingLine_ += name;
-  timingLine_ += ",none,none,none,none,none,none";
 }
 
 bool TagLogWriter::WriteToLog(std::string_view text) {

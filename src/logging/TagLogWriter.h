@@ -65,7 +65,6 @@ class TagLogWriter final : public PassCompleter {
   const LogSettings& Settings() const { return settings_; }
 
   void SetExternalDisplay(ExternalDisplayOutput* display) { display_ = display; }
-  void SetPlugTest(PlugTestOutput* plugTest) { plugTest_ = plugTest; }
   // Up to four demonstrations; false when all places are taken.
   bool AddDemonstration(DemonstrationOutput* demo);
   void RemoveDemonstration(DemonstrationOutput* demo);
@@ -98,7 +97,6 @@ class TagLogWriter final : public PassCompleter {
 
  private:
   bool BuildLogLine(const TagRecord& pass, std::string_view name);
-  void BuildTimingLine(const TagRecord& pass, std::string_view name);
   bool WriteToLog(std::string_view text);
 
   TagNames& names_;
@@ -111,13 +109,11 @@ class TagLogWriter final : public PassCompleter {
   int pageColumns_ = 1;
 
   ExternalDisplayOutput* display_ = nullptr;
-  PlugTestOutput* plugTest_ = nullptr;
   std::array<DemonstrationOutput*, 4> demos_{};
   int stepNumber_ = 0;
 
   LogFile file_;
   std::string line_;
-  std::string timingLine_;
   RecordControls record_;
   bool failing_ = false;
   int lostLines_ = 0;

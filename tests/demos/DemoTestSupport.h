@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/Clock.h"
+#include "demos/plugtest/PlugTest.h"
 #include "protocol/MessageDispatcher.h"
 
 namespace corvalis::testing {
@@ -33,6 +34,23 @@ class RecordingCommands final : public CommandSender, public ChannelWriter {
 
   std::vector<std::string> sent;
   bool open[5] = {true, true, true, true, false};
+};
+
+// Answers the file-exists question with `choice` and keeps what it was told.
+class RecordingPlugTestView final : public PlugTestView {
+ public:
+  FileExistsChoice AskFileExists(const std::string& fileName) override {
+    asked.push_back(fileName);
+    return choice;
+  }
+  void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+  void PanelChanged(int) override {}
+  void ProgressChanged(int percent) override { progress.push_back(percent); }
+
+  FileExistsChoice choice = FileExistsChoice::Overwrite;
+  std::vector<std::string> asked;
+  std::vector<std::string> messages;
+  std::vector<int> progress;
 };
 
 }  // namespace corvalis::testing

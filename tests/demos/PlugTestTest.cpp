@@ -18,22 +18,7 @@ namespace {
 
 using testing::MakeRead;
 using testing::RecordingCommands;
-
-class FakePlugTestView final : public PlugTestView {
- public:
-  FileExistsChoice AskFileExists(const std::string& fileName) override {
-    asked.push_back(fileName);
-    return choice;
-  }
-  void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-  void PanelChanged(int) override {}
-  void ProgressChanged(int percent) override { progress.push_back(percent); }
-
-  FileExistsChoice choice = FileExistsChoice::Overwrite;
-  std::vector<std::string> asked;
-  std::vector<std::string> messages;
-  std::vector<int> progress;
-};
+using testing::RecordingPlugTestView;
 
 // Runs `body` with TZ set to `zone`, restoring UTC afterwards.
 template <class Body>
@@ -63,7 +48,7 @@ struct PlugRig {
   ManualClock clock{WallTime{1'700'000'000, 0}};
   SpecialModes modes;
   RecordingCommands commands;
-  FakePlugTestView view;
+  RecordingPlugTestView view;
   TagTable table{clock};
   PlugTest plug{modes, clock, commands, commands, view};
   QTemporaryDir dir;
@@ -122,6 +107,10 @@ TEST(PlugTestTest, SingleOutputPutsEveryTagInPanelOne) {
   rig.plug.SetInterrogators(4);
   rig.plug.SetSingleOutput(true);
   EXPECT_EQ(rig.plug.ActivePanels(), 1);
+  // Every reader transmits, only the recording goes to one panel.
+  rig.plug.Start();
+  EXPECT_EQ(rig.commands.sent,
+            (std::vector<std::string>{"0:0:010601", "1:0:010601", "2:0:010601", "3:0:010601"}));
   rig.See(1, 0);
   rig.See(2, 3);
   rig.See(3, 2);

@@ -322,14 +322,6 @@ struct FakeDisplay final : ExternalDisplayOutput {
   std::vector<std::string> shown;
 };
 
-struct FakePlugTest final : PlugTestOutput {
-  bool Shown() const override { return true; }
-  void SendTimingLine(int channel, std::string_view line) override {
-    lines.push_back(std::to_string(channel) + ":" + std::string(line));
-  }
-  std::vector<std::string> lines;
-};
-
 struct FakeDemo final : DemonstrationOutput {
   bool Running() const override { return running; }
   uint8_t HandlePass(TagRecord&) override {
@@ -342,36 +334,31 @@ struct FakeDemo final : DemonstrationOutput {
 
 TEST_F(TagLogWriterTest, SpecialOutputsTakeEachPassOnce) {
   FakeDisplay display;
-  display.accept = false;
   writer_.SetExternalDisplay(&display);
-  FakePlugTest plug;
-  writer_.SetPlugTest(&plug);
 
-  // A refused display leaves the pass to the plug-test frames.
+  // A refused name is offered again when the pass completes once more.
+  display.accept = false;
   TagRecord pass = MakePass(kGateId, 5);
-  pass.firstSeenMs = 987;
   writer_.FinishPass(pass);
   EXPECT_EQ(display.shown, (std::vector<std::string>{"Gate 4"}));
-  EXPECT_EQ(plug.lines, (std::vector<std::string>{
-                            "1:2023-11-14T221320.98+0000,Gate 4,none,none,none,none,none,none"}));
+  EXPECT_EQ(pass.outputSent, 0);
+  display.accept = true;
+  writer_.FinishPass(pass);
   EXPECT_EQ(pass.outputSent, 1);
   writer_.FinishPass(pass);
-  EXPECT_EQ(plug.lines.size(), 1u);
+  EXPECT_EQ(display.shown.size(), 2u);
 
-  // An unnamed tag sends no timing line but still counts as sent.
-  display.accept = true;
+  // An unnamed tag is not shown.
   TagRecord unnamed = MakePass(kTruckId, 5);
   writer_.FinishPass(unnamed);
-  EXPECT_EQ(display.shown.size(), 1u);
-  EXPECT_EQ(plug.lines.size(), 1u);
-  EXPECT_EQ(unnamed.outputSent, 1);
+  EXPECT_EQ(display.shown.size(), 2u);
+  EXPECT_EQ(unnamed.outputSent, 0);
 
   FakeDemo demo;
   ASSERT_TRUE(writer_.AddDemonstration(&demo));
   TagRecord next = MakePass(kGateId, 5);
   writer_.FinishPass(next);
-  EXPECT_EQ(display.shown.size(), 2u);
-  EXPECT_EQ(plug.lines.size(), 1u);
+  EXPECT_EQ(display.shown.size(), 3u);
   EXPECT_EQ(demo.passes, 1);
   writer_.RemoveDemonstration(&demo);
   writer_.FinishPass(next);

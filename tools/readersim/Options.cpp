@@ -149,6 +149,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       const auto n = integer(0, 86'400'000);
       if (!n) return fail("--trigger-every needs milliseconds (0 = only on ff2c)");
       o.triggerEveryMs = static_cast<int>(*n);
+    } else if (name == "--rf-off") {
+      if (!flag(o.rfOff)) return fail("--rf-off takes no value");
     } else if (name == "--fault-on") {
       const auto n = integer(0, 255);
       if (!n) return fail("--fault-on needs a command code 0 to 255");
@@ -200,6 +202,7 @@ Tag stream:
   --noise               add bad-LRC lines and garbage, split writes into pieces
   --ms-timing           fill the ms-timing fields (ID# is the hop slot R16 matches)
   --trigger-every MS    send a start trigger ("ab" rid "07" "2c" date time LRC) every MS ms
+  --rf-off              start with the transmitter off (no tags until "010601")
   --fault-on CODE       answer commands with this code (decimal) with an error
   --fault-error CODE    the error code for --fault-on (240 to 255, default 242)
   --fault-silent        answer --fault-on commands with nothing at all

@@ -34,6 +34,8 @@ struct Options {
   bool noise = false;
   bool msTiming = false;   // fill the ms-timing fields
   int triggerEveryMs = 0;  // 0: triggers only on the "ff2c" query
+  // Start with the transmitter off: no tags until "010601" switches it on.
+  bool rfOff = false;
   // Fault injection: commands with this code (-1: none) get `faultError` as
   // an error reply, or no reply at all when `faultSilent`.
   int faultCommand = -1;

@@ -57,6 +57,7 @@ Simulator::Simulator(const Options& options, const Clock& clock)
   state_.faultError = options.faultError;
   state_.faultSilent = options.faultSilent;
   state_.format = MakePresetFormat(options.format);
+  state_.rfOn = !options.rfOff;
 }
 
 void Simulator::StartStream() {

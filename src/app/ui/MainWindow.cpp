@@ -37,6 +37,7 @@
 #include "control/ui/ConfigureTagPage.h"
 #include "control/ui/RWCommanderPage.h"
 #include "control/ui/ReaderControlPanel.h"
+#include "demos/ui/DemosPage.h"
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
@@ -212,6 +213,8 @@ void MainWindow::BuildPages() {
   host(Page::kQ2DataDisplay, rwData_);
   tempTest_ = Named(new TempTestPage, "TempTestPage");
   host(Page::kTempTest, tempTest_);
+  // The race, plug-test and ms-timing windows open from here.
+  host(Page::kDemos, Named(new DemosPage(context_, this), "DemosPage"));
 
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::PageChanged);
 }

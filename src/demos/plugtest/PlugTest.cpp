@@ -61,20 +61,21 @@ void PlugTest::OpenFiles() {
   for (int i = 0; i < ActivePanels(); ++i) OpenFile(panels_[i], i);
 }
 
-void PlugTest::SendToActive(const char* body) {
-  // Interrogator n is on channel n.
-  for (int i = 0; i < ActivePanels(); ++i) {
+void PlugTest::SendToInterrogators(const char* body) {
+  // Interrogator n is on channel n. With "Single Output" every interrogator
+  // still transmits; only the recording goes to one panel.
+  for (int i = 0; i < interrogators_; ++i) {
     if (channels_.IsOpen(i)) commands_.SendCommand(i, kPlugTestReaderId, body);
   }
 }
 
 void PlugTest::Start() {
   OpenFiles();
-  SendToActive(kTxOnBody);
+  SendToInterrogators(kTxOnBody);
 }
 
 void PlugTest::Stop() {
-  SendToActive(kTxOffBody);
+  SendToInterrogators(kTxOffBody);
   for (int i = 0; i < ActivePanels(); ++i) {
     PlugTestPanel& panel = panels_[i];
     panel.file.Close();
@@ -104,7 +105,7 @@ void PlugTest::Tick() {
   if (!armed_) return;
   if (firstTickPending_) {
     firstTickPending_ = false;
-    SendToActive(kTxOnBody);
+    SendToInterrogators(kTxOnBody);
     return;
   }
   if (secondsLeft_ > 0) --secondsLeft_;

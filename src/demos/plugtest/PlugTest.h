@@ -9,6 +9,7 @@
 #include "common/Clock.h"
 #include "common/SpecialModes.h"
 #include "common/TextFile.h"
+#include "common/TickListener.h"
 #include "protocol/MessageDispatcher.h"
 #include "tags/TagTableHooks.h"
 
@@ -50,7 +51,7 @@ struct PlugTestPanel {
 // The interoperability test with one, two or four readers: each run
 // switches the transmitters on, records every tag once per reader into its
 // panel and CSV file, and switches them off by hand or after a set time.
-class PlugTest final : public TagSightingListener {
+class PlugTest final : public TagSightingListener, public TickListener {
  public:
   PlugTest(SpecialModes& modes, const Clock& clock, CommandSender& commands,
            const ChannelWriter& channels, PlugTestView& view);
@@ -69,8 +70,8 @@ class PlugTest final : public TagSightingListener {
   void Start();
   void Stop();
   void Ok(int durationSeconds);
-  // The window's timer; acts once per new second of the clock.
-  void Tick();
+  // The context's tick; acts once per new second of the clock.
+  void Tick() override;
   void Clear();
   bool Armed() const { return armed_; }
   int SecondsLeft() const { return secondsLeft_; }
@@ -84,7 +85,7 @@ class PlugTest final : public TagSightingListener {
  private:
   void OpenFiles();
   void OpenFile(PlugTestPanel& panel, int index);
-  void SendToActive(const char* body);
+  void SendToInterrogators(const char* body);
   static std::string BuildFileName(const PlugTestPanel& panel);
 
   SpecialModes& modes_;

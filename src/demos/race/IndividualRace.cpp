@@ -48,7 +48,10 @@ void IndividualRace::PlaceSighting(const TagSighting& sighting) {
   RaceRunner& runner = runners_[found];
   runner.lastSighting = seen;
   const int64_t sinceCounted = MillisBetween(runner.lastCounted, seen);
-  if (sinceCounted < minimumLapMs_ || runner.laps >= numberOfLaps_) return;
+  if (sinceCounted < minimumLapMs_ || runner.laps >= numberOfLaps_) {
+    view().ResultsChanged();  // the row shows the last sighting
+    return;
+  }
   ++runner.laps;
   runner.lapMs = sinceCounted;
   runner.lastCounted = seen;

@@ -13,31 +13,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "demos/ui/DemoWidgets.h"
 #include "protocol/MessageDispatcher.h"
 #include "tags/TagTable.h"
 
 namespace corvalis {
-
-namespace {
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QSpinBox* TargetBox(const char* name, int maximum) {
-  auto* box = new QSpinBox;
-  box->setObjectName(QString::fromLatin1(name));
-  box->setRange(0, maximum);
-  return box;
-}
-
-QPushButton* Button(const QString& text, const char* name) {
-  auto* button = new QPushButton(text);
-  button->setObjectName(QString::fromLatin1(name));
-  return button;
-}
-
-}  // namespace
 
 SimultaneousRaceWindow::SimultaneousRaceWindow(SpecialModes& modes, const Clock& clock,
                                                MessageDispatcher& dispatcher, TagTable& table,
@@ -66,15 +46,15 @@ SimultaneousRaceWindow::SimultaneousRaceWindow(SpecialModes& modes, const Clock&
   pnlTargetDelta->setAutoFillBackground(true);
   lblResult = new QLabel;
   lblResult->setObjectName(QStringLiteral("lblResult"));
-  spnTargetHours = TargetBox("spnTargetHours", 24);
-  spnTargetMinutes = TargetBox("spnTargetMinutes", 59);
-  spnTargetSeconds = TargetBox("spnTargetSeconds", 59);
-  btnStart = Button(tr("&Start"), "btnStart");
+  spnTargetHours = NamedSpinBox("spnTargetHours", 0, 24);
+  spnTargetMinutes = NamedSpinBox("spnTargetMinutes", 0, 59);
+  spnTargetSeconds = NamedSpinBox("spnTargetSeconds", 0, 59);
+  btnStart = NamedButton(tr("&Start"), "btnStart");
   btnStart->setToolTip(tr("Use <Alt>S to simulate a Trigger event"));
-  btnStop = Button(tr("Stop"), "btnStop");
-  btnClear = Button(tr("Clear"), "btnClear");
-  btnClearDontStop = Button(tr("Clear Don't Stop timer"), "btnClearDontStop");
-  btnRecord = Button(tr("Record"), "btnRecord");
+  btnStop = NamedButton(tr("Stop"), "btnStop");
+  btnClear = NamedButton(tr("Clear"), "btnClear");
+  btnClearDontStop = NamedButton(tr("Clear Don't Stop timer"), "btnClearDontStop");
+  btnRecord = NamedButton(tr("Record"), "btnRecord");
 
   auto* target = new QHBoxLayout;
   target->addWidget(new QLabel(tr("Target")));
@@ -119,9 +99,7 @@ SimultaneousRaceWindow::~SimultaneousRaceWindow() {
 void SimultaneousRaceWindow::RefreshClock() {
   lblElapsedTime->setText(ToQString(race_.ElapsedText()));
   pnlTargetDelta->setText(ToQString(race_.TargetPanelText()));
-  pnlTargetDelta->setStyleSheet(race_.TargetPanelGreen()
-                                    ? QStringLiteral("background: #22aa22; color: white;")
-                                    : QStringLiteral("background: #cc2222; color: white;"));
+  pnlTargetDelta->setStyleSheet(TargetPanelStyle(race_.TargetPanelGreen()));
 }
 
 bool SimultaneousRaceWindow::ConfirmRestart() {

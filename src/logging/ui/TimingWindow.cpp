@@ -97,6 +97,11 @@ TimingWindow::~TimingWindow() {
   modes_.Unregister(tap_.Mode(), this);
 }
 
+void TimingWindow::AddRfControls(QWidget* controls) {
+  rfControls = controls;
+  if (auto* top = qobject_cast<QVBoxLayout*>(layout())) top->insertWidget(1, controls);
+}
+
 void TimingWindow::AddListLine(std::string_view line) {
   lstTimes->addItem(ToQString(line));
 }

@@ -30,12 +30,15 @@ class TimingWindow final : public QWidget, public TimingListView, public Special
   ~TimingWindow() override;
 
   TimingTap& Tap() { return tap_; }
+  // The raw window carries the RF controls for one channel and reader.
+  void AddRfControls(QWidget* controls);
 
   void AddListLine(std::string_view line) override;
   void RankingChanged() override;
   void SpecialModeSwitchedOff(SpecialMode mode) override;
 
   std::array<QCheckBox*, 4> ckbChannel{};
+  QWidget* rfControls = nullptr;
   QLineEdit* edtFileName;
   QPushButton* btnRecord;
   QPushButton* btnClear;

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QTableWidget>
-#include <cstdlib>
 #include <string>
 
 #include "app/AppContext.h"
@@ -47,11 +46,6 @@ TEST(TimingWindowTest, ListsAndRanksWhileShownAndGivesWayToAnotherMode) {
   ASSERT_NE(windows.ranking.stgRanking->item(1, 3), nullptr);
   EXPECT_EQ(windows.ranking.stgRanking->item(1, 3)->text(), " 0.5000");
   EXPECT_EQ(windows.ranking.findChild<QTableWidget*>("stgRanking"), windows.ranking.stgRanking);
-
-  // For the documentation: CORVALIS_SCREENSHOTS=docs/screenshots.
-  if (const char* shots = std::getenv("CORVALIS_SCREENSHOTS")) {
-    windows.ranking.grab().save(QString::fromLocal8Bit(shots) + "/ms-timing.png");
-  }
 
   windows.raw.show();  // takes over: the ranking window stops and closes
   EXPECT_TRUE(windows.context.specialModes().IsOn(SpecialMode::MsTimingRaw));
