@@ -18,6 +18,17 @@ inline __m128i Splat(char c) {
   return _mm_set1_epi8(c);
 }
 
+// Bits set for the bytes of `block` that are hex digits in either case.
+inline int HexDigitMask(__m128i block) {
+  // Signed compares: bytes of 0x80 and above are negative and fail both.
+  const __m128i digit =
+      _mm_and_si128(_mm_cmpgt_epi8(block, Splat('0' - 1)), _mm_cmplt_epi8(block, Splat('9' + 1)));
+  const __m128i lower = _mm_or_si128(block, Splat(0x20));
+  const __m128i letter =
+      _mm_and_si128(_mm_cmpgt_epi8(lower, Splat('a' - 1)), _mm_cmplt_epi8(lower, Splat('f' + 1)));
+  return _mm_movemask_epi8(_mm_or_si128(digit, letter));
+}
+
 }  // namespace
 
 int FindLineBreak(const char* data, int from, int to) {
@@ -36,21 +47,17 @@ int FindLineBreak(const char* data, int from, int to) {
 }
 
 bool AllHexDigits(const char* text, int count) {
-  int i = 0;
-  for (; i + 16 <= count; i += 16) {
-    const __m128i block = Load(text + i);
-    // Signed compares: bytes of 0x80 and above are negative and fail both.
-    const __m128i digit =
-        _mm_and_si128(_mm_cmpgt_epi8(block, Splat('0' - 1)), _mm_cmplt_epi8(block, Splat('9' + 1)));
-    const __m128i lower = _mm_or_si128(block, Splat(0x20));
-    const __m128i letter =
-        _mm_and_si128(_mm_cmpgt_epi8(lower, Splat('a' - 1)), _mm_cmplt_epi8(lower, Splat('f' + 1)));
-    if (_mm_movemask_epi8(_mm_or_si128(digit, letter)) != 0xFFFF) return false;
+  if (count < 16) {
+    for (int i = 0; i < count; ++i) {
+      if (!IsHexDigit(text[i])) return false;
+    }
+    return true;
   }
-  for (; i < count; ++i) {
-    if (!IsHexDigit(text[i])) return false;
+  for (int i = 0; i + 16 <= count; i += 16) {
+    if (HexDigitMask(Load(text + i)) != 0xFFFF) return false;
   }
-  return true;
+  // The last block overlaps the one before it rather than going byte by byte.
+  return HexDigitMask(Load(text + count - 16)) == 0xFFFF;
 }
 
 unsigned SumBytes(const char* text, int count) {

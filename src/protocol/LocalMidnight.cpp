@@ -32,8 +32,8 @@ bool OffsetHoldsAllDay(std::time_t midnight) {
 
 }  // namespace
 
-std::optional<std::time_t> LocalMidnight::At(int year, int month, int day, int hour, int minute,
-                                             int second) {
+std::optional<std::time_t> LocalMidnight::AtNewDateOrSwitchDay(int year, int month, int day,
+                                                               int hour, int minute, int second) {
   if (year != year_ || month != month_ || day != day_) {
     midnight_ = MakeLocalTime(year, month, day, 0, 0, 0);
     offsetChanges_ = midnight_ == static_cast<std::time_t>(-1) || !OffsetHoldsAllDay(midnight_);

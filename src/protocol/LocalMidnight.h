@@ -15,9 +15,18 @@ class LocalMidnight {
   // Seconds since 1970 of the local time; `year` counts from 1900, `month`
   // 0..11, and a day past the month's end rolls into the next month. Nothing
   // when the time cannot be represented.
-  std::optional<std::time_t> At(int year, int month, int day, int hour, int minute, int second);
+  // The cached path is inline: it runs once per read.
+  std::optional<std::time_t> At(int year, int month, int day, int hour, int minute, int second) {
+    if (year == year_ && month == month_ && day == day_ && !offsetChanges_) {
+      return midnight_ + hour * 3600 + minute * 60 + second;
+    }
+    return AtNewDateOrSwitchDay(year, month, day, hour, minute, second);
+  }
 
  private:
+  std::optional<std::time_t> AtNewDateOrSwitchDay(int year, int month, int day, int hour,
+                                                  int minute, int second);
+
   int year_ = -1;
   int month_ = -1;
   int day_ = -1;

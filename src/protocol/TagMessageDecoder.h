@@ -45,7 +45,8 @@ class TagMessageDecoder {
   bool DecodeAscii(int channel, const MessageFormat& f, const char* text, int length);
   bool DecodeBinary(int channel, const MessageFormat& f, const char* text, int length);
   bool DecodeBinaryTto(int channel, const MessageFormat& f, const char* text, int length);
-  bool FinishFormatRead(int channel, const MessageFormat& f, const FormatFields& m);
+  // Completes the read in `m` in place and hands it to the sink.
+  bool FinishFormatRead(int channel, const MessageFormat& f, FormatFields& m);
   // Every read is recorded on its channel (0 under SumAllPorts) at `when`.
   void StampRead(TagRead& read, int channel, WallTime when) const;
   // The read time of a message's date fields, or the clock's time for a
