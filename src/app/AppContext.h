@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/ScriptReceiveTaps.h"
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
 #include "common/SpecialModes.h"
@@ -16,6 +17,10 @@
 #include "protocol/UnshownPageCounter.h"
 #include "script/DiagTrace.h"
 #include "script/MachineRegistry.h"
+#include "script/ScriptBinding.h"
+#include "script/ScriptInterpreter.h"
+#include "script/ScriptOutputRelay.h"
+#include "script/ScriptRecorder.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 
@@ -124,6 +129,13 @@ class AppContext {
   // each receive batch and at the end of each tick.
   DiagnosticsTrace& diagTrace() { return diagTrace_; }
   MachineRegistry& machines() { return machines_; }
+  // The one script interpreter (the RT tab and the headless runner drive
+  // it); it steps on each tick. Its panes and boxes go to whoever plugs into
+  // `scriptOutput`; "Recording" writes through `scriptRecorder`.
+  ScriptInterpreter& interpreter() { return interpreter_; }
+  const ScriptInterpreter& interpreter() const { return interpreter_; }
+  ScriptOutputRelay& scriptOutput() { return scriptOutput_; }
+  ScriptRecorder& scriptRecorder() { return scriptRecorder_; }
   // Which of the mutually exclusive special receive modes (tolling, race
   // timing, flash logging, ms timing, plug test) is on.
   SpecialModes& specialModes() { return specialModes_; }
@@ -146,6 +158,12 @@ class AppContext {
   CommandConsole console_;
   DiagnosticsTrace diagTrace_;
   MachineRegistry machines_;
+  ScriptOutputRelay scriptOutput_;
+  ScriptChannelBinding scriptChannels_;
+  ScriptInterpreter interpreter_;
+  ScriptReceiveHook scriptReceive_;
+  ScriptReceiveTaps scriptTaps_;
+  ScriptRecorder scriptRecorder_;
   SpecialModes specialModes_;
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;

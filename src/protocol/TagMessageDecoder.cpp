@@ -617,6 +617,18 @@ bool TagMessageDecoder::DecodeTagDataMessage(int channel, const char* text, int 
   return true;
 }
 
+void TagMessageDecoder::ReportBadTtoPage(const char* text, int length) {
+  if (pageHandler_ == nullptr) return;
+  TagRead page;
+  const int dataFlag = HexPair(text + length - (length == 28 ? 6 : 4));
+  if (dataFlag < 0 || !ReadHexBytes(text + 4, 8, page.tagBytes)) return;
+  char pageText[17];
+  WriteHexId(page.tagBytes, pageText);
+  page.dataFlag = dataFlag;
+  page.text = pageText;
+  pageHandler_->HandleBadDataPage(page);
+}
+
 bool TagMessageDecoder::DecodeTtoDataMessage(int channel, const char* text, int length) {
   if (!IsValidChannel(channel) || text == nullptr) return false;
   if (length != 26 && length != 28 && length != 30) {
@@ -625,6 +637,7 @@ bool TagMessageDecoder::DecodeTtoDataMessage(int channel, const char* text, int 
   }
   if (!CheckLrc(text + 2, length - 2)) {
     status_.SetLastError(kLrcError);
+    ReportBadTtoPage(text, length);
     return false;
   }
   TagRead page;

@@ -42,6 +42,8 @@ class TagMessageDecoder {
   bool DecodeAscii(int channel, const MessageFormat& f, const char* text, int length);
   bool DecodeBinary(int channel, const MessageFormat& f, const char* text, int length);
   bool DecodeBinaryTto(int channel, const MessageFormat& f, const char* text, int length);
+  // The script still counts an "ae" page that failed its LRC as a bad page.
+  void ReportBadTtoPage(const char* text, int length);
   bool FinishFormatRead(int channel, const MessageFormat& f, const FormatFields& m);
   // Every read is recorded on its channel (0 under SumAllPorts) at `when`.
   void StampRead(TagRead& read, int channel, WallTime when) const;
