@@ -40,6 +40,7 @@
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
+#include "script/ui/ScriptTab.h"
 #include "tags/ui/TagNamesPage.h"
 #include "tags/ui/TagsSeenPage.h"
 
@@ -210,6 +211,8 @@ void MainWindow::BuildPages() {
   host(Page::kQ2DataDisplay, rwData_);
   tempTest_ = Named(new TempTestPage, "TempTestPage");
   host(Page::kTempTest, tempTest_);
+  scriptTab_ = Named(new ScriptTab(context_), "ScriptTab");
+  host(Page::kReaderTester, scriptTab_);
 
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::PageChanged);
 }
@@ -224,6 +227,15 @@ void MainWindow::LinkSelections() {
   linked_->AddChannelControl(commander_->ChannelControl());
   linked_->AddReaderIdControl(commander_->ReaderIdControl(), true);
   connect(linked_, &LinkedSelection::channelsChanged, this, [this] { RepaintStatusBar(); });
+  // The RT tab tracks the send channel and reader ID, and leads them.
+  connect(scriptTab_, &ScriptTab::channelChosen, linked_, &LinkedSelection::ApplyChannel);
+  connect(scriptTab_, &ScriptTab::readerIdChosen, linked_, &LinkedSelection::ApplyReaderId);
+  connect(readerControl.ChannelControl(), &QComboBox::currentIndexChanged, this, [this](int index) {
+    scriptTab_->FollowChannel(index);
+    context_.scriptRecorder().RecordChannelChange(index);
+  });
+  connect(readerControl.ReaderIdControl(), &QSpinBox::valueChanged, scriptTab_,
+          &ScriptTab::FollowReaderId);
 }
 
 bool MainWindow::PageShown(Page page) const {
@@ -392,6 +404,7 @@ void MainWindow::ApplySettingsToControls() {
   commander_->LoadFromSettings(settings_);
   rwData_->LoadFromSettings(settings_);
   tempTest_->LoadFromSettings(settings_);
+  scriptTab_->LoadFromSettings(settings_);
   diagnostics_->ShowWaitTime(context_.tagTable().settings().waitTime);
   tagNames_->SetRegistrationFileName(
       ResolveStoredPath(settings_.String(Setting::RegistrationFileName), settings_.applicationDir));
@@ -404,6 +417,7 @@ void MainWindow::StoreControlsToSettings() {
   commander_->StoreToSettings(settings_);
   rwData_->StoreToSettings(settings_);
   tempTest_->StoreToSettings(settings_);
+  scriptTab_->StoreToSettings(settings_);
 }
 
 void MainWindow::StoreSeenSettings() {
