@@ -1,6 +1,8 @@
 // Runs arbitrary text as a script: statement parsing, macro expansion,
 // conditions, labels and jumps, with channels that go nowhere and a test
-// log kept inside a scratch directory. Also expands the text as one line.
+// log kept inside a scratch directory. Also expands the text as one line,
+// and offers each line as received (reply matching, the statistics reply,
+// controller status reports, line watches).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -69,6 +71,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   interpreter.Source().SetMemoText(text);
   interpreter.StartStopScript();
   for (int tick = 0; tick < 20 && interpreter.Running(); ++tick) interpreter.ScriptTick();
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    interpreter.ObserveMessage(0, line.c_str(), static_cast<int>(line.size()));
+    start = end + 1;
+  }
   interpreter.TestLog().Close();
   return 0;
 }

@@ -16,7 +16,11 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       channels_(spine_.framer, status_),
       commands_(spine_.formats, status_),
       console_(commands_, channels_, clock_),
-      machines_(clock_, &diagTrace_) {
+      machines_(clock_, &diagTrace_),
+      scriptChannels_(channels_, commands_, spine_.dispatcher),
+      interpreter_(clock_, scriptOutput_, scriptChannels_),
+      scriptReceive_(machines_, &interpreter_),
+      scriptTaps_(interpreter_, &unshownPages_) {
   spine_.dispatcher.SetChannelWriter(&channels_);
   spine_.dispatcher.SetReplyHandler(&commands_);
   spine_.dispatcher.SetCommandSender(&commands_);
@@ -26,8 +30,14 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   spine_.decoder.SetTagReadSink(&tagTable_);
   tagTable_.hooks().passCompleter = &logWriter_;
   tagTable_.hooks().nameLookup = &tagNames_;
-  spine_.decoder.SetDataPageHandler(&unshownPages_);
-  tagTable_.hooks().dataPageHandler = &unshownPages_;
+  spine_.decoder.SetDataPageHandler(&scriptTaps_);
+  tagTable_.hooks().dataPageHandler = &scriptTaps_;
+  tagTable_.hooks().tagSeenListener = &scriptTaps_;
+  interpreter_.SetMachines(&machines_);
+  spine_.dispatcher.SetScriptLineHook(&interpreter_);
+  channels_.Hooks().script = &scriptReceive_;
+  scriptRecorder_.SetOwnSendFlag(scriptChannels_.SendingFlag());
+  commands_.SetSentLineRecorder(&scriptRecorder_);
 }
 
 void AppContext::ApplySettings(const Settings& settings) {
@@ -56,6 +66,7 @@ void AppContext::Tick() {
   for (TickListener* listener : tickListeners_) {
     if (listener != nullptr) listener->Tick();
   }
+  interpreter_.ScriptTick();
   machines_.RunAllMachines();
   if (++ticksThisSecond_ >= kTicksPerSecond) {
     ticksThisSecond_ = 0;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "app/ScriptReceiveTaps.h"
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
 #include "common/SpecialModes.h"
@@ -18,6 +19,10 @@
 #include "protocol/UnshownPageCounter.h"
 #include "script/DiagTrace.h"
 #include "script/MachineRegistry.h"
+#include "script/ScriptBinding.h"
+#include "script/ScriptInterpreter.h"
+#include "script/ScriptOutputRelay.h"
+#include "script/ScriptRecorder.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 
@@ -127,6 +132,13 @@ class AppContext {
   // each receive batch and at the end of each tick.
   DiagnosticsTrace& diagTrace() { return diagTrace_; }
   MachineRegistry& machines() { return machines_; }
+  // The one script interpreter (the RT tab and the headless runner drive
+  // it); it steps on each tick. Its panes and boxes go to whoever plugs into
+  // `scriptOutput`; "Recording" writes through `scriptRecorder`.
+  ScriptInterpreter& interpreter() { return interpreter_; }
+  const ScriptInterpreter& interpreter() const { return interpreter_; }
+  ScriptOutputRelay& scriptOutput() { return scriptOutput_; }
+  ScriptRecorder& scriptRecorder() { return scriptRecorder_; }
   // Which of the mutually exclusive special receive modes (tolling, race
   // timing, flash logging, ms timing, plug test) is on.
   SpecialModes& specialModes() { return specialModes_; }
@@ -153,6 +165,12 @@ class AppContext {
   CommandConsole console_;
   DiagnosticsTrace diagTrace_;
   MachineRegistry machines_;
+  ScriptOutputRelay scriptOutput_;
+  ScriptChannelBinding scriptChannels_;
+  ScriptInterpreter interpreter_;
+  ScriptReceiveHook scriptReceive_;
+  ScriptReceiveTaps scriptTaps_;
+  ScriptRecorder scriptRecorder_;
   SpecialModes specialModes_;
   std::array<TickListener*, 4> tickListeners_{};
   AutomaticUpdate statusUpdate_;

@@ -19,6 +19,9 @@ class DataPageHandler {
  public:
   virtual ~DataPageHandler() = default;
   virtual void HandleDataPage(const TagRead& page) = 0;
+  // A TTO data page whose LRC failed: its data flag and page text as they
+  // came, nothing else filled in.
+  virtual void HandleBadDataPage(const TagRead& page) { (void)page; }
 };
 
 // What a tag data ("ad") message tells the Q2 data display.

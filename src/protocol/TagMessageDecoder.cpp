@@ -625,12 +625,25 @@ bool TagMessageDecoder::DecodeTagDataMessage(int channel, const char* text, int 
   return true;
 }
 
+void TagMessageDecoder::ReportBadTtoPage(const char* text, int length) {
+  if (pageHandler_ == nullptr) return;
+  TagRead page;
+  const int dataFlag = HexPair(text + length - (length == 28 ? 6 : 4));
+  if (dataFlag < 0 || !ReadHexBytes(text + 4, 8, page.tagBytes)) return;
+  char pageText[17];
+  WriteHexId(page.tagBytes, pageText);
+  page.dataFlag = dataFlag;
+  page.text = pageText;
+  pageHandler_->HandleBadDataPage(page);
+}
+
 bool TagMessageDecoder::DecodeTtoDataMessage(int channel, const char* text, int length) {
   if (!IsValidChannel(channel) || text == nullptr) return false;
   if (length != 26 && length != 28 && length != 30) {
     return RejectData(channel, kTtoLengthError);
   }
   if (!CheckLrc(text + 2, length - 2)) {
+    ReportBadTtoPage(text, length);
     return RejectChecksum(channel);
   }
   TagRead page;

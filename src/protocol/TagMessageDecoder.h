@@ -45,6 +45,8 @@ class TagMessageDecoder {
   bool DecodeAscii(int channel, const MessageFormat& f, const char* text, int length);
   bool DecodeBinary(int channel, const MessageFormat& f, const char* text, int length);
   bool DecodeBinaryTto(int channel, const MessageFormat& f, const char* text, int length);
+  // The script still counts an "ae" page that failed its LRC as a bad page.
+  void ReportBadTtoPage(const char* text, int length);
   // Completes the read in `m` in place and hands it to the sink.
   bool FinishFormatRead(int channel, const MessageFormat& f, FormatFields& m);
   // Every read is recorded on its channel (0 under SumAllPorts) at `when`.

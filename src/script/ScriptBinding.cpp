@@ -14,7 +14,10 @@ void ScriptChannelBinding::Close(int channel) {
 }
 
 bool ScriptChannelBinding::Send(int channel, const char* bytes, int count) {
-  return commands_.SendRaw(channel, bytes, count);
+  sending_ = true;
+  const bool sent = commands_.SendRaw(channel, bytes, count);
+  sending_ = false;
+  return sent;
 }
 
 bool ScriptChannelBinding::IsSerial(int channel) const {

@@ -31,12 +31,15 @@ class ScriptChannelBinding final : public ScriptChannels {
   bool SetPort(int channel, std::string_view name) override;
   bool SetPortByIndex(int channel, int index) override;
   void SimulateInput(int channel, std::string_view line) override;
+  // True while the script's own line is being written.
+  const bool* SendingFlag() const { return &sending_; }
 
  private:
   ChannelSet& channels_;
   ReaderCommandSender& commands_;
   MessageDispatcher& dispatcher_;
   std::string scratch_;
+  bool sending_ = false;
 };
 
 // What the channels hand the script side after each receive: raw bytes for

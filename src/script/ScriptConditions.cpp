@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "script/ScriptCommands.h"
@@ -41,6 +42,19 @@ int HexValue(char c) {
 }
 
 bool ReadReal(std::string_view text, double* value) {
+  // Plain whole numbers, the usual loop counters, skip the C library.
+  const size_t digits = text.size();
+  const bool negative = !text.empty() && text[0] == '-';
+  const size_t first = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  if (digits > first && digits - first <= 15) {
+    int64_t whole = 0;
+    size_t i = first;
+    while (i < digits && text[i] >= '0' && text[i] <= '9') whole = whole * 10 + (text[i++] - '0');
+    if (i == digits) {
+      *value = static_cast<double>(negative ? -whole : whole);
+      return true;
+    }
+  }
   const std::string copy(text);
   char* end = nullptr;
   *value = std::strtod(copy.c_str(), &end);

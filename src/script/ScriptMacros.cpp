@@ -22,6 +22,12 @@ constexpr DateRow kDates[] = {
     {"mmss", "%M%S"},    {"hh", "%H"},           {"ss", "%S"},           {"hhmm", "%H%M"},
 };
 
+// A name can only equal or begin a row name with its own first letter.
+size_t FirstLetter(char c) {
+  const auto u = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+  return u < 128 ? u : 0;
+}
+
 }  // namespace
 
 ScriptMacros::ScriptMacros(const Clock& clock, const ScriptVariables& variables,
@@ -60,16 +66,20 @@ ScriptMacros::ScriptMacros(const Clock& clock, const ScriptVariables& variables,
   for (const DateRow& row : kDates) add(row.name, Kind::kDate, -1, row.pattern);
   add("TagTime", Kind::kStamp, 0);
   add("ReaderTime", Kind::kStamp, 1);
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    byFirst_[FirstLetter(rows_[i].name[0])].push_back(static_cast<uint16_t>(i));
+  }
 }
 
 void ScriptMacros::Value(std::string_view name, std::string& out) const {
   if (name.empty()) return;
   // An exact name first, so "LastDataSeen1" is not taken for "LastDataSeen15".
-  for (const Row& row : rows_) {
-    if (EqualsIgnoreCase(row.name, name)) return RowValue(row, out);
+  const std::vector<uint16_t>& bucket = byFirst_[FirstLetter(name[0])];
+  for (const uint16_t i : bucket) {
+    if (EqualsIgnoreCase(rows_[i].name, name)) return RowValue(rows_[i], out);
   }
-  for (const Row& row : rows_) {
-    if (StartsWithIgnoreCase(row.name, name)) return RowValue(row, out);
+  for (const uint16_t i : bucket) {
+    if (StartsWithIgnoreCase(rows_[i].name, name)) return RowValue(rows_[i], out);
   }
   if (const NamedVariable* variable = variables_.Find(name)) {
     ScriptVariables::Format(*variable, out);

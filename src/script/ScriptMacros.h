@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +70,8 @@ class ScriptMacros {
   const ScriptTabs* tabs_ = nullptr;
   int scriptChannel_ = 0;
   std::vector<Row> rows_;
+  // Row indexes by the lower-cased first letter of the name, in table order.
+  std::array<std::vector<uint16_t>, 128> byFirst_;
 };
 
 }  // namespace corvalis

@@ -3,6 +3,7 @@
 
 #include "script/MachineRegistry.h"
 #include "script/ScriptInterpreter.h"
+#include "script/ScriptReplyVariables.h"
 
 namespace corvalis {
 namespace {
@@ -38,6 +39,10 @@ const char* ErrorName(char code) {
 void ScriptInterpreter::ObserveMessage(int channel, const char* text, int length) {
   WatchLine(channel, text, length);
   if (replyCapture_ && channel == channel_) OnScriptReply(text, length);
+  if (length < 8 || text[0] != 'a' || text[1] != 'b') return;
+  const std::string_view line(text, static_cast<size_t>(length));
+  StoreStatsReply(line, variables_.values);
+  if (channel == channel_ && IsFailedReadReport(line)) OnScriptBadRead();
 }
 
 void ScriptInterpreter::WatchLine(int channel, const char* line, int length) {

@@ -20,6 +20,12 @@ void ScriptSource::SetMemoText(std::string_view text) {
   memoIndex_ = 0;
 }
 
+void ScriptSource::UpdateMemoText(std::string_view text) {
+  const int index = memoIndex_;
+  SetMemoText(text);
+  memoIndex_ = index;
+}
+
 bool ScriptSource::OpenFile(const std::string& path) {
   CloseFile();
   path_ = path;

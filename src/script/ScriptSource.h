@@ -21,6 +21,8 @@ class ScriptSource {
   void UseMemo(bool memo) { useMemo_ = memo; }
   bool UsesMemo() const { return useMemo_; }
   void SetMemoText(std::string_view text);
+  // The memo was edited: new lines, the current line index kept.
+  void UpdateMemoText(std::string_view text);
   const std::vector<std::string>& MemoLines() const { return memo_; }
 
   bool OpenFile(const std::string& path);

@@ -1,5 +1,8 @@
 #include "script/ScriptStatements.h"
 
+#include <array>
+#include <vector>
+
 #include "script/ScriptVariables.h"
 
 namespace corvalis {
@@ -116,16 +119,50 @@ std::span<const StatementRow> StatementTable() {
   return kRows;
 }
 
+namespace {
+
+// The rows with an action, by the lower-cased first letter of their name, in
+// table order: a word can only begin or equal a name with its own first
+// letter.
+struct StatementIndex {
+  std::array<std::vector<const StatementRow*>, 128> byFirst;
+  StatementIndex() {
+    for (const StatementRow& row : kRows) {
+      if (row.action == A::kNone) continue;
+      byFirst[FirstLetter(row.name[0])].push_back(&row);
+    }
+  }
+  static size_t FirstLetter(char c) {
+    const auto u = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    return u < 128 ? u : 0;
+  }
+};
+
+const StatementIndex& Index() {
+  static const StatementIndex index;
+  return index;
+}
+
+}  // namespace
+
 const StatementRow* FindStatement(std::string_view word, int* candidates) {
   const StatementRow* only = nullptr;
   int count = 0;
-  for (const StatementRow& row : kRows) {
-    if (row.action == A::kNone) continue;
-    if (EqualsIgnoreCase(row.name, word)) {
-      if (candidates != nullptr) *candidates = 1;
-      return &row;
+  if (!word.empty()) {
+    for (const StatementRow* row : Index().byFirst[StatementIndex::FirstLetter(word[0])]) {
+      if (EqualsIgnoreCase(row->name, word)) {
+        if (candidates != nullptr) *candidates = 1;
+        return row;
+      }
+      if (StartsWithIgnoreCase(row->name, word)) {
+        only = row;
+        ++count;
+      }
     }
-    if (StartsWithIgnoreCase(row.name, word)) {
+  } else {
+    // An empty word begins every name.
+    for (const StatementRow& row : kRows) {
+      if (row.action == A::kNone) continue;
       only = &row;
       ++count;
     }

@@ -14,8 +14,10 @@ constexpr const char* kStatsNames[] = {
     "Config1", "Config2", "CRC",   "reboot", "noise",    "filt",  "Baud",  "Flow"};
 constexpr const char* kStatsTail[] = {"Synth", "Beep"};
 
+// ASCII only: script words are ASCII, and the C library's tolower costs a
+// call per character on the interpreter's hottest path.
 char Lower(char c) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
 }  // namespace
@@ -37,6 +39,9 @@ bool ParseScriptInteger(std::string_view text, long long* value) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
     text.remove_suffix(1);
   if (text.empty() || text.size() > 40) return false;
+  // Most argument texts are words, not numbers: refuse them without a copy.
+  const char first = text.front();
+  if (first != '-' && first != '+' && (first < '0' || first > '9')) return false;
   char buffer[48];
   std::memcpy(buffer, text.data(), text.size());
   buffer[text.size()] = '\0';

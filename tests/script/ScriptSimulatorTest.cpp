@@ -4,13 +4,12 @@
 #include <QProcess>
 
 #include "channels/ChannelTestSupport.h"
-#include "script/ScriptBinding.h"
 #include "script/ScriptTestSupport.h"
 
 namespace corvalis {
 namespace {
 
-// The interpreter on a console's real channels, talking TCP to the bundled
+// The console's interpreter on its real channels, talking TCP to the bundled
 // reader simulator. Ticks are driven by hand; the network runs in between.
 class ScriptSimulatorTest : public ::testing::Test {
  protected:
@@ -19,11 +18,12 @@ class ScriptSimulatorTest : public ::testing::Test {
     ASSERT_GT(port, 0);
     testing::WriteSimulatorChannels(fixture.iniPath, port);
     AppContext& context = *fixture.context;
-    context.spine().dispatcher.SetScriptLineHook(&interpreter);
+    context.scriptOutput().SetSink(&output);
     context.channels().Start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return context.channels().IsOpen(0); }, 5000));
   }
   void TearDown() override {
+    fixture.context->scriptOutput().SetSink(nullptr);
     fixture.context->channels().CloseAll();
     sim.terminate();
     sim.waitForFinished(3000);
@@ -33,7 +33,6 @@ class ScriptSimulatorTest : public ::testing::Test {
     QTest::qWait(10);
     fixture.clock.AdvanceMs(100);
     fixture.context->Tick();
-    interpreter.ScriptTick();
   }
   void Run(const std::string& script) {
     interpreter.Source().SetMemoText(script);
@@ -44,9 +43,8 @@ class ScriptSimulatorTest : public ::testing::Test {
   int port = 0;
   testing::ConsoleFixture fixture;
   RecordingOutput output;
-  ScriptChannelBinding binding{fixture.context->channels(), fixture.context->commands(),
-                               fixture.context->spine().dispatcher};
-  ScriptInterpreter interpreter{fixture.clock, output, binding};
+  // The context's own interpreter, stepped by the context's tick.
+  ScriptInterpreter& interpreter = fixture.context->interpreter();
 };
 
 TEST_F(ScriptSimulatorTest, ReplyFromTheReaderAdvancesTheScript) {

@@ -64,7 +64,39 @@ speed_t SpeedOf(int baud) {
   }
 }
 
+int BaudOf(speed_t speed) {
+  switch (speed) {
+    case B1200:
+      return 1200;
+    case B2400:
+      return 2400;
+    case B4800:
+      return 4800;
+    case B9600:
+      return 9600;
+    case B19200:
+      return 19200;
+    case B38400:
+      return 38400;
+    case B57600:
+      return 57600;
+    case B115200:
+      return 115200;
+    case B230400:
+      return 230400;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
+
+int FdLink::LineBaud() const {
+  // A pty's settings live on its slave, where the console set them.
+  termios settings{};
+  if (tcgetattr(keepOpenFd_ >= 0 ? keepOpenFd_ : fd_, &settings) != 0) return 0;
+  return BaudOf(cfgetospeed(&settings));
+}
 
 TcpLink::TcpLink(QObject* parent) : Link(parent) {
   server_.setMaxPendingConnections(1);

@@ -159,6 +159,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       const auto n = integer(240, 255);
       if (!n) return fail("--fault-error needs an error code 240 to 255");
       o.faultError = static_cast<int>(*n);
+    } else if (name == "--baud-only") {
+      if (!flag(o.baudOnly)) return fail("--baud-only takes no value");
     } else if (name == "--fault-silent") {
       if (!flag(o.faultSilent)) return fail("--fault-silent takes no value");
     } else {
@@ -206,6 +208,8 @@ Tag stream:
   --fault-on CODE       answer commands with this code (decimal) with an error
   --fault-error CODE    the error code for --fault-on (240 to 255, default 242)
   --fault-silent        answer --fault-on commands with nothing at all
+  --baud-only           on a pty or serial link, hear commands only while the console
+                        has set the line to --baud (for baud-rate discovery)
 
   -h, --help            show this text
 

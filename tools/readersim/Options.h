@@ -41,6 +41,9 @@ struct Options {
   int faultCommand = -1;
   int faultError = 0xF2;
   bool faultSilent = false;
+  // A pty or serial link hears commands only while the line is set to
+  // `baud` (the console's termios speed), like a real reader's UART.
+  bool baudOnly = false;
 };
 
 struct ParseResult {

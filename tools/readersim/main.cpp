@@ -33,7 +33,8 @@ constexpr int kUnlimitedPollMs = 1;
 // Moves bytes between the link and the simulator and wakes it for due reads.
 class Host final : public QObject {
  public:
-  Host(Simulator& sim, Link& link, bool unlimited) : sim_(sim), link_(link), unlimited_(unlimited) {
+  Host(Simulator& sim, Link& link, bool unlimited, int onlyAtBaud)
+      : sim_(sim), link_(link), unlimited_(unlimited), onlyAtBaud_(onlyAtBaud) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] {
@@ -50,6 +51,8 @@ class Host final : public QObject {
       Send();
     });
     connect(&link_, &Link::BytesReceived, this, [this](const QByteArray& bytes) {
+      // At another speed a real UART hears only garbage.
+      if (onlyAtBaud_ > 0 && link_.LineBaud() != onlyAtBaud_) return;
       sim_.Receive(bytes.constData(), static_cast<size_t>(bytes.size()), chunks_);
       Send();
     });
@@ -80,6 +83,7 @@ class Host final : public QObject {
   Simulator& sim_;
   Link& link_;
   bool unlimited_;
+  int onlyAtBaud_;
   QTimer timer_;
   std::vector<std::string> chunks_;
 };
@@ -124,7 +128,7 @@ int Run(int argc, char** argv) {
 
   SystemClock clock;
   Simulator sim(options, clock);
-  Host host(sim, *link, options.unlimited);
+  Host host(sim, *link, options.unlimited, options.baudOnly ? options.baud : 0);
   if (connectedFromStart) emit link->ClientArrived();
   return app.exec();
 }

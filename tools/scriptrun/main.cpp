@@ -9,7 +9,6 @@
 #include "StreamScriptOutput.h"
 #include "app/AppContext.h"
 #include "common/SignalWatcher.h"
-#include "script/ScriptBinding.h"
 #include "script/ScriptInterpreter.h"
 
 namespace {
@@ -41,14 +40,10 @@ int main(int argc, char** argv) {
   SilentStatus status;
   AppContext context(clock, status);
   StreamScriptOutput output(stdout, stderr, stdin);
-  ScriptChannelBinding binding(context.channels(), context.commands(), context.spine().dispatcher);
-  ScriptInterpreter interpreter(clock, output, binding);
-  ScriptReceiveHook receiveHook(context.machines(), &interpreter);
-  interpreter.SetMachines(&context.machines());
+  context.scriptOutput().SetSink(&output);
+  ScriptInterpreter& interpreter = context.interpreter();
   interpreter.SetChannel(options->channel);
   interpreter.SetReaderId(options->readerId);
-  context.spine().dispatcher.SetScriptLineHook(&interpreter);
-  context.channels().Hooks().script = &receiveHook;
   context.channels().SetSettingsPath(QString::fromStdString(options->settingsPath));
   context.channels().Start();
 
@@ -78,7 +73,6 @@ int main(int argc, char** argv) {
   QTimer tick;
   QObject::connect(&tick, &QTimer::timeout, [&] {
     context.Tick();
-    interpreter.ScriptTick();
     if (!interpreter.Running()) finish(interpreter.EndedOnError() ? kExitError : kExitEnded);
   });
   QTimer deadline;
@@ -96,6 +90,7 @@ int main(int argc, char** argv) {
     if (options->timeoutSeconds > 0) deadline.start(options->timeoutSeconds * 1000);
   });
   app.exec();
+  context.scriptOutput().SetSink(nullptr);
   context.channels().CloseAll();
   return exitCode;
 }

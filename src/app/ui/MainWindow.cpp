@@ -41,6 +41,7 @@
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
+#include "script/ui/ScriptTab.h"
 #include "tags/ui/TagNamesPage.h"
 #include "tags/ui/TagsSeenPage.h"
 
@@ -215,6 +216,8 @@ void MainWindow::BuildPages() {
   host(Page::kTempTest, tempTest_);
   // The race, plug-test and ms-timing windows open from here.
   host(Page::kDemos, Named(new DemosPage(context_, this), "DemosPage"));
+  scriptTab_ = Named(new ScriptTab(context_), "ScriptTab");
+  host(Page::kReaderTester, scriptTab_);
 
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::PageChanged);
 }
@@ -237,6 +240,15 @@ void MainWindow::LinkSelections() {
   linked_->AddChannelControl(commander_->ChannelControl(), true);
   linked_->AddReaderIdControl(commander_->ReaderIdControl(), true);
   connect(linked_, &LinkedSelection::channelsChanged, this, [this] { RepaintStatusBar(); });
+  // The RT tab tracks the send channel and reader ID, and leads them.
+  connect(scriptTab_, &ScriptTab::channelChosen, linked_, &LinkedSelection::ApplyChannel);
+  connect(scriptTab_, &ScriptTab::readerIdChosen, linked_, &LinkedSelection::ApplyReaderId);
+  connect(readerControl.ChannelControl(), &QComboBox::currentIndexChanged, this, [this](int index) {
+    scriptTab_->FollowChannel(index);
+    context_.scriptRecorder().RecordChannelChange(index);
+  });
+  connect(readerControl.ReaderIdControl(), &QSpinBox::valueChanged, scriptTab_,
+          &ScriptTab::FollowReaderId);
 }
 
 bool MainWindow::PageShown(Page page) const {
@@ -385,6 +397,7 @@ void MainWindow::ApplySettingsToControls() {
   commander_->LoadFromSettings(settings_);
   rwData_->LoadFromSettings(settings_);
   tempTest_->LoadFromSettings(settings_);
+  scriptTab_->LoadFromSettings(settings_);
   diagnostics_->ShowWaitTime(context_.tagTable().settings().waitTime);
   tagNames_->SetRegistrationFileName(
       ResolveStoredPath(settings_.String(Setting::RegistrationFileName), settings_.applicationDir));
@@ -397,6 +410,7 @@ void MainWindow::StoreControlsToSettings() {
   commander_->StoreToSettings(settings_);
   rwData_->StoreToSettings(settings_);
   tempTest_->StoreToSettings(settings_);
+  scriptTab_->StoreToSettings(settings_);
 }
 
 void MainWindow::StoreSeenSettings() {

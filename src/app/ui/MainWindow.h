@@ -33,6 +33,7 @@ class LinkedSelection;
 class MemoStatus;
 class RWCommanderPage;
 class RwDataPage;
+class ScriptTab;
 class ShuttingDownWindow;
 class TagLogControls;
 class ImportProgressWindow;
@@ -150,6 +151,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   FastMultiplexPage* fastMultiplex_ = nullptr;
   RwDataPage* rwData_ = nullptr;
   TempTestPage* tempTest_ = nullptr;
+  ScriptTab* scriptTab_ = nullptr;
   LinkedSelection* linked_ = nullptr;
 
   MainMenuCommands menuCommands_;

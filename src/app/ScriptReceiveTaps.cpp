@@ -1,0 +1,27 @@
+#include "app/ScriptReceiveTaps.h"
+
+#include "script/ScriptInterpreter.h"
+
+namespace corvalis {
+namespace {
+
+int PageOf(const TagRead& page) {
+  return page.dataFlag & 0x0F;
+}
+
+}  // namespace
+
+void ScriptReceiveTaps::TagSeen(std::string_view hexId) {
+  interpreter_.OnScriptTagID(hexId);
+}
+
+void ScriptReceiveTaps::HandleDataPage(const TagRead& page) {
+  interpreter_.OnScriptDataPage(PageOf(page), page.text, true);
+  if (next_ != nullptr) next_->HandleDataPage(page);
+}
+
+void ScriptReceiveTaps::HandleBadDataPage(const TagRead& page) {
+  interpreter_.OnScriptDataPage(PageOf(page), page.text, false);
+}
+
+}  // namespace corvalis
