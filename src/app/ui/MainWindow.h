@@ -30,6 +30,7 @@ class ConfigureTagPage;
 class DiagnosticsPage;
 class FastMultiplexPage;
 class LinkedSelection;
+class ReaderConfigWindows;
 class MemoStatus;
 class RWCommanderPage;
 class RwDataPage;
@@ -131,6 +132,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   void SaveFilteredData();
   void StoreSeenSettings();
   void CheckTagIdCrc();
+  void BuildReaderConfig();
 
   AppSession& session_;
   AppContext& context_;
@@ -149,6 +151,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   RwDataPage* rwData_ = nullptr;
   TempTestPage* tempTest_ = nullptr;
   LinkedSelection* linked_ = nullptr;
+  ReaderConfigWindows* readerConfig_ = nullptr;
 
   MainMenuCommands menuCommands_;
   MainMenuItems menu_;
