@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "app/AppContext.h"
+#include "app/MemoStatus.h"
+#include "app/Startup.h"
+#include "app/ui/MainWindow.h"
+#include "channels/ChannelTestSupport.h"
+#include "common/ui/FindNamed.h"
+#include "control/ui/HoppingPage.h"
+#include "control/ui/ReaderControlMenu.h"
+
+namespace corvalis {
+namespace {
+
+using testing::FindNamed;
+
+// The whole console against the bundled simulator on channel 1, driven
+// through its windows as an operator would, the window's own timer ticking.
+class ReaderConfigWindowTest : public ::testing::Test {
+ protected:
+  void Start(const QStringList& simArgs) {
+    const QString ini = dir_.filePath("Corvalis.ini");
+    const int port = testing::StartSimulator(sim_, simArgs);
+    ASSERT_GT(port, 0);
+    testing::WriteSimulatorChannels(ini, port);
+    session_.Start(dir_.path(), {QStringLiteral("corvalis"), QStringLiteral("-i=") + ini});
+    window_ = std::make_unique<MainWindow>(session_, context_, status_);
+    window_->SetMessageBoxSink(
+        [this](QMessageBox::Icon, const QString&, const QString& text) { messages_ << text; });
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return context_.channels().IsOpen(0); }, 3000));
+    menu_ = FindNamed<ReaderControlMenu>(window_.get(), "ReaderControlMenu");
+    panel_ = FindNamed<QWidget>(window_.get(), "frmReaderControl");
+  }
+  void TearDown() override {
+    window_.reset();
+    context_.channels().CloseAll();
+    sim_.terminate();
+    sim_.waitForFinished(3000);
+  }
+  void Trigger(const char* item) { FindNamed<QAction>(window_.get(), item)->trigger(); }
+  // The bodies sent on channel 1, reader ID and LRC cut off.
+  QStringList SentBodies() {
+    QFile file(dir_.filePath("logger1.log"));
+    QStringList bodies;
+    if (!file.open(QIODevice::ReadOnly)) return bodies;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+      if (!line.startsWith("> ab")) continue;
+      const QByteArray framed = line.trimmed().mid(2);
+      bodies << QString::fromLatin1(framed.mid(4, framed.size() - 6));
+    }
+    return bodies;
+  }
+  bool Idle() { return !context_.readerConfig().sequence().Running(); }
+  QString InfoMemo() { return FindNamed<QPlainTextEdit>(panel_, "memInfo")->toPlainText(); }
+
+  QTemporaryDir dir_;
+  SystemClock clock_;
+  MemoStatus status_;
+  AppContext context_{clock_, status_};
+  AppSession session_{context_};
+  QProcess sim_;
+  std::unique_ptr<MainWindow> window_;
+  ReaderControlMenu* menu_ = nullptr;
+  QWidget* panel_ = nullptr;
+  QStringList messages_;
+};
+
+TEST_F(ReaderConfigWindowTest, MenuItemsSendTheirBodiesAndThePanelShowsTheReplies) {
+  Start({"--tcp", "0", "--passes", "1"});
+  menu_->SetDialogRunner([](QDialog& dialog) {
+    if (auto* beep = dialog.findChild<QSpinBox*>("speBeepTime")) beep->setValue(5);
+    if (auto* timeout = dialog.findChild<QSpinBox*>("speEventTimeout")) timeout->setValue(9);
+    return true;
+  });
+  Trigger("mnuSetBeepDuration");
+  EXPECT_EQ(FindNamed<QAction>(window_.get(), "mnuSetBeepDuration")->text(),
+            "&Set Beep duration (50ms)...");
+  Trigger("mnuSetEventTimeout");
+  EXPECT_EQ(FindNamed<QAction>(window_.get(), "mnuSetEventTimeout")->text(),
+            "&Set Event Timeout (9s)...");
+  EXPECT_EQ(FindNamed<QSpinBox>(panel_, "speTagModeEventTime")->value(), 9);
+  EXPECT_TRUE(SentBodies().isEmpty()) << "the dialogs send nothing";
+
+  // One item of every submenu, in the order the reader must get them.
+  const char* const items[] = {"mnuBeepOnSeeAndSend", "mnuCrcQ3Q5",  "mnuCrcR5180",
+                               "mnuModeFirstLastSeen", "mnuTxOn",    "mnuSetSynth2",
+                               "mnuSleep",            "mnuGetStats", "mnuFactDef",
+                               "mnuAcceptMask",       "mnuRejectMask", "mnuWriteToEEPROM",
+                               "mnuFormatStandard",   "mnuExpect12TTOPages", "mnuDisableTTO"};
+  for (const char* item : items) {
+    Trigger(item);
+    // Each after the reply to the one before, as the operator would.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !context_.commands().Awaiting(); }, 2000)) << item;
+  }
+  EXPECT_EQ(SentBodies(), (QStringList{"020e6005", "010d82", "02080000", "0309040907", "010601",
+                                       "010502", "011f01", "000a", "011801",
+                                       "08310000000000000000", "0833ffffffffffffffff", "0034",
+                                       "0a117ffc6161aa000d0a0000", "012a0c", "012a00"}));
+  EXPECT_EQ(FindNamed<QComboBox>(panel_, "cmbMessageMode")->currentIndex(), 4);
+  // The panel's memo shows each line sent and the simulator's answer to it.
+  EXPECT_TRUE(InfoMemo().contains(QStringLiteral("ab00020e6005"))) << InfoMemo().toStdString();
+  EXPECT_EQ(InfoMemo().count(QStringLiteral("020e6005")), 2) << InfoMemo().toStdString();
+  EXPECT_EQ(InfoMemo().count(QStringLiteral("012a0c")), 2);
+  // The standard layout is what channel 1 now expects.
+  EXPECT_EQ(context_.formats().format[0].flags1, 0x7f);
+}
+
+TEST_F(ReaderConfigWindowTest, TagBaudRunsInOrderEachAfterItsReply) {
+  Start({"--tcp", "0", "--passes", "1"});
+  Trigger("mnuTagBaud128k");
+  EXPECT_TRUE(FindNamed<QRadioButton>(panel_, "rbtTagBaud128k")->isChecked());
+  EXPECT_EQ(SentBodies(), QStringList{"05810200020602"}) << "only the first before its reply";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 5000));
+  EXPECT_EQ(SentBodies(), (QStringList{"05810200020602", "011202", "05810300020602"}));
+  EXPECT_EQ(context_.readerConfig().sequence().GetState(), CommandSequence::State::kDone);
+}
+
+TEST_F(ReaderConfigWindowTest, AnErrorReplyStopsTheTagBaudSequence) {
+  Start({"--tcp", "0", "--passes", "1", "--fault-on", "18"});  // 0x12, the controller
+  Trigger("mnuTagBaud256k");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 5000));
+  QTest::qWait(400);
+  EXPECT_EQ(SentBodies(), (QStringList{"05810200020603", "011203"}));
+  EXPECT_EQ(context_.readerConfig().sequence().GetState(), CommandSequence::State::kErrorReply);
+  EXPECT_TRUE(QString::fromStdString(context_.readerConfig().sequence().StatusText())
+                  .contains(QStringLiteral("Unknown Command")));
+}
+
+TEST_F(ReaderConfigWindowTest, PanelFormatSendSwitchesTheStreamAndRefusesBadFields) {
+  Start({"--tcp", "0", "--tags", "3", "--reads-per-pass", "1", "--rate", "10"});
+  QLineEdit* ah1 = FindNamed<QLineEdit>(panel_, "edtMfmtAh1");
+  for (const char* bad : {"0x1ff", "zz"}) {
+    ah1->setText(QLatin1String(bad));
+    FindNamed<QPushButton>(panel_, "btnMfmtSend")->click();
+    ASSERT_FALSE(messages_.isEmpty()) << bad;
+    EXPECT_TRUE(messages_.last().contains(QLatin1String(bad))) << messages_.last().toStdString();
+  }
+  EXPECT_TRUE(SentBodies().isEmpty());
+
+  FindNamed<QPushButton>(panel_, "btnMfmtStandard")->click();
+  EXPECT_EQ(SentBodies(), QStringList{"0a117ffc6161aa000d0a0000"});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !context_.commands().Awaiting(); }, 2000));
+  const int before = context_.tagTable().ReadsSeen(0);
+  // Reads in the 60-character standard layout still reach the tag table.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return context_.tagTable().ReadsSeen(0) > before + 3; }, 5000));
+  EXPECT_EQ(context_.formats().format[0].flags1, 0x7f);
+  EXPECT_EQ(context_.formats().format[0].idMask, 0xfc);
+}
+
+TEST_F(ReaderConfigWindowTest, HoppingCustomPlanIsCheckedBeforeAnythingIsSent) {
+  Start({"--tcp", "0", "--passes", "1"});
+  window_->ShowPage(Page::kHopping);
+  auto* page = FindNamed<HoppingPage>(window_.get(), "HoppingPage");
+  int questions = 0;
+  page->SetQuestionRunner([&] {
+    ++questions;
+    return TimingAnswer::kCancel;
+  });
+  QLineEdit* start = FindNamed<QLineEdit>(page, "edtHopStartFreq");
+  QPushButton* send = FindNamed<QPushButton>(page, "btnHopSend");
+  const struct {
+    const char* frequency;
+    const char* message;
+  } refused[] = {{"961", "Out of range starting freqeuncy"},
+                 {"915.35",
+                  "Not sending configuration, please change starting freqeuncy or channel width"},
+                 {"", "Add Starting Frequency"}};
+  for (const auto& r : refused) {
+    start->setText(QLatin1String(r.frequency));
+    send->click();
+    ASSERT_FALSE(messages_.isEmpty());
+    EXPECT_EQ(messages_.last(), QLatin1String(r.message));
+    EXPECT_EQ(FindNamed<QLabel>(page, "lblHopStatus")->text(), QLatin1String(r.message));
+  }
+  EXPECT_TRUE(SentBodies().isEmpty()) << "not even the synthesiser mode";
+
+  start->setText(QStringLiteral("915.3"));
+  send->click();
+  EXPECT_FALSE(send->isEnabled()) << "disabled while the plan runs";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 5000));
+  EXPECT_TRUE(send->isEnabled());
+  EXPECT_EQ(SentBodies(), (QStringList{"010501", "083eaa0001008f640124", "023924fe"}));
+  EXPECT_EQ(questions, 0);
+
+  // Non-standard timing asks; Cancel sends the plan without its timing.
+  FindNamed<QSpinBox>(page, "speHopOffTime")->setValue(9);
+  send->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 5000));
+  EXPECT_EQ(questions, 1);
+  EXPECT_EQ(SentBodies().size(), 5);
+  EXPECT_FALSE(SentBodies().back().startsWith(QStringLiteral("0239")));
+}
+
+TEST_F(ReaderConfigWindowTest, DecoderControlShowsTheStatusAndSendsTheConfiguration) {
+  Start({"--tcp", "0", "--passes", "1"});
+  window_->ShowPage(Page::kDecoderControl);
+  QWidget* page = FindNamed<QWidget>(window_.get(), "DecoderControlPage");
+  FindNamed<QPushButton>(page, "btnDCUpdateStatus")->click();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return FindNamed<QLabel>(page, "lblDCFPGAVersion")->text() == "8"; }, 3000));
+  // The simulator's version-8 decoder: edges 10 11, CRCs 1 2, levels 64 65.
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCEdges1")->text(), "10");
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCCRCCount2")->text(), "2");
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCLevel2")->text(), "65");
+  EXPECT_TRUE(FindNamed<QLabel>(page, "lblDCEdges3")->isHidden());
+  EXPECT_TRUE(FindNamed<QLabel>(page, "lblDCUnsupportedCommand")->isHidden());
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCZoom1")->text(), "10");
+  EXPECT_EQ(FindNamed<QSpinBox>(page, "speDCAttenuation")->value(), 5);
+
+  FindNamed<QCheckBox>(page, "ckbDCInvert")->setChecked(true);
+  FindNamed<QCheckBox>(page, "ckbDCFilterBypass")->setChecked(false);
+  FindNamed<QCheckBox>(page, "ckbDCSynth")->setChecked(true);
+  FindNamed<QComboBox>(page, "cmbDCTagBaud")->setCurrentIndex(2);
+  FindNamed<QComboBox>(page, "cmbDCRWTimeout")->setCurrentIndex(2);
+  FindNamed<QComboBox>(page, "cmbDCRWAddressMode")->setCurrentIndex(1);
+  FindNamed<QSpinBox>(page, "speDCExpectedTTOPages")->setValue(12);
+  QPushButton* sendConfig = FindNamed<QPushButton>(page, "btnDCSendConfig");
+  sendConfig->click();
+  EXPECT_FALSE(sendConfig->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return SentBodies().size() == 3; }, 3000));
+  EXPECT_EQ(SentBodies().mid(1), (QStringList{"043b82450509", "012a0c"}));
+  EXPECT_TRUE(sendConfig->isEnabled()) << "the configuration reply gives it back";
+}
+
+TEST_F(ReaderConfigWindowTest, ReaderControlPanelShowsWithTheMenuAndHidesBoth) {
+  Start({"--tcp", "0", "--passes", "1"});
+  QWidget* io = FindNamed<QWidget>(window_.get(), "frmConfigReader2");
+  EXPECT_FALSE(panel_->isVisible());
+  Trigger("mnuReaderControlPanel");
+  EXPECT_TRUE(panel_->isVisible());
+  EXPECT_TRUE(io->isVisible());
+  EXPECT_TRUE(session_.settings().Bool(Setting::ShowControlPanel));
+  // Shift on Fact Def sends the other defaults; the I/O panel reads and sets.
+  QTest::mouseClick(FindNamed<QPushButton>(panel_, "btnFactDef"), Qt::LeftButton,
+                    Qt::ShiftModifier);
+  FindNamed<QPushButton>(io, "btnIoGet")->click();
+  FindNamed<QCheckBox>(io, "ckbOut1IsTxStat")->setChecked(true);
+  FindNamed<QCheckBox>(io, "ckbKeepAlive")->setChecked(true);
+  FindNamed<QCheckBox>(io, "ckbIQActivity")->setChecked(true);
+  FindNamed<QPushButton>(io, "btnIoSend")->click();
+  EXPECT_EQ(SentBodies(), (QStringList{"011803", "001b", "0319040880"}));
+  FindNamed<QAction>(panel_, "mnuHidePanels")->trigger();
+  EXPECT_FALSE(panel_->isVisible());
+  EXPECT_FALSE(io->isVisible());
+  EXPECT_FALSE(session_.settings().Bool(Setting::ShowControlPanel));
+}
+
+}  // namespace
+}  // namespace corvalis
