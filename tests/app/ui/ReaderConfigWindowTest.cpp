@@ -100,20 +100,30 @@ TEST_F(ReaderConfigWindowTest, MenuItemsSendTheirBodiesAndThePanelShowsTheReplie
   EXPECT_TRUE(SentBodies().isEmpty()) << "the dialogs send nothing";
 
   // One item of every submenu, in the order the reader must get them.
-  const char* const items[] = {"mnuBeepOnSeeAndSend", "mnuCrcQ3Q5",  "mnuCrcR5180",
-                               "mnuModeFirstLastSeen", "mnuTxOn",    "mnuSetSynth2",
-                               "mnuSleep",            "mnuGetStats", "mnuFactDef",
-                               "mnuAcceptMask",       "mnuRejectMask", "mnuWriteToEEPROM",
-                               "mnuFormatStandard",   "mnuExpect12TTOPages", "mnuDisableTTO"};
+  const char* const items[] = {"mnuBeepOnSeeAndSend",
+                               "mnuCrcQ3Q5",
+                               "mnuCrcR5180",
+                               "mnuModeFirstLastSeen",
+                               "mnuTxOn",
+                               "mnuSetSynth2",
+                               "mnuSleep",
+                               "mnuGetStats",
+                               "mnuFactDef",
+                               "mnuAcceptMask",
+                               "mnuRejectMask",
+                               "mnuWriteToEEPROM",
+                               "mnuFormatStandard",
+                               "mnuExpect12TTOPages",
+                               "mnuDisableTTO"};
   for (const char* item : items) {
     Trigger(item);
     // Each after the reply to the one before, as the operator would.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !context_.commands().Awaiting(); }, 2000)) << item;
   }
-  EXPECT_EQ(SentBodies(), (QStringList{"020e6005", "010d82", "02080000", "0309040907", "010601",
-                                       "010502", "011f01", "000a", "011801",
-                                       "08310000000000000000", "0833ffffffffffffffff", "0034",
-                                       "0a117ffc6161aa000d0a0000", "012a0c", "012a00"}));
+  EXPECT_EQ(SentBodies(),
+            (QStringList{"020e6005", "010d82", "02080000", "0309040907", "010601", "010502",
+                         "011f01", "000a", "011801", "08310000000000000000", "0833ffffffffffffffff",
+                         "0034", "0a117ffc6161aa000d0a0000", "012a0c", "012a00"}));
   EXPECT_EQ(FindNamed<QComboBox>(panel_, "cmbMessageMode")->currentIndex(), 4);
   // The panel's memo shows each line sent and the simulator's answer to it.
   EXPECT_TRUE(InfoMemo().contains(QStringLiteral("ab00020e6005"))) << InfoMemo().toStdString();
@@ -179,10 +189,10 @@ TEST_F(ReaderConfigWindowTest, HoppingCustomPlanIsCheckedBeforeAnythingIsSent) {
   const struct {
     const char* frequency;
     const char* message;
-  } refused[] = {{"961", "Out of range starting freqeuncy"},
-                 {"915.35",
-                  "Not sending configuration, please change starting freqeuncy or channel width"},
-                 {"", "Add Starting Frequency"}};
+  } refused[] = {
+      {"961", "Out of range starting freqeuncy"},
+      {"915.35", "Not sending configuration, please change starting freqeuncy or channel width"},
+      {"", "Add Starting Frequency"}};
   for (const auto& r : refused) {
     start->setText(QLatin1String(r.frequency));
     send->click();
