@@ -59,7 +59,7 @@ TagSelectDialog::TagSelectDialog(QWidget* parent)
   auto* form = new QFormLayout(this);
   for (QLineEdit* edit : {edtSelectPattern, edtSelectMask, edtRejectPattern, edtRejectMask}) {
     edit->setMaxLength(16);
-    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('f')) * 20);
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(18, QLatin1Char('0'))));
   }
   form->addRow(QStringLiteral("Select pattern"), edtSelectPattern);
   form->addRow(QStringLiteral("Select mask"), edtSelectMask);

@@ -54,6 +54,8 @@ SteppingGroup::SteppingGroup(AppContext& context, std::function<int()> channel,
   grid->addWidget(
       Named(new QLabel(QStringLiteral("Snapshot on the edge's level"), this), "lblStp4"), 2, 3);
 
+  grid->setColumnStretch(4, 1);
+
   connect(ckbDoStepping, &QCheckBox::toggled, this, &SteppingGroup::DoSteppingToggled);
   connect(timer_, &QTimer::timeout, this, &SteppingGroup::Step);
 }

@@ -11,10 +11,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdlib>
 #include <memory>
 
 #include "app/AppContext.h"
@@ -68,6 +70,13 @@ class ReaderConfigWindowTest : public ::testing::Test {
     }
     return bodies;
   }
+  // For the documentation: CORVALIS_SCREENSHOTS=docs/screenshots.
+  static void Shot(QWidget* widget, const char* file) {
+    if (const char* dir = std::getenv("CORVALIS_SCREENSHOTS")) {
+      if (!widget->isVisible()) widget->adjustSize();
+      widget->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(file));
+    }
+  }
   bool Idle() { return !context_.readerConfig().sequence().Running(); }
   QString InfoMemo() { return FindNamed<QPlainTextEdit>(panel_, "memInfo")->toPlainText(); }
 
@@ -85,11 +94,24 @@ class ReaderConfigWindowTest : public ::testing::Test {
 
 TEST_F(ReaderConfigWindowTest, MenuItemsSendTheirBodiesAndThePanelShowsTheReplies) {
   Start({"--tcp", "0", "--passes", "1"});
-  menu_->SetDialogRunner([](QDialog& dialog) {
+  QString typedMask = QStringLiteral("12zz");
+  menu_->SetDialogRunner([&typedMask](QDialog& dialog) {
     if (auto* beep = dialog.findChild<QSpinBox*>("speBeepTime")) beep->setValue(5);
     if (auto* timeout = dialog.findChild<QSpinBox*>("speEventTimeout")) timeout->setValue(9);
+    if (auto* mask = dialog.findChild<QLineEdit*>("edtSelectMask")) mask->setText(typedMask);
+    const QString name = dialog.objectName();
+    Shot(&dialog, name == "frmBeepTime"       ? "beep-time.png"
+                  : name == "frmSetTagSelect" ? "tag-select.png"
+                                              : "event-timeout.png");
     return true;
   });
+  // A mask that is not 16 hex digits is refused and nothing is stored.
+  Trigger("mnuSpecifyPatterns");
+  ASSERT_FALSE(messages_.isEmpty());
+  EXPECT_TRUE(messages_.last().contains(QStringLiteral("12zz")));
+  EXPECT_EQ(context_.readerConfig().settings().filters.selectMask, "0000000000000000");
+  typedMask = QStringLiteral("00000000000000FF");
+  Trigger("mnuSpecifyPatterns");
   Trigger("mnuSetBeepDuration");
   EXPECT_EQ(FindNamed<QAction>(window_.get(), "mnuSetBeepDuration")->text(),
             "&Set Beep duration (50ms)...");
@@ -122,7 +144,7 @@ TEST_F(ReaderConfigWindowTest, MenuItemsSendTheirBodiesAndThePanelShowsTheReplie
   }
   EXPECT_EQ(SentBodies(),
             (QStringList{"020e6005", "010d82", "02080000", "0309040907", "010601", "010502",
-                         "011f01", "000a", "011801", "08310000000000000000", "0833ffffffffffffffff",
+                         "011f01", "000a", "011801", "083100000000000000ff", "0833ffffffffffffffff",
                          "0034", "0a117ffc6161aa000d0a0000", "012a0c", "012a00"}));
   EXPECT_EQ(FindNamed<QComboBox>(panel_, "cmbMessageMode")->currentIndex(), 4);
   // The panel's memo shows each line sent and the simulator's answer to it.
@@ -209,6 +231,7 @@ TEST_F(ReaderConfigWindowTest, HoppingCustomPlanIsCheckedBeforeAnythingIsSent) {
   EXPECT_TRUE(send->isEnabled());
   EXPECT_EQ(SentBodies(), (QStringList{"010501", "083eaa0001008f640124", "023924fe"}));
   EXPECT_EQ(questions, 0);
+  Shot(window_.get(), "hopping.png");
 
   // Non-standard timing asks; Cancel sends the plan without its timing.
   FindNamed<QSpinBox>(page, "speHopOffTime")->setValue(9);
@@ -217,6 +240,23 @@ TEST_F(ReaderConfigWindowTest, HoppingCustomPlanIsCheckedBeforeAnythingIsSent) {
   EXPECT_EQ(questions, 1);
   EXPECT_EQ(SentBodies().size(), 5);
   EXPECT_FALSE(SentBodies().back().startsWith(QStringLiteral("0239")));
+  FindNamed<QSpinBox>(page, "speHopOffTime")->setValue(14);
+
+  // A 50 kHz sweep: one step up from 840 MHz is 840.05 MHz, sent at once.
+  auto* steps = FindNamed<QComboBox>(page, "cmbHopSweepSteps");
+  steps->setCurrentIndex(0);
+  Q_EMIT steps->activated(0);
+  EXPECT_TRUE(FindNamed<QRadioButton>(page, "rbtHopChanWidth50")->isChecked());
+  EXPECT_EQ(start->text(), "840.0");
+  FindNamed<QSlider>(page, "trbHopSweep")->setValue(1);
+  EXPECT_EQ(start->text(), "840.05");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 5000));
+  EXPECT_EQ(SentBodies().mid(5), (QStringList{"010501", "083eaa00210106c80124", "023924fe"}));
+
+  // Get Setup: the hop plan, then the timing, each after its reply.
+  FindNamed<QPushButton>(page, "btnHopGetSetup")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 5000));
+  EXPECT_EQ(SentBodies().mid(8), (QStringList{"ff3e", "ff39"}));
 }
 
 TEST_F(ReaderConfigWindowTest, DecoderControlShowsTheStatusAndSendsTheConfiguration) {
@@ -234,6 +274,10 @@ TEST_F(ReaderConfigWindowTest, DecoderControlShowsTheStatusAndSendsTheConfigurat
   EXPECT_TRUE(FindNamed<QLabel>(page, "lblDCUnsupportedCommand")->isHidden());
   EXPECT_EQ(FindNamed<QLabel>(page, "lblDCZoom1")->text(), "10");
   EXPECT_EQ(FindNamed<QSpinBox>(page, "speDCAttenuation")->value(), 5);
+  FindNamed<QPushButton>(page, "btnDCUpdateErrorCounts")->click();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return FindNamed<QLabel>(page, "lblDCSoftTimeoutCount")->text() == "256"; }, 3000));
+  Shot(window_.get(), "decoder-control.png");
 
   FindNamed<QCheckBox>(page, "ckbDCInvert")->setChecked(true);
   FindNamed<QCheckBox>(page, "ckbDCFilterBypass")->setChecked(false);
@@ -245,8 +289,8 @@ TEST_F(ReaderConfigWindowTest, DecoderControlShowsTheStatusAndSendsTheConfigurat
   QPushButton* sendConfig = FindNamed<QPushButton>(page, "btnDCSendConfig");
   sendConfig->click();
   EXPECT_FALSE(sendConfig->isEnabled());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return SentBodies().size() == 3; }, 3000));
-  EXPECT_EQ(SentBodies().mid(1), (QStringList{"043b82450509", "012a0c"}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return SentBodies().size() == 4; }, 3000));
+  EXPECT_EQ(SentBodies(), (QStringList{"002b", "0045", "043b82450509", "012a0c"}));
   EXPECT_TRUE(sendConfig->isEnabled()) << "the configuration reply gives it back";
 }
 
@@ -267,10 +311,41 @@ TEST_F(ReaderConfigWindowTest, ReaderControlPanelShowsWithTheMenuAndHidesBoth) {
   FindNamed<QCheckBox>(io, "ckbIQActivity")->setChecked(true);
   FindNamed<QPushButton>(io, "btnIoSend")->click();
   EXPECT_EQ(SentBodies(), (QStringList{"011803", "001b", "0319040880"}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !context_.commands().Awaiting(); }, 2000));
+  Shot(panel_, "reader-control-panel.png");
+  Shot(io, "reader-io-panel.png");
   FindNamed<QAction>(panel_, "mnuHidePanels")->trigger();
   EXPECT_FALSE(panel_->isVisible());
   EXPECT_FALSE(io->isVisible());
   EXPECT_FALSE(session_.settings().Bool(Setting::ShowControlPanel));
+}
+
+TEST_F(ReaderConfigWindowTest, ControlGroupsFollowTheirShowKeysAndTimedRfEndsWithRfOff) {
+  Start({"--tcp", "0", "--passes", "1"});
+  QWidget* timed = FindNamed<QWidget>(window_.get(), "btnTimedRF");
+  QWidget* multiplex = FindNamed<QWidget>(window_.get(), "btnMultiplex");
+  QWidget* stepping = FindNamed<QWidget>(window_.get(), "ckbDoStepping");
+  EXPECT_TRUE(timed->isHidden() || !timed->parentWidget()->isVisibleTo(window_.get()));
+  Settings& settings = session_.settings();
+  settings.SetBool(Setting::ShowRFControls, true);
+  settings.SetBool(Setting::ShowMPXControls, true);
+  settings.SetBool(Setting::ShowStepping, true);
+  window_->ControlGroupsChanged();
+  EXPECT_TRUE(timed->isVisibleTo(window_.get()));
+  EXPECT_TRUE(multiplex->isVisibleTo(window_.get()));
+  Shot(window_.get(), "tags-seen-rf-controls.png");
+
+  FindNamed<QSpinBox>(window_.get(), "speTimedRFTime")->setValue(3);
+  FindNamed<QCheckBox>(window_.get(), "ckbTimed100ms")->setChecked(true);
+  auto* button = FindNamed<QPushButton>(window_.get(), "btnTimedRF");
+  button->click();
+  EXPECT_EQ(button->text(), "Cancel");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return button->text() == "Timed RF"; }, 3000));
+  EXPECT_EQ(SentBodies(), (QStringList{"010601", "010600"}));
+
+  window_->ShowPage(Page::kDiagnostics);
+  EXPECT_TRUE(stepping->isVisibleTo(window_.get()));
+  Shot(window_.get(), "diagnostics-stepping.png");
 }
 
 }  // namespace
