@@ -79,6 +79,20 @@ TEST_F(SequenceRoundTripTest, ASilentReaderTimesTheSequenceOut) {
   EXPECT_EQ(SentBodies(), (QStringList{"010501", "083eaa0001008f640124"}));
 }
 
+TEST_F(SequenceRoundTripTest, DecoderStatusUpdatesItselfEverySecond) {
+  Start({"--tcp", "0", "--passes", "1"});
+  config.SetDecoderTarget(0, 0);
+  config.SetDecoderAutoInterval(1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return SentBodies().count("002b") >= 2; }, 4000));
+  EXPECT_EQ(config.decoder().Status().fpgaVersion, 8);
+  EXPECT_EQ(config.decoder().Status().edges[0], 10);
+  config.SetDecoderAutoInterval(0);
+  QTest::qWait(300);
+  const qsizetype sent = SentBodies().size();
+  QTest::qWait(1300);
+  EXPECT_EQ(SentBodies().size(), sent) << "0 switches it off";
+}
+
 // RF multiplexing between two simulators on channels 1 and 3 (2 and 4 stay
 // closed): each acknowledges the RF state it is given, and RF off silences
 // its tag stream.

@@ -305,12 +305,18 @@ TEST_F(ReaderConfigWindowTest, ReaderControlPanelShowsWithTheMenuAndHidesBoth) {
   // Shift on Fact Def sends the other defaults; the I/O panel reads and sets.
   QTest::mouseClick(FindNamed<QPushButton>(panel_, "btnFactDef"), Qt::LeftButton,
                     Qt::ShiftModifier);
+  // Shift, or a double-click on the group, reads the setting back instead.
+  QTest::mouseClick(FindNamed<QPushButton>(panel_, "btnMfmtSend"), Qt::LeftButton,
+                    Qt::ShiftModifier);
+  QTest::mouseDClick(FindNamed<QWidget>(panel_, "grpMessageMode"), Qt::LeftButton);
+  QTest::mouseClick(FindNamed<QPushButton>(panel_, "btnGetTime"), Qt::LeftButton,
+                    Qt::ShiftModifier);
   FindNamed<QPushButton>(io, "btnIoGet")->click();
   FindNamed<QCheckBox>(io, "ckbOut1IsTxStat")->setChecked(true);
   FindNamed<QCheckBox>(io, "ckbKeepAlive")->setChecked(true);
   FindNamed<QCheckBox>(io, "ckbIQActivity")->setChecked(true);
   FindNamed<QPushButton>(io, "btnIoSend")->click();
-  EXPECT_EQ(SentBodies(), (QStringList{"011803", "001b", "0319040880"}));
+  EXPECT_EQ(SentBodies(), (QStringList{"011803", "ff11", "ff09", "0044", "001b", "0319040880"}));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !context_.commands().Awaiting(); }, 2000));
   Shot(panel_, "reader-control-panel.png");
   Shot(io, "reader-io-panel.png");
