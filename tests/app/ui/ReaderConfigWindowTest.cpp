@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -27,6 +28,7 @@
 #include "common/ui/FindNamed.h"
 #include "control/ui/HoppingPage.h"
 #include "control/ui/ReaderControlMenu.h"
+#include "protocol/Checksums.h"
 
 namespace corvalis {
 namespace {
@@ -352,6 +354,58 @@ TEST_F(ReaderConfigWindowTest, ControlGroupsFollowTheirShowKeysAndTimedRfEndsWit
   window_->ShowPage(Page::kDiagnostics);
   EXPECT_TRUE(stepping->isVisibleTo(window_.get()));
   Shot(window_.get(), "diagnostics-stepping.png");
+}
+
+// A reply line from reader 0 on channel 1: code and data as hex text.
+void HandleReply(AppContext& context, int dataLength, const std::string& codeAndData) {
+  char head[5];
+  std::snprintf(head, sizeof head, "00%02x", dataLength);
+  std::string line = "ab" + std::string(head) + codeAndData;
+  char lrc[3] = {};
+  FormatLrc(ComputeLrc(line.data() + 2, static_cast<int>(line.size()) - 2), lrc);
+  line += lrc;
+  context.commands().HandleReply(0, line.data(), static_cast<int>(line.size()));
+}
+
+TEST_F(ReaderConfigWindowTest, DecoderControlShowsWhatEachGenerationHas) {
+  Start({"--tcp", "0", "--passes", "1"});
+  window_->ShowPage(Page::kDecoderControl);
+  QWidget* page = FindNamed<QWidget>(window_.get(), "DecoderControlPage");
+  QWidget* fields = FindNamed<QWidget>(page, "pnlDCStatusFields");
+  QWidget* counters = FindNamed<QWidget>(page, "pnlDCCounters");
+  QCheckBox* txOffInvert = FindNamed<QCheckBox>(page, "ckbDCTxOffInvert");
+
+  HandleReply(context_, 2, "2b0708");  // only the two counts
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCErrors")->text(), "7");
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCOverruns")->text(), "8");
+  EXPECT_FALSE(FindNamed<QLabel>(page, "lblDCUnsupportedCommand")->isHidden());
+  EXPECT_TRUE(fields->isHidden());
+  EXPECT_TRUE(FindNamed<QPushButton>(page, "btnDCSendConfig")->isHidden());
+
+  // Version 15 names generation 2: relabelled boxes, no threshold.
+  HandleReply(context_, 11, "2b01020f21070a0b0102c1f3");
+  EXPECT_TRUE(FindNamed<QLabel>(page, "lblDCUnsupportedCommand")->isHidden());
+  EXPECT_FALSE(fields->isHidden());
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCFPGAVersion")->text(), "v2.1.07");
+  EXPECT_EQ(txOffInvert->text(), "Data on any channel");
+  EXPECT_TRUE(txOffInvert->isChecked());  // K bit 7
+  EXPECT_TRUE(FindNamed<QSpinBox>(page, "speDCAttenuation")->isHidden());
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCCRCCount2")->text(), "2");
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCConfig")->text(), "c1");
+  EXPECT_EQ(FindNamed<QComboBox>(page, "cmbDCTagBaud")->currentIndex(), 2);  // 3 - 1
+  EXPECT_TRUE(FindNamed<QCheckBox>(page, "ckbDCInvert")->isChecked());
+
+  // An unknown version: its digit and the counts, nothing more.
+  HandleReply(context_, 6, "2b0304030a0b01");
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCFPGAVersion")->text(), "3");
+  EXPECT_EQ(FindNamed<QLabel>(page, "lblDCErrors")->text(), "3");
+  EXPECT_TRUE(counters->isHidden());
+
+  // Generation 3 again: the form's captions and the threshold come back.
+  HandleReply(context_, 11, "2b000008010203044041c1f3");
+  EXPECT_EQ(txOffInvert->text(), "Tx Off Polarity Inverted");
+  EXPECT_FALSE(FindNamed<QSpinBox>(page, "speDCAttenuation")->isHidden());
+  EXPECT_FALSE(counters->isHidden());
 }
 
 }  // namespace
