@@ -354,6 +354,29 @@ TEST_F(ReaderConfigWindowTest, ControlGroupsFollowTheirShowKeysAndTimedRfEndsWit
   window_->ShowPage(Page::kDiagnostics);
   EXPECT_TRUE(stepping->isVisibleTo(window_.get()));
   Shot(window_.get(), "diagnostics-stepping.png");
+
+  // Stepping with a log open: level 1 - edge first, a snapshot on each
+  // return to the edge's level, logging off at the step limit.
+  ASSERT_TRUE(context_.logWriter().StartLogging(dir_.filePath("steps.log").toStdString()).ok);
+  FindNamed<QSpinBox>(window_.get(), "speStepperInterval")->setValue(20);
+  FindNamed<QSpinBox>(window_.get(), "speStepLimit")->setValue(2);
+  auto* doStepping = FindNamed<QCheckBox>(window_.get(), "ckbDoStepping");
+  doStepping->setChecked(true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !doStepping->isChecked(); }, 3000));
+  EXPECT_EQ(SentBodies().mid(2), (QStringList{"010501", "010500", "010501", "010500"}));
+  EXPECT_FALSE(context_.logWriter().IsLogging());
+  EXPECT_EQ(FindNamed<QLabel>(window_.get(), "lblCurrentStep")->text(), "Current: 2");
+}
+
+TEST_F(ReaderConfigWindowTest, LinkedSelectionReachesThePanelAndTheHoppingTab) {
+  Start({"--tcp", "0", "--passes", "1"});
+  auto* send = FindNamed<QComboBox>(window_.get(), "cmbSendChannel");
+  auto* hop = FindNamed<QComboBox>(window_.get(), "cmbHopChannel");
+  send->setCurrentIndex(2);
+  EXPECT_EQ(FindNamed<QComboBox>(panel_, "cmbSendChannel")->currentIndex(), 2);
+  EXPECT_EQ(hop->currentIndex(), 2);
+  FindNamed<QSpinBox>(panel_, "speReaderID")->setValue(7);
+  EXPECT_EQ(FindNamed<QSpinBox>(window_.get(), "speHopReaderID")->value(), 7);
 }
 
 // A reply line from reader 0 on channel 1: code and data as hex text.
