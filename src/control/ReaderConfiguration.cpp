@@ -49,10 +49,8 @@ bool ReaderConfiguration::StartSequence(int channel, int readerId,
     return false;
   }
   // A closed channel ends it at once; the windows hear it like any other end.
-  if (!sequence_.Running()) {
-    for (ReaderConfigListener* listener : listeners_)
-      listener->SequenceEnded(sequence_.StatusText());
-  }
+  if (!sequence_.Running()) NotifySequenceEnded();
+  sequenceRunning_ = sequence_.Running();
   return true;
 }
 
@@ -134,6 +132,10 @@ void ReaderConfiguration::SetDecoderTarget(int channel, int readerId) {
   decoderReaderId_ = readerId;
 }
 
+void ReaderConfiguration::NotifySequenceEnded() {
+  for (ReaderConfigListener* listener : listeners_) listener->SequenceEnded(sequence_.StatusText());
+}
+
 void ReaderConfiguration::NotifyRf() {
   const bool running = timedRf_.Running() || multiplex_.Running();
   if (!running && !rfWasRunning_) return;
@@ -142,14 +144,10 @@ void ReaderConfiguration::NotifyRf() {
 }
 
 void ReaderConfiguration::Tick() {
-  if (sequence_.Running()) {
-    sequence_.Tick();
-    if (!sequence_.Running()) {
-      for (ReaderConfigListener* listener : listeners_) {
-        listener->SequenceEnded(sequence_.StatusText());
-      }
-    }
-  }
+  if (sequence_.Running()) sequence_.Tick();
+  // An error reply ends a sequence between ticks; the windows hear of it here.
+  if (sequenceRunning_ && !sequence_.Running()) NotifySequenceEnded();
+  sequenceRunning_ = sequence_.Running();
   timedRf_.Tick();
   multiplex_.Tick();
   NotifyRf();

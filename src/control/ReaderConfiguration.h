@@ -113,6 +113,7 @@ class ReaderConfiguration final : public ReplyRoute {
   std::string SendHopBodies(const BuiltBodies& built);
   TimingAnswer AskTiming(int offDelay, int offTime);
   void NotifyRf();
+  void NotifySequenceEnded();
 
   ReaderCommandSender& sender_;
   CommandConsole& console_;
@@ -131,6 +132,7 @@ class ReaderConfiguration final : public ReplyRoute {
   int decoderChannel_ = 0;
   int decoderReaderId_ = 0;
   bool rfWasRunning_ = false;
+  bool sequenceRunning_ = false;
   bool asking_ = false;
 };
 

@@ -60,7 +60,6 @@ const ModeCaption kModeCaptions[2][4] = {
 DecoderControlPage::DecoderControlPage(AppContext& context, std::function<int()> channel,
                                        std::function<int()> readerId, QWidget* parent)
     : QWidget(parent),
-      context_(context),
       config_(context.readerConfig()),
       channel_(std::move(channel)),
       readerId_(std::move(readerId)) {

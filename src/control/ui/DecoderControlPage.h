@@ -49,7 +49,6 @@ class DecoderControlPage final : public QWidget, public ReaderConfigListener {
   void ShowZoom();
   void Target();
 
-  AppContext& context_;
   ReaderConfiguration& config_;
   std::function<int()> channel_;
   std::function<int()> readerId_;

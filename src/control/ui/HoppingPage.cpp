@@ -61,7 +61,7 @@ QRadioButton* Radio(QButtonGroup* group, int id, const char* name, const char* c
 }  // namespace
 
 HoppingPage::HoppingPage(AppContext& context, int maxHoppingSpaces, QWidget* parent)
-    : QWidget(parent), context_(context), config_(context.readerConfig()) {
+    : QWidget(parent), config_(context.readerConfig()) {
   cmbHopChannel = NewChannelCombo("cmbHopChannel", this);
   speHopReaderID = Spin("speHopReaderID", 0, 255, 0, this);
   plan_ = new QButtonGroup(this);

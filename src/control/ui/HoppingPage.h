@@ -65,7 +65,6 @@ class HoppingPage final : public QWidget, public ReaderConfigListener, public Ho
   void Report(const std::string& message);
   int WidthKhz() const;
 
-  AppContext& context_;
   ReaderConfiguration& config_;
   QComboBox* cmbHopChannel;
   QSpinBox* speHopReaderID;

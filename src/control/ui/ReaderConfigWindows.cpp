@@ -16,7 +16,7 @@ namespace corvalis {
 ReaderConfigWindows::ReaderConfigWindows(AppContext& context, Settings& settings,
                                          QMainWindow& window, ReaderMenuTargets targets,
                                          std::function<bool()> ensureLogging)
-    : QObject(&window), context_(context), settings_(settings), window_(window) {
+    : QObject(&window), settings_(settings), window_(window) {
   panel_ = new ReaderControlWindow(context, &window);
   ioPanel_ = new ConfigReader2Window(context, *panel_, &window);
   menu_ = new ReaderControlMenu(context, *panel_, targets, &window);

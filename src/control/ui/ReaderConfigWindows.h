@@ -51,7 +51,6 @@ class ReaderConfigWindows final : public QObject {
   void ApplyShowKeys();
 
  private:
-  AppContext& context_;
   Settings& settings_;
   QMainWindow& window_;
   ReaderControlWindow* panel_;

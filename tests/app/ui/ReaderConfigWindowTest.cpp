@@ -261,6 +261,18 @@ TEST_F(ReaderConfigWindowTest, HoppingCustomPlanIsCheckedBeforeAnythingIsSent) {
   EXPECT_EQ(SentBodies().mid(8), (QStringList{"ff3e", "ff39"}));
 }
 
+TEST_F(ReaderConfigWindowTest, HoppingSendComesBackWhenTheReaderRefusesThePlan) {
+  Start({"--tcp", "0", "--passes", "1", "--fault-on", "62"});  // 0x3e, the hop command
+  window_->ShowPage(Page::kHopping);
+  auto* page = FindNamed<HoppingPage>(window_.get(), "HoppingPage");
+  QPushButton* send = FindNamed<QPushButton>(page, "btnHopSend");
+  send->click();
+  EXPECT_FALSE(send->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return send->isEnabled(); }, 3000));
+  EXPECT_EQ(SentBodies(), (QStringList{"010501", "083eaa0001008f640124"}));
+  EXPECT_TRUE(FindNamed<QLabel>(page, "lblHopStatus")->text().startsWith("Sequence stopped"));
+}
+
 TEST_F(ReaderConfigWindowTest, DecoderControlShowsTheStatusAndSendsTheConfiguration) {
   Start({"--tcp", "0", "--passes", "1"});
   window_->ShowPage(Page::kDecoderControl);
