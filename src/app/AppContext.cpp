@@ -1,9 +1,13 @@
 #include "app/AppContext.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/Settings.h"
 #include "app/SettingsBinding.h"
 #include "app/Startup.h"
 #include "common/ChannelIndex.h"
+#include "protocol/Hex.h"
 
 namespace corvalis {
 
@@ -16,6 +20,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       channels_(spine_.framer, status_),
       commands_(spine_.formats, status_),
       console_(commands_, channels_, clock_),
+      readerConfig_(commands_, console_, channels_),
       machines_(clock_, &diagTrace_),
       scriptChannels_(channels_, commands_, spine_.dispatcher),
       interpreter_(clock_, scriptOutput_, scriptChannels_),
@@ -62,6 +67,7 @@ void AppContext::Tick() {
   if (protocolSettings_.autoQueryMessageFormat) spine_.dispatcher.RunFormatQueryTick();
   commands_.Tick();
   console_.TickDeferred();
+  readerConfig_.Tick();
   StatusUpdateTick();
   for (TickListener* listener : tickListeners_) {
     if (listener != nullptr) listener->Tick();
@@ -181,6 +187,35 @@ void AppContext::SetStatusUpdateInterval(int seconds) {
 
 void AppContext::UpdateStatusNow() {
   statusUpdate_.UpdateNow();
+}
+
+}  // namespace corvalis
+
+namespace corvalis {
+
+void AppContext::SendMessageFormat(int channel, int readerId, const std::string& body) {
+  if (!IsValidChannel(channel)) return;
+  console_.SendReaderCommand(channel, readerId, body);
+  uint8_t b[10] = {};
+  if (body.size() != 24) return;
+  for (size_t i = 0; i < 10; ++i) {
+    if (!ReadHexByte(body.data() + 4 + 2 * i, b[i])) return;
+  }
+  std::copy(std::begin(b), std::end(b), console_.catalogueData().formatBytes.begin());
+  FormatBytes bytes;
+  bytes.flags1 = b[0];
+  bytes.idMask = b[1];
+  bytes.asciiHeader1 = b[2];
+  bytes.asciiHeader2 = b[3];
+  bytes.binHeader1 = b[4];
+  bytes.binHeader2 = b[5];
+  bytes.trailer1 = b[6];
+  bytes.trailer2 = b[7];
+  bytes.separator = b[8];
+  bytes.flags2 = b[9];
+  MessageFormat& format = spine_.formats.format[channel];
+  format.binary = !console_.commsChoice().ascii;
+  format.ApplyFormatBytes(bytes);
 }
 
 }  // namespace corvalis

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "app/ScriptReceiveTaps.h"
 #include "channels/ChannelSet.h"
@@ -11,6 +12,7 @@
 #include "common/TickListener.h"
 #include "control/CommandConsole.h"
 #include "control/DeferredCommandQueue.h"
+#include "control/ReaderConfiguration.h"
 #include "logging/TagLogWriter.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReaderCommandSender.h"
@@ -57,7 +59,8 @@ class AppContext {
   // The one 100 ms tick of all the logic: idle flush of binary channels,
   // closing quiet passes into log lines, the automatic message-format query,
   // the reply countdowns, the deferred command queue and the automatic status
-  // update; every tenth tick the per-second work (read count, activity
+  // update, the reader configuration's sequence, RF timers and hopping sweep;
+  // every tenth tick the per-second work (read count, activity
   // marks); last, a walk of the state machines on the tick's time. With no window the logic runs
   // the same from whoever ticks it.
   void Tick();
@@ -99,6 +102,9 @@ class AppContext {
   void SetStatusUpdateTarget(int channel, int readerId);
   void SetStatusUpdateInterval(int seconds);
   void UpdateStatusNow();
+  // A message-format body ("0a11" + 10 bytes) to the reader; the channel
+  // then expects that layout, binary unless the decoder comms say ASCII.
+  void SendMessageFormat(int channel, int readerId, const std::string& body);
 
   // ---- read-only state
   const Clock& clock() const { return clock_; }
@@ -128,6 +134,9 @@ class AppContext {
   // The predefined command catalogue, free text and the deferred queue, on
   // top of `commands`.
   CommandConsole& console() { return console_; }
+  // The reader configuration windows' logic: the one command sequence, Timed
+  // RF, multiplexing, hopping and decoder control; ticked here.
+  ReaderConfiguration& readerConfig() { return readerConfig_; }
   // The diagnostics trace and every state machine; the machines run after
   // each receive batch and at the end of each tick.
   DiagnosticsTrace& diagTrace() { return diagTrace_; }
@@ -163,6 +172,7 @@ class AppContext {
   RecordingFiles recordings_;
   ReaderCommandSender commands_;
   CommandConsole console_;
+  ReaderConfiguration readerConfig_;
   DiagnosticsTrace diagTrace_;
   MachineRegistry machines_;
   ScriptOutputRelay scriptOutput_;

@@ -179,6 +179,7 @@ void DecoderControlCommands::GetConfig(int channel, int readerId) {
 void DecoderControlCommands::SendConfig(int channel, int readerId, const DecoderConfig& config,
                                         int expectedPages) {
   sender_.SendCommand(channel, readerId, SendConfigBody(config).c_str());
+  if (!channels_.IsOpen(channel)) return;
   queue_.SetSlot(0, channel, readerId, ExpectedPagesBody(expectedPages & 0xf));
   queue_.Start(1);
   sendConfigEnabled_ = false;

@@ -73,6 +73,7 @@ std::string ExpectedPagesBody(int pages);
 // L is 11 or less.
 std::optional<std::array<int, 6>> ParseErrorCounts(std::string_view hexData, int dataLength);
 
+class ChannelWriter;
 class CommandSender;
 class DeferredCommandQueue;
 
@@ -80,8 +81,9 @@ class DeferredCommandQueue;
 // said. Windows read the parsed replies and the Send Config state from here.
 class DecoderControlCommands {
  public:
-  DecoderControlCommands(CommandSender& sender, DeferredCommandQueue& queue)
-      : sender_(sender), queue_(queue) {}
+  DecoderControlCommands(CommandSender& sender, DeferredCommandQueue& queue,
+                         const ChannelWriter& channels)
+      : sender_(sender), queue_(queue), channels_(channels) {}
   void UpdateStatus(int channel, int readerId);       // "002b"
   void ToggleModulate(int channel, int readerId);     // "013d6d"
   void ResetFpga(int channel, int readerId);          // "013d72"
@@ -89,7 +91,8 @@ class DecoderControlCommands {
   void GetConfig(int channel, int readerId);          // "ff3b"
   // "043b" + the four bytes at once, then "012a" + pages from slot 0 on the
   // next tick; Send Config stays disabled until a status or configuration
-  // reply comes.
+  // reply comes. On a closed channel the sender warns, nothing is queued
+  // and Send Config stays enabled: no reply would ever enable it again.
   void SendConfig(int channel, int readerId, const DecoderConfig& config, int expectedPages);
   // A reply of code 0x2b, 0x3b or 0x45: `data` holds the hex data bytes.
   void TakeReply(int code, std::string_view data, int dataLength);
@@ -101,6 +104,7 @@ class DecoderControlCommands {
  private:
   CommandSender& sender_;
   DeferredCommandQueue& queue_;
+  const ChannelWriter& channels_;
   bool sendConfigEnabled_ = true;
   DecoderStatus status_;
   std::optional<DecoderConfig> config_;

@@ -21,6 +21,10 @@ class HoppingSweep {
 
   // Automatic stepping every `interval` ticks (0: off).
   void SetInterval(int ticks);
+  int Interval() const { return interval_; }
+  // The player's Pause: the countdown stops, the interval stays.
+  void Pause() { countdown_ = 0; }
+  bool Stepping() const { return countdown_ > 0; }
   void SetDown(bool down) { down_ = down; }
   bool Down() const { return down_; }
   void SetAutoReverse(bool on);

@@ -12,6 +12,7 @@ void RfMultiplex::Start(int periodTicks) {
   period_ = periodTicks < 1 ? 1 : periodTicks;
   count_ = period_;
   current_ = 0;
+  switched_ = false;
   running_ = true;
   sender_.SendCommand(0, 0, kRfOn);
   for (int channel = 1; channel < kReaderChannels; ++channel)
@@ -36,6 +37,7 @@ void RfMultiplex::Tick() {
   }
   sender_.SendCommand(current_, 0, kRfOn);
   count_ = period_;
+  switched_ = true;
 }
 
 bool SteppingRun::Start(bool logFileOpen, int edge, int stepLimit) {

@@ -16,6 +16,8 @@ class RfMultiplex {
   void Tick();
   bool Running() const { return running_; }
   int CurrentChannel() const { return current_; }
+  // True once the first period has ended.
+  bool Switched() const { return switched_; }
 
  private:
   CommandSender& sender_;
@@ -24,6 +26,7 @@ class RfMultiplex {
   int period_ = 1;
   int count_ = 0;
   int current_ = 0;
+  bool switched_ = false;
 };
 
 // The Diagnostics tab's stepper: refuses to start without a log file, since

@@ -1,3 +1,4 @@
+#include "control/ControlTestSupport.h"
 #include "control/DecoderControl.h"
 
 #include <gtest/gtest.h>
@@ -141,7 +142,8 @@ class Recorder final : public CommandSender {
 TEST(DecoderControlPage, EveryButtonAndSendConfigWaitsForAReply) {
   Recorder sender;
   DeferredCommandQueue queue;
-  DecoderControlCommands page(sender, queue);
+  testing::RecordingChannels channels;
+  DecoderControlCommands page(sender, queue, channels);
   page.UpdateStatus(0, 1);
   page.ToggleModulate(0, 1);
   page.ResetFpga(0, 1);
@@ -163,6 +165,19 @@ TEST(DecoderControlPage, EveryButtonAndSendConfigWaitsForAReply) {
   page.TakeReply(0x45, "000100020003000400050006", 12);
   ASSERT_TRUE(page.ErrorCounts().has_value());
   EXPECT_EQ((*page.ErrorCounts())[5], 6);
+}
+
+TEST(DecoderControlPage, SendConfigOnAClosedChannelQueuesNothingAndStaysEnabled) {
+  Recorder sender;
+  DeferredCommandQueue queue;
+  testing::RecordingChannels channels;
+  channels.open[2] = false;
+  DecoderControlCommands page(sender, queue, channels);
+  page.SendConfig(2, 1, DecoderConfig{}, 3);
+  // The sender was asked (it shows the closed warning) but no reply will come.
+  EXPECT_EQ(sender.sent.size(), 1u);
+  EXPECT_TRUE(page.SendConfigEnabled());
+  EXPECT_FALSE(queue.Tick(false).has_value());
 }
 
 TEST(DecoderErrorCounts, SixSixteenBitCounts) {

@@ -14,6 +14,8 @@ namespace corvalis::readersim {
 namespace {
 
 constexpr int kQuery = 0xFF;
+constexpr uint8_t kSetIoConfig = 0x19;
+constexpr uint8_t kGetIoConfig = 0x1b;
 
 // A query carries no data; readers take LL ff and LL 00 alike.
 bool IsQuery(int ll) {
@@ -195,6 +197,8 @@ std::string CommandProcessor::Configuration(int ll, int cc, const std::vector<ui
   if (std::find(kAccepted.begin(), kAccepted.end(), cc) == kAccepted.end()) {
     return Error(reply_code::kUnknownCommand);
   }
+  // "Get" of the I/O configuration answers with the bytes last set by 0x19.
+  if (cc == kGetIoConfig) return FrameReply(rid, kGetIoConfig, state_.settings[kSetIoConfig]);
   std::vector<uint8_t>& kept = state_.settings[static_cast<size_t>(cc)];
   if (ll == kQuery) return FrameReply(rid, static_cast<uint8_t>(cc), kept);
   kept = data;

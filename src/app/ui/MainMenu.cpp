@@ -86,10 +86,11 @@ void AddViewMenu(QMainWindow& window, QMenuBar* bar, const MainMenuCommands& com
       AddMenuItem(window, view, "mnuConfigurationControls",
                   QStringLiteral("C&onfiguration Controls"), QKeySequence(Qt::CTRL | Qt::Key_F2)),
       &QAction::triggered, &window, commands.configuration);
-  // The reader control panels and the diagnostics window come with their pages.
-  AddMenuItem(window, view, "mnuReaderControlPanel", QStringLiteral("Reader Control Panel"), {},
-              true)
-      ->setEnabled(false);
+  QObject::connect(
+      AddMenuItem(window, view, "mnuReaderControlPanel", QStringLiteral("Reader Control Panel"),
+                  QKeySequence(Qt::CTRL | Qt::Key_F3), true),
+      &QAction::triggered, &window, commands.showControlPanel);
+  // The diagnostics window comes with its page.
   AddMenuItem(window, view, "mnuDiagnosticsOutput", QStringLiteral("Diagnostics Output"), {}, true)
       ->setEnabled(false);
   QObject::connect(
@@ -122,22 +123,8 @@ void AddReaderMenus(QMainWindow& window, QMenuBar* bar, const MainMenuCommands& 
                                       QKeySequence(Qt::CTRL | Qt::Key_I), true);
   items.linkedSelection->setCheckable(true);
   items.linkedSelection->setChecked(true);
-  // Reader commands arrive with the command console.
-  const char* const kReaderItems[][2] = {
-      {"mnuBeep", "&Beep"},
-      {"mnuCRC", "&CRC"},
-      {"mnuMessageMode", "Message &Mode"},
-      {"mnuMessageFormat", "Message &Format"},
-      {"mnuOutputs", "&Outputs"},
-      {"mnuTagBaud", "T&ag Baud"},
-      {"mnuTimeStats", "&Time/Stats"},
-      {"mnuOther", "Other"},
-      {"mnuTagFiltering", "Tag Filtering"},
-      {"mnuTTOSettings", "TTO Settings"},
-  };
-  for (const auto& item : kReaderItems) {
-    AddMenuItem(window, reader, item[0], QString::fromLatin1(item[1]))->setEnabled(false);
-  }
+  // The reader command submenus are added by the window that owns them.
+  items.readerControl = reader;
 
   QMenu* rw = Named(bar->addMenu(QStringLiteral("R/W")), "mnuRW");
   AddMenuItem(window, rw, "mnuReadPage15", QStringLiteral("Read Page 15"))->setEnabled(false);

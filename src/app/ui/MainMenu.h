@@ -29,6 +29,7 @@ struct MainMenuCommands {
   std::function<void(int rows)> showRows;
   std::function<void(Page page)> showPage;
   std::function<void()> configuration;
+  std::function<void()> showControlPanel;
   std::function<void()> displayAllTabs;
   std::function<void()> hideActiveTab;
   std::function<void()> toggleNoReplyWarning;
@@ -41,6 +42,7 @@ struct MainMenuItems {
   QAction* saveFilteredData = nullptr;
   QAction* hideTab = nullptr;
   QAction* linkedSelection = nullptr;           // "&Idiot Mode"
+  QMenu* readerControl = nullptr;               // the reader command submenus go here
   std::array<QAction*, kPageCount> viewTabs{};  // null for pages without one
   std::array<QAction*, kChannelCount> openChannel{};
   std::array<QAction*, kChannelCount> closeChannel{};

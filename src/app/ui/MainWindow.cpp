@@ -34,10 +34,18 @@
 #include "app/ui/ShuttingDown.h"
 #include "channels/ui/CommPortSettingsDialog.h"
 #include "common/ui/Named.h"
+#include "control/ui/ConfigReader2Window.h"
 #include "control/ui/ConfigureTagPage.h"
+#include "control/ui/DecoderControlPage.h"
+#include "control/ui/HoppingPage.h"
 #include "control/ui/RWCommanderPage.h"
+#include "control/ui/ReaderConfigWindows.h"
+#include "control/ui/ReaderControlMenu.h"
 #include "control/ui/ReaderControlPanel.h"
 #include "demos/ui/DemosPage.h"
+#include "control/ui/ReaderControlWindow.h"
+#include "control/ui/RfControlsGroup.h"
+#include "control/ui/SteppingGroup.h"
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
@@ -119,7 +127,10 @@ MainWindow::MainWindow(AppSession& session, AppContext& context, MemoStatus& sta
     const QRect area = screen->availableGeometry();
     move(std::max(0, (area.width() - width()) / 2), std::max(0, (area.height() - height()) / 2));
   }
-  if (settings_.Bool(Setting::ShowControlPanel)) move(0, 0);
+  if (settings_.Bool(Setting::ShowControlPanel)) {
+    move(0, 0);
+    readerConfig_->ShowPanels();
+  }
 
   tickTimer_->start();
 }
@@ -218,6 +229,7 @@ void MainWindow::BuildPages() {
   host(Page::kDemos, Named(new DemosPage(context_, this), "DemosPage"));
   scriptTab_ = Named(new ScriptTab(context_), "ScriptTab");
   host(Page::kReaderTester, scriptTab_);
+  BuildReaderConfig();
 
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::PageChanged);
 }
@@ -230,6 +242,44 @@ void MainWindow::MirrorCommanderPages() {
   connect(rwData_, &RwDataPage::pagesChanged, commander_, &RWCommanderPage::SetPages);
 }
 
+void MainWindow::BuildReaderConfig() {
+  ReaderMenuTargets targets;
+  targets.sendChannel = [this] { return SendChannel(); };
+  targets.readerId = [this] { return diagnostics_->ReaderControl().ReaderIdControl()->value(); };
+  targets.commanderChannel = [this] { return commander_->CommanderChannel(); };
+  targets.commanderReaderId = [this] { return commander_->ReaderId(); };
+  // Stepping needs a log file: the same choice as "&Save Filtered Data ...".
+  auto ensureLogging = [this] {
+    if (!context_.logWriter().IsLogging()) SaveFilteredData();
+    return context_.logWriter().IsLogging();
+  };
+  readerConfig_ = new ReaderConfigWindows(context_, settings_, *this, targets, ensureLogging);
+  readerConfig_->Menu().setObjectName(QStringLiteral("ReaderControlMenu"));
+  auto sink = [this](const QString& text) {
+    ShowMessage(QMessageBox::Warning, QStringLiteral("Reader Control"), text);
+  };
+  readerConfig_->Panel().SetMessageSink(sink);
+  readerConfig_->Menu().SetMessageSink(sink);
+  readerConfig_->Hopping().SetMessageSink(sink);
+  auto host = [this](Page page, QWidget* content) {
+    auto* layout = new QVBoxLayout(PageWidget(page));
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(content);
+  };
+  host(Page::kHopping, Named(&readerConfig_->Hopping(), "HoppingPage"));
+  host(Page::kDecoderControl, Named(&readerConfig_->Decoder(), "DecoderControlPage"));
+  PageWidget(Page::kTagsSeen)->layout()->addWidget(&readerConfig_->RfControls());
+  PageWidget(Page::kDiagnostics)->layout()->addWidget(&readerConfig_->Stepping());
+  connect(&readerConfig_->Hopping(), &HoppingPage::startFrequencyChanged, tagsSeen_,
+          &TagsSeenPage::SetHopFrequencyText);
+  connect(&readerConfig_->Stepping(), &SteppingGroup::loggingChanged, this, [this] {
+    menu_.saveFilteredData->setChecked(context_.logWriter().IsLogging());
+    logControls_->Refresh();
+  });
+  connect(&diagnostics_->ReaderControl(), &ReaderControlPanel::commsSettingsChosen,
+          &readerConfig_->Panel(), &ReaderControlWindow::ShowCommsChoice);
+}
+
 void MainWindow::LinkSelections() {
   linked_ = new LinkedSelection(this);
   ReaderControlPanel& readerControl = diagnostics_->ReaderControl();
@@ -239,6 +289,10 @@ void MainWindow::LinkSelections() {
   linked_->AddReaderIdControl(rwData_->ReaderIdControl(), true);
   linked_->AddChannelControl(commander_->ChannelControl(), true);
   linked_->AddReaderIdControl(commander_->ReaderIdControl(), true);
+  linked_->AddChannelControl(readerConfig_->Panel().ChannelControl());
+  linked_->AddReaderIdControl(readerConfig_->Panel().ReaderIdControl(), false);
+  linked_->AddChannelControl(readerConfig_->Hopping().ChannelControl());
+  linked_->AddReaderIdControl(readerConfig_->Hopping().ReaderIdControl(), false);
   connect(linked_, &LinkedSelection::channelsChanged, this, [this] { RepaintStatusBar(); });
   // The RT tab tracks the send channel and reader ID, and leads them.
   connect(scriptTab_, &ScriptTab::channelChosen, linked_, &LinkedSelection::ApplyChannel);
@@ -342,12 +396,14 @@ void MainWindow::BuildMenus() {
   };
   c.showPage = [this](Page page) { ShowPage(page); };
   c.configuration = [this] { configDialog_->ShowConfig(); };
+  c.showControlPanel = [this] { readerConfig_->ShowPanels(); };
   c.displayAllTabs = [this] { DisplayAllTabs(); };
   c.hideActiveTab = [this] { HideActiveTab(); };
   c.toggleNoReplyWarning = [this] { context_.ToggleNoReplyWarning(); };
   c.showPortDebug = [this](bool on) { context_.SetPortEventLines(on); };
   c.about = [this] { aboutBox_->exec(); };
   menu_ = BuildMainMenu(*this, menuCommands_);
+  readerConfig_->BuildMenu(menu_.readerControl);
   connect(menu_.linkedSelection, &QAction::toggled, linked_, &LinkedSelection::SetLinked);
 }
 
@@ -553,6 +609,7 @@ void MainWindow::SeenViewLayoutChanged() {
 void MainWindow::ControlGroupsChanged() {
   logControls_->Refresh();
   tagsSeen_->SetSoundButtonShown(!settings_.Bool(Setting::ShowLogging));
+  readerConfig_->ApplyShowKeys();
 }
 
 void MainWindow::OutputPortChanged(OutputPortUse) {}
@@ -595,6 +652,8 @@ void MainWindow::ShutDown() {
   if (shutDown_) return;
   StopRunning();
   configDialog_->hide();
+  readerConfig_->Panel().hide();
+  readerConfig_->IoPanel().hide();
   hide();
 
   StoreControlsToSettings();

@@ -30,6 +30,7 @@ class ConfigureTagPage;
 class DiagnosticsPage;
 class FastMultiplexPage;
 class LinkedSelection;
+class ReaderConfigWindows;
 class MemoStatus;
 class RWCommanderPage;
 class RwDataPage;
@@ -134,6 +135,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   void SaveFilteredData();
   void StoreSeenSettings();
   void CheckTagIdCrc();
+  void BuildReaderConfig();
 
   AppSession& session_;
   AppContext& context_;
@@ -153,6 +155,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   TempTestPage* tempTest_ = nullptr;
   ScriptTab* scriptTab_ = nullptr;
   LinkedSelection* linked_ = nullptr;
+  ReaderConfigWindows* readerConfig_ = nullptr;
 
   MainMenuCommands menuCommands_;
   MainMenuItems menu_;
