@@ -52,18 +52,6 @@ void PlainTextMemo::AppendLine(std::string_view line) {
   edit_.appendPlainText(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
 }
 
-int CommsLineMemo::LineCount() const {
-  return PlainTextMemo(*page_.commsMemo_).LineCount();
-}
-
-void CommsLineMemo::RemoveOldestLines(int count) {
-  PlainTextMemo(*page_.commsMemo_).RemoveOldestLines(count);
-}
-
-void CommsLineMemo::AppendLine(std::string_view line) {
-  page_.AddCommsLine(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
-}
-
 DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
     : QWidget(parent),
       readerControl_(new ReaderControlPanel(context)),
@@ -91,8 +79,7 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
       context_(context),
       unshownPages_(context.unshownPages()),
       rawMemo_(*memRawData),
-      rawMonitor_(rawMemo_),
-      infoMemo_(*this) {
+      rawMonitor_(rawMemo_) {
   for (QPlainTextEdit* memo : {commsMemo_, memRawData}) {
     memo->setReadOnly(true);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -40,19 +40,6 @@ class PlainTextMemo final : public TextMemo {
   QPlainTextEdit& edit_;
 };
 
-// The comms-messages memo as a text sink: lines go where AddCommsLine puts
-// them.
-class CommsLineMemo final : public TextMemo {
- public:
-  explicit CommsLineMemo(DiagnosticsPage& page) : page_(page) {}
-  int LineCount() const override;
-  void RemoveOldestLines(int count) override;
-  void AppendLine(std::string_view line) override;
-
- private:
-  DiagnosticsPage& page_;
-};
-
 // The Diagnostics tab: the "Reader control" group (whose send channel and
 // reader ID the whole window shares), the comms-messages memo, the raw-data
 // memo with its switch, the wait time, the last error and the per-channel
@@ -79,9 +66,6 @@ class DiagnosticsPage final : public QWidget {
   void ShowReadActivity(int idsThisSecond);
 
   RawDataMonitor& RawMonitor() { return rawMonitor_; }
-  // The command sender's information memo: the reader configuration window
-  // it belongs to is not built, so its lines join the comms messages.
-  TextMemo& InformationMemo() { return infoMemo_; }
   // The "Reader control" group, whose send channel and reader ID the whole
   // window shares.
   ReaderControlPanel& ReaderControl() { return *readerControl_; }
@@ -124,8 +108,6 @@ class DiagnosticsPage final : public QWidget {
   const UnshownPageCounter& unshownPages_;
   PlainTextMemo rawMemo_;
   RawDataMonitor rawMonitor_;
-  CommsLineMemo infoMemo_;
-  friend class CommsLineMemo;
   int shownActivityClass_ = -1;
 };
 

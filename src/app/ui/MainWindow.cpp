@@ -118,7 +118,6 @@ MainWindow::MainWindow(AppSession& session, AppContext& context, MemoStatus& sta
   context_.dispatcher().AddObserver(&diagnostics_->RawMonitor());
   // Sent lines show in the raw-data memo whatever its check box says.
   context_.commands().SetRawDataMonitor(&diagnostics_->RawMonitor());
-  context_.commands().SetInformationMemo(&diagnostics_->InformationMemo());
   MirrorCommanderPages();
   RefreshChannelStatus();
   PageChanged(0);
@@ -140,7 +139,6 @@ MainWindow::~MainWindow() {
   context_.channels().SetStatusListener(nullptr);
   context_.commands().SetWarnings(nullptr);
   context_.commands().SetRawDataMonitor(nullptr);
-  context_.commands().SetInformationMemo(nullptr);
   context_.dispatcher().RemoveObserver(&diagnostics_->RawMonitor());
 }
 

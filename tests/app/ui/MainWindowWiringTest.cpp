@@ -252,13 +252,13 @@ TEST_F(WiredConsole, DecoderStatisticsShowTheDecoderCountersAndTheLargestReceive
   EXPECT_FALSE(purged->isVisible());
 }
 
-TEST_F(WiredConsole, SentCommandsAndRepliesReachTheCommsMemo) {
+TEST_F(WiredConsole, SentCommandsAndRepliesReachTheReaderControlMemo) {
   auto* ownText = Find<QComboBox>(window_.get(), "cmbSendOwnText");
   ownText->setEditText(QStringLiteral("ab0001060188"));
   QTest::keyClick(ownText->lineEdit(), Qt::Key_Return);
   Receive("ab0001060188\r\n");
   const QStringList lines =
-      Find<QPlainTextEdit>(Diagnostics(), "Memo2")->toPlainText().split(QLatin1Char('\n'));
+      Find<QPlainTextEdit>(window_.get(), "memInfo")->toPlainText().split(QLatin1Char('\n'));
   EXPECT_TRUE(lines.contains(QStringLiteral("ab0001060188.."))) << lines.join('|').toStdString();
   EXPECT_TRUE(lines.contains(QStringLiteral("ab0001060188"))) << lines.join('|').toStdString();
 }
