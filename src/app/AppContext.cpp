@@ -16,7 +16,9 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       channels_(spine_.framer, status_),
       commands_(spine_.formats, status_),
       console_(commands_, channels_, clock_),
-      machines_(clock_, &diagTrace_) {
+      machines_(clock_, &diagTrace_),
+      display_(clock_, channels_, tagTable_),
+      displayOutput_(display_) {
   spine_.dispatcher.SetChannelWriter(&channels_);
   spine_.dispatcher.SetReplyHandler(&commands_);
   spine_.dispatcher.SetCommandSender(&commands_);
@@ -28,6 +30,8 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   tagTable_.hooks().nameLookup = &tagNames_;
   spine_.decoder.SetDataPageHandler(&unshownPages_);
   tagTable_.hooks().dataPageHandler = &unshownPages_;
+  tagTable_.hooks().displayClear = &display_;
+  logWriter_.SetExternalDisplay(&displayOutput_);
 }
 
 void AppContext::ApplySettings(const Settings& settings) {
@@ -36,6 +40,7 @@ void AppContext::ApplySettings(const Settings& settings) {
   tagNames_.SetAutoRegister(settings.Bool(Setting::AutoRegister));
   logWriter_.SetSettings(LogSettingsFrom(settings));
   commands_.SetRecordOutgoing(settings.Bool(Setting::RecordOutgoing));
+  display_.SetSettings(DisplaySettingsFrom(settings));
 }
 
 void AppContext::StoreSettings(Settings& settings) const {
@@ -49,6 +54,7 @@ void AppContext::Tick() {
   machines_.Tick();
   spine_.framer.Tick();
   tagTable_.FlushPasses(false);
+  display_.Tick();
   if (protocolSettings_.autoQueryMessageFormat) spine_.dispatcher.RunFormatQueryTick();
   commands_.Tick();
   console_.TickDeferred();
@@ -58,6 +64,10 @@ void AppContext::Tick() {
     ticksThisSecond_ = 0;
     SecondTick();
   }
+}
+
+void AppContext::SetDisplaySettings(const DisplaySettings& settings) {
+  display_.SetSettings(settings);
 }
 
 void AppContext::SecondTick() {

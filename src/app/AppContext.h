@@ -8,6 +8,7 @@
 #include "common/StatusReporter.h"
 #include "control/CommandConsole.h"
 #include "control/DeferredCommandQueue.h"
+#include "logging/DisplayPassOutput.h"
 #include "logging/TagLogWriter.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReaderCommandSender.h"
@@ -18,6 +19,7 @@
 #include "script/MachineRegistry.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
+#include "tags/display/ExternalDisplay.h"
 
 namespace corvalis {
 
@@ -91,6 +93,9 @@ class AppContext {
   void SetStatusUpdateTarget(int channel, int readerId);
   void SetStatusUpdateInterval(int seconds);
   void UpdateStatusNow();
+  // The Display Setup dialog or OutputPortUse changed: the display takes
+  // the new settings and starts again (InitDisplay).
+  void SetDisplaySettings(const DisplaySettings& settings);
 
   // ---- read-only state
   const Clock& clock() const { return clock_; }
@@ -127,6 +132,11 @@ class AppContext {
   // Which of the mutually exclusive special receive modes (tolling, race
   // timing, flash logging, ms timing, plug test) is on.
   SpecialModes& specialModes() { return specialModes_; }
+  // The external display on channel 5 (names of passes, "Clear Display" on
+  // ClearSeenTable, the idle message from the tick); the on-screen window
+  // registers itself here.
+  ExternalDisplay& display() { return display_; }
+  const ExternalDisplay& display() const { return display_; }
 
  private:
   void SecondTick();
@@ -147,6 +157,8 @@ class AppContext {
   DiagnosticsTrace diagTrace_;
   MachineRegistry machines_;
   SpecialModes specialModes_;
+  ExternalDisplay display_;
+  DisplayPassOutput displayOutput_;
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;
   int statusUpdateReaderId_ = 0;

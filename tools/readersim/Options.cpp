@@ -159,6 +159,15 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.faultError = static_cast<int>(*n);
     } else if (name == "--fault-silent") {
       if (!flag(o.faultSilent)) return fail("--fault-silent takes no value");
+    } else if (name == "--display-sink") {
+      const auto kind = value();
+      if (kind && *kind == "board") {
+        o.displaySink = SinkKind::kBoard;
+      } else if (kind && *kind == "sign") {
+        o.displaySink = SinkKind::kSign;
+      } else {
+        return fail("--display-sink needs board or sign");
+      }
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -203,6 +212,11 @@ Tag stream:
   --fault-on CODE       answer commands with this code (decimal) with an error
   --fault-error CODE    the error code for --fault-on (240 to 255, default 242)
   --fault-silent        answer --fault-on commands with nothing at all
+
+External display:
+  --display-sink KIND   be the console's display on its output channel (channel 5)
+                        instead of a reader: board (message board text frames) or
+                        sign (Polycomp 16x1/16x5 frames); prints one line per frame
 
   -h, --help            show this text
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "DisplaySink.h"
+
 namespace corvalis::readersim {
 
 enum class LinkKind { kNone, kTcp, kPty, kSerial };
@@ -39,6 +41,9 @@ struct Options {
   int faultCommand = -1;
   int faultError = 0xF2;
   bool faultSilent = false;
+  // "--display-sink board|sign": be the console's external display on its
+  // output channel instead of a reader; print every frame it is shown.
+  SinkKind displaySink = SinkKind::kNone;
 };
 
 struct ParseResult {

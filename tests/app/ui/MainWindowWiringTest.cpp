@@ -178,9 +178,6 @@ TEST_F(WiredConsole, CommsMessagesReachTheMemoOnlyWhileChosen) {
   }
 }
 
-TEST_F(WiredConsole, DisplayConfigureButtonIsDisabledUntilThereIsADisplaySetup) {
-  EXPECT_FALSE(Find<QPushButton>(window_.get(), "btnConfigure")->isEnabled());
-}
 
 }  // namespace
 }  // namespace corvalis
