@@ -108,8 +108,9 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, DisplayWindowRowsNumberedFromOneAreReadInPlace) {
   const QString path = PathOf("one-based.ini");
-  WriteBytes(path, "[DISPLAY]\r\nWindowRows=3\r\nWindow1=TAG_NAME\r\nWindow2=+1\r\n"
-                   "Window3=NUM TAGS\r\n");
+  WriteBytes(path,
+             "[DISPLAY]\r\nWindowRows=3\r\nWindow1=TAG_NAME\r\nWindow2=+1\r\n"
+             "Window3=NUM TAGS\r\n");
   const Settings settings = Loaded(path);
   EXPECT_EQ(settings.DisplayWindowRow(0), "TAG_NAME");
   EXPECT_EQ(settings.DisplayWindowRow(2), "NUM TAGS");

@@ -40,10 +40,10 @@
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
-#include "tags/ui/TagNamesPage.h"
 #include "tags/ui/DisplaySetupDialog.h"
 #include "tags/ui/DisplayWindow.h"
 #include "tags/ui/TTODisplayPage.h"
+#include "tags/ui/TagNamesPage.h"
 #include "tags/ui/TagsSeenPage.h"
 
 namespace corvalis {
