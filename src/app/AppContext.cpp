@@ -25,7 +25,9 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       scriptChannels_(channels_, commands_, spine_.dispatcher),
       interpreter_(clock_, scriptOutput_, scriptChannels_),
       scriptReceive_(machines_, &interpreter_),
-      scriptTaps_(interpreter_, &unshownPages_) {
+      scriptTaps_(interpreter_, &unshownPages_),
+      display_(clock_, channels_, tagTable_),
+      displayOutput_(display_) {
   spine_.dispatcher.SetChannelWriter(&channels_);
   spine_.dispatcher.SetReplyHandler(&commands_);
   spine_.dispatcher.SetCommandSender(&commands_);
@@ -43,6 +45,8 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   channels_.Hooks().script = &scriptReceive_;
   scriptRecorder_.SetOwnSendFlag(scriptChannels_.SendingFlag());
   commands_.SetSentLineRecorder(&scriptRecorder_);
+  tagTable_.hooks().displayClear = &display_;
+  logWriter_.SetExternalDisplay(&displayOutput_);
 }
 
 void AppContext::ApplySettings(const Settings& settings) {
@@ -51,6 +55,7 @@ void AppContext::ApplySettings(const Settings& settings) {
   tagNames_.SetAutoRegister(settings.Bool(Setting::AutoRegister));
   logWriter_.SetSettings(LogSettingsFrom(settings));
   commands_.SetRecordOutgoing(settings.Bool(Setting::RecordOutgoing));
+  display_.SetSettings(DisplaySettingsFrom(settings));
 }
 
 void AppContext::StoreSettings(Settings& settings) const {
@@ -64,6 +69,7 @@ void AppContext::Tick() {
   machines_.Tick();
   spine_.framer.Tick();
   tagTable_.FlushPasses(false);
+  display_.Tick();
   if (protocolSettings_.autoQueryMessageFormat) spine_.dispatcher.RunFormatQueryTick();
   commands_.Tick();
   console_.TickDeferred();
@@ -94,6 +100,10 @@ void AppContext::RemoveTickListener(const TickListener* listener) {
   for (TickListener*& slot : tickListeners_) {
     if (slot == listener) slot = nullptr;
   }
+}
+
+void AppContext::SetDisplaySettings(const DisplaySettings& settings) {
+  display_.SetSettings(settings);
 }
 
 void AppContext::SecondTick() {

@@ -13,6 +13,7 @@
 #include "control/CommandConsole.h"
 #include "control/DeferredCommandQueue.h"
 #include "control/ReaderConfiguration.h"
+#include "logging/DisplayPassOutput.h"
 #include "logging/TagLogWriter.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReaderCommandSender.h"
@@ -27,6 +28,7 @@
 #include "script/ScriptRecorder.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
+#include "tags/display/ExternalDisplay.h"
 
 namespace corvalis {
 
@@ -105,6 +107,9 @@ class AppContext {
   // A message-format body ("0a11" + 10 bytes) to the reader; the channel
   // then expects that layout, binary unless the decoder comms say ASCII.
   void SendMessageFormat(int channel, int readerId, const std::string& body);
+  // The Display Setup dialog or OutputPortUse changed: the display takes
+  // the new settings and starts again (InitDisplay).
+  void SetDisplaySettings(const DisplaySettings& settings);
 
   // ---- read-only state
   const Clock& clock() const { return clock_; }
@@ -155,6 +160,11 @@ class AppContext {
   // when all places are taken.
   bool AddTickListener(TickListener* listener);
   void RemoveTickListener(const TickListener* listener);
+  // The external display on channel 5 (names of passes, "Clear Display" on
+  // ClearSeenTable, the idle message from the tick); the on-screen window
+  // registers itself here.
+  ExternalDisplay& display() { return display_; }
+  const ExternalDisplay& display() const { return display_; }
 
  private:
   void SecondTick();
@@ -183,6 +193,8 @@ class AppContext {
   ScriptRecorder scriptRecorder_;
   SpecialModes specialModes_;
   std::array<TickListener*, 4> tickListeners_{};
+  ExternalDisplay display_;
+  DisplayPassOutput displayOutput_;
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;
   int statusUpdateReaderId_ = 0;

@@ -208,9 +208,20 @@ bool LoadIniSettings(const QString& path, Settings& settings) {
     ok = ok && ini.ReadOk();
     for (const SettingDef* def : KeysOf(IniSection::kDisplay)) LoadKey(ini, *def, settings);
     const QString section = QString::fromLatin1(SectionName(IniSection::kDisplay));
-    for (int row = 0; row < WindowRowCount(settings); ++row) {
-      settings.SetDisplayWindowRow(row,
-                                   ini.ReadString(section, WindowRowKey(row), kWindowRowDefault));
+    // Rows are numbered from 0 as this program writes them; a file that
+    // numbers them from 1 has no "Window0" but a key for the last row.
+    const int rows = WindowRowCount(settings);
+    const int first =
+        rows > 0 && !ini.HasKey(section, WindowRowKey(0)) && ini.HasKey(section, WindowRowKey(rows))
+            ? 1
+            : 0;
+    for (int row = 0; row < rows; ++row) {
+      settings.SetDisplayWindowRow(
+          row, ini.ReadString(section, WindowRowKey(row + first), kWindowRowDefault));
+    }
+    // The lifetime shared "DisplayWidth" before it had a key of its own.
+    if (!ini.HasKey(section, QString::fromLatin1(Definition(Setting::MessageLifetime).key))) {
+      settings.SetInteger(Setting::MessageLifetime, settings.Integer(Setting::DisplayWidth));
     }
   }
   return ok;

@@ -1,5 +1,7 @@
 #include "app/SettingsBinding.h"
 
+#include <algorithm>
+
 namespace corvalis {
 namespace {
 
@@ -24,6 +26,101 @@ TagTableSettings TagTableSettingsFrom(const Settings& settings) {
   live.waitTime = settings.Integer(Setting::WaitTime);
   live.noiseLimit = settings.Integer(Setting::NoiseLimit);
   return live;
+}
+
+DisplaySettings DisplaySettingsFrom(const Settings& settings) {
+  const auto text = [&settings](Setting id) { return settings.String(id).toStdString(); };
+  const auto number = [&settings](Setting id) { return settings.Integer(id); };
+  DisplaySettings live;
+  live.outputOn = settings.OutputPort() == OutputPortUse::kDisplay;
+  live.type = DisplayTypeFromText(text(Setting::DisplayType));
+  live.address = number(Setting::DisplayAddress);
+  live.messageId = MessageIdFromText(text(Setting::MessageID));
+  live.width = number(Setting::DisplayWidth);
+  live.lifetime = number(Setting::MessageLifetime);
+  live.prefix = text(Setting::MessagePrefix);
+  live.suffix = text(Setting::MessageSuffix);
+  live.idleMessage = text(Setting::IdleMessage);
+  live.idleLifetimeSec = number(Setting::IdleLifetime);
+  live.normal = {number(Setting::SignAddress), number(Setting::SERST),
+                 number(Setting::PageNumber),  number(Setting::Tempo),
+                 number(Setting::Function),    number(Setting::PageStatus)};
+  live.idle = {number(Setting::IdleSignAddress), number(Setting::IdleSERST),
+               number(Setting::IdlePageNumber),  number(Setting::IdleTempo),
+               number(Setting::IdleFunction),    number(Setting::IdlePageStatus)};
+  live.poly16x1Line = text(Setting::Poly16x1Line);
+  const Setting lines[] = {Setting::Poly16x5Line1, Setting::Poly16x5Line2, Setting::Poly16x5Line3,
+                           Setting::Poly16x5Line4, Setting::Poly16x5Line5};
+  for (size_t i = 0; i < live.poly16x5Lines.size(); ++i) live.poly16x5Lines[i] = text(lines[i]);
+  live.windowCols = number(Setting::WindowCols);
+  live.windowRows = number(Setting::WindowRows);
+  for (int row = 0; row < std::clamp(live.windowRows, 0, kMaxWindowRows); ++row) {
+    live.windowPrograms.push_back(settings.DisplayWindowRow(row).toStdString());
+  }
+  live.fontSize = number(Setting::WindowFontSize);
+  live.fontName = text(Setting::WindowFontName);
+  live.fontBold = settings.Bool(Setting::WindowFontBold);
+  return live;
+}
+
+PageDisplayOptions PageDisplayOptionsFrom(const Settings& settings) {
+  PageDisplayOptions options;
+  options.firstPage = std::clamp(settings.Integer(Setting::TTODisplayFirstPage), 0, 15);
+  options.numPages = std::clamp(settings.Integer(Setting::TTODisplayNumPages), 1, 16);
+  options.showId = settings.Bool(Setting::TTODisplayShowID);
+  options.text = settings.Bool(Setting::TTODisplayText);
+  options.crc = settings.Bool(Setting::TTODisplayCRC);
+  return options;
+}
+
+void StorePageDisplayOptions(const PageDisplayOptions& live, Settings& settings) {
+  settings.SetInteger(Setting::TTODisplayFirstPage, live.firstPage);
+  settings.SetInteger(Setting::TTODisplayNumPages, live.numPages);
+  settings.SetBool(Setting::TTODisplayShowID, live.showId);
+  settings.SetBool(Setting::TTODisplayText, live.text);
+  settings.SetBool(Setting::TTODisplayCRC, live.crc);
+}
+
+void StoreDisplaySettings(const DisplaySettings& live, Settings& settings) {
+  const auto text = [&settings](Setting id, const std::string& value) {
+    settings.SetString(id, QString::fromStdString(value));
+  };
+  const auto number = [&settings](Setting id, int value) { settings.SetInteger(id, value); };
+  text(Setting::DisplayType, DisplayTypeText(live.type));
+  number(Setting::DisplayAddress, live.address);
+  text(Setting::MessageID, std::string(1, live.messageId));
+  number(Setting::DisplayWidth, live.width);
+  number(Setting::MessageLifetime, live.lifetime);
+  text(Setting::MessagePrefix, live.prefix);
+  text(Setting::MessageSuffix, live.suffix);
+  text(Setting::IdleMessage, live.idleMessage);
+  number(Setting::IdleLifetime, live.idleLifetimeSec);
+  const auto bytes = [&number](const SignBytes& b, Setting address, Setting serst, Setting page,
+                               Setting tempo, Setting function, Setting status) {
+    number(address, b.signAddress);
+    number(serst, b.serst);
+    number(page, b.pageNumber);
+    number(tempo, b.tempo);
+    number(function, b.function);
+    number(status, b.pageStatus);
+  };
+  bytes(live.normal, Setting::SignAddress, Setting::SERST, Setting::PageNumber, Setting::Tempo,
+        Setting::Function, Setting::PageStatus);
+  bytes(live.idle, Setting::IdleSignAddress, Setting::IdleSERST, Setting::IdlePageNumber,
+        Setting::IdleTempo, Setting::IdleFunction, Setting::IdlePageStatus);
+  text(Setting::Poly16x1Line, live.poly16x1Line);
+  const Setting lines[] = {Setting::Poly16x5Line1, Setting::Poly16x5Line2, Setting::Poly16x5Line3,
+                           Setting::Poly16x5Line4, Setting::Poly16x5Line5};
+  for (size_t i = 0; i < live.poly16x5Lines.size(); ++i) text(lines[i], live.poly16x5Lines[i]);
+  number(Setting::WindowCols, live.windowCols);
+  number(Setting::WindowRows, live.windowRows);
+  for (size_t row = 0; row < live.windowPrograms.size(); ++row) {
+    settings.SetDisplayWindowRow(static_cast<int>(row),
+                                 QString::fromStdString(live.windowPrograms[row]));
+  }
+  number(Setting::WindowFontSize, live.fontSize);
+  text(Setting::WindowFontName, live.fontName);
+  settings.SetBool(Setting::WindowFontBold, live.fontBold);
 }
 
 LogSettings LogSettingsFrom(const Settings& settings) {

@@ -3,7 +3,9 @@
 #include "app/Settings.h"
 #include "logging/LogSettings.h"
 #include "protocol/ProtocolSettings.h"
+#include "tags/PageDisplay.h"
 #include "tags/TagTableHooks.h"
+#include "tags/display/DisplaySettings.h"
 
 namespace corvalis {
 
@@ -13,9 +15,16 @@ ProtocolSettings ProtocolSettingsFrom(const Settings& settings);
 TagTableSettings TagTableSettingsFrom(const Settings& settings);
 // File names are resolved against the settings' application directory.
 LogSettings LogSettingsFrom(const Settings& settings);
+// The "DISPLAY" section and whether "OutputPortUse" is "DISPLAY".
+DisplaySettings DisplaySettingsFrom(const Settings& settings);
+// The TTO Display tab's options (rows and noise limit are not among them).
+PageDisplayOptions PageDisplayOptionsFrom(const Settings& settings);
 
 void StoreProtocolSettings(const ProtocolSettings& live, Settings& settings);
 void StoreTagTableSettings(const TagTableSettings& live, Settings& settings);
 void StoreLogSettings(const LogSettings& live, Settings& settings);
+// Every "DISPLAY" key (OutputPortUse is the Config dialog's).
+void StoreDisplaySettings(const DisplaySettings& live, Settings& settings);
+void StorePageDisplayOptions(const PageDisplayOptions& live, Settings& settings);
 
 }  // namespace corvalis

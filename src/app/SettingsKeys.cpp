@@ -183,6 +183,7 @@ constexpr std::array<SettingDef, kSettingCount> kTable = {{
     Int(KEY(WindowFontSize), kD, 16, kSaved),
     Str(KEY(WindowFontName), kD, "MS Sans Serif", kSaved),
     Bool(KEY(WindowFontBold), kD, false, kSaved),
+    Int(KEY(MessageLifetime), kD, 0, kSaved),
 }};
 
 #undef KEY

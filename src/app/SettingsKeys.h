@@ -178,6 +178,7 @@ enum class Setting {
   WindowFontSize,
   WindowFontName,
   WindowFontBold,
+  MessageLifetime,
   kCount
 };
 

@@ -28,12 +28,40 @@ bool LogFile::Open(const std::string& path) {
 }
 
 void LogFile::Close() {
+  if (active_) Flush();
   active_ = false;
   if (file_.isOpen()) file_.close();
 }
 
+bool LogFile::SetBatched(bool on) {
+  const bool flushed = Flush();
+  batched_ = on;
+  if (on && buffer_.capacity() < kBatchBytes + 4096) buffer_.reserve(kBatchBytes + 4096);
+  return flushed;
+}
+
+bool LogFile::Flush() {
+  reopened_ = false;
+  if (buffer_.empty()) return true;
+  return WritePending();
+}
+
 bool LogFile::Write(std::string_view text) {
   reopened_ = false;
+  if (!active_) {
+    error_ = "log file is not open";
+    return false;
+  }
+  if (!batched_) buffer_.clear();
+  for (char c : text) {
+    if (c == '\n') buffer_ += '\r';
+    buffer_ += c;
+  }
+  if (batched_ && buffer_.size() < kBatchBytes) return true;
+  return WritePending();
+}
+
+bool LogFile::WritePending() {
   if (!active_) {
     error_ = "log file is not open";
     return false;
@@ -45,19 +73,16 @@ bool LogFile::Write(std::string_view text) {
     if (!OpenFile()) {
       error_ =
           "log file was removed and cannot be created again: " + file_.errorString().toStdString();
+      buffer_.clear();
       return false;
     }
     reopened_ = true;
   }
 
-  buffer_.clear();
-  for (char c : text) {
-    if (c == '\n') buffer_ += '\r';
-    buffer_ += c;
-  }
   const qint64 before = file_.size();
   const qint64 wanted = static_cast<qint64>(buffer_.size());
   const qint64 written = file_.write(buffer_.data(), wanted);
+  buffer_.clear();
   if (written == wanted) return true;
 
   error_ = file_.errorString().toStdString();

@@ -9,6 +9,10 @@ namespace corvalis {
 // The tag log on disk: opened for appending, every line ending in CR LF and
 // on disk once Write returns. A failed write is reported, and the part of it
 // that reached the file is cut off again so the next line starts clean.
+//
+// Batched (the headless replay only): lines gather in memory and go to the
+// file in one write once kBatchBytes have gathered, at Flush and at Close.
+// The live console never batches: a line must not wait for the next pass.
 class LogFile {
  public:
   LogFile();
@@ -19,9 +23,16 @@ class LogFile {
   bool IsOpen() const { return active_; }
   const std::string& Path() const { return path_; }
 
+  static constexpr size_t kBatchBytes = 256 * 1024;
+
   // Writes `text` with every line feed stored as CR LF. False when not all
-  // of it reached the file; ErrorText() then says why.
+  // of it reached the file; ErrorText() then says why. Batched, only the
+  // write that sends the batch can fail.
   bool Write(std::string_view text);
+  // Batched writes on or off (off sends what has gathered).
+  bool SetBatched(bool on);
+  // Sends what has gathered; false when it did not all reach the file.
+  bool Flush();
   const std::string& ErrorText() const { return error_; }
   // True when the last Write found the file gone (or closed by an earlier
   // failure) and opened it anew.
@@ -29,6 +40,7 @@ class LogFile {
 
  private:
   bool OpenFile();
+  bool WritePending();
 
   QFile file_;
   std::string path_;
@@ -36,6 +48,7 @@ class LogFile {
   std::string error_;
   bool reopened_ = false;
   bool active_ = false;
+  bool batched_ = false;
 };
 
 }  // namespace corvalis

@@ -193,6 +193,14 @@ bool TagLogWriter::WriteToLog(std::string_view text) {
   return false;
 }
 
+bool TagLogWriter::FlushLog() {
+  if (file_.Flush()) return lostLines_ == 0;
+  ++lostLines_;
+  status_.SetLastError("Log write failed");
+  status_.DebugLog("Could not write to log file " + file_.Path() + ": " + file_.ErrorText());
+  return false;
+}
+
 LogOpenResult TagLogWriter::StartLogging(const std::string& path) {
   file_.Close();
   settings_.filteredFileName = path;

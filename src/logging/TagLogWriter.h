@@ -83,6 +83,12 @@ class TagLogWriter final : public PassCompleter {
   // At start-up: opens the settings' file when "WriteFiltered" says so.
   LogOpenResult OpenAtStartup();
   bool IsLogging() const { return file_.IsOpen(); }
+  // The headless replay gathers its lines and writes them in big pieces
+  // (see LogFile); FlushLog sends what has gathered. False when lines were
+  // lost, with the reason in LastWriteError().
+  void SetBatchedWrites(bool on) { file_.SetBatched(on); }
+  bool FlushLog();
+  const std::string& LastWriteError() const { return file_.ErrorText(); }
   // The Tags Seen tab's status label and its warning label.
   std::string StatusLabelText() const;
   bool ManualWarningVisible() const { return settings_.showLogging && IsLogging(); }

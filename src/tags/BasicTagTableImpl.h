@@ -312,6 +312,7 @@ void BasicTagTable<Index>::ClearSeenTable() {
   readRate_.Clear();
   index_.SeenRebuilt(0);
   if (hooks_.seenView != nullptr) hooks_.seenView->SeenTableCleared();
+  if (hooks_.displayClear != nullptr) hooks_.displayClear->SeenTableCleared();
 }
 
 template <class Index>

@@ -1,10 +1,26 @@
 #include "tags/PageDisplay.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
+#include "protocol/Checksums.h"
 #include "tags/PageMerge.h"
 
 namespace corvalis {
+namespace {
+
+// The rendered page followed by the tag CRC of its characters.
+std::string CrcView(const PageContent& content) {
+  const char* shown = content.shown;
+  const size_t length = strnlen(shown, sizeof content.shown);
+  const uint16_t crc = TagCrc(reinterpret_cast<const uint8_t*>(shown), static_cast<int>(length), 0);
+  char hex[8];
+  std::snprintf(hex, sizeof hex, " %04x", crc);
+  return std::string(shown, length) + hex;
+}
+
+}  // namespace
 
 void PageDisplay::Resize(int rows, int columns) {
   if (rows == rows_ && columns == columns_) return;
@@ -64,7 +80,13 @@ void PageDisplay::Refresh(const PageDisplayOptions& options) {
         for (int k = 0; k < perPage; ++k) At(row, column + k).clear();
         continue;
       }
-      At(row, column) = options.text ? content.shown : content.text;
+      if (!options.text) {
+        At(row, column) = content.text;
+      } else if (options.crc) {
+        At(row, column) = CrcView(content);
+      } else {
+        At(row, column) = content.shown;
+      }
       if (perPage == 2) {
         FitCount(content.count);
         At(row, column + 1) = std::to_string(content.count);

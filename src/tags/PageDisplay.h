@@ -10,7 +10,7 @@ namespace corvalis {
 inline constexpr int kInitialPageCountDigits = 4;  // "9999"
 
 // The TTO Display tab's options (settings keys TTODisplayFirstPage,
-// TTODisplayNumPages, TTODisplayShowID, TTODisplayText).
+// TTODisplayNumPages, TTODisplayShowID, TTODisplayText, TTODisplayCRC).
 struct PageDisplayOptions {
   int firstPage = 0;  // 0..15; the page numbers shown wrap past 15 to 0
   int numPages = 4;   // 1..16
@@ -18,6 +18,7 @@ struct PageDisplayOptions {
   bool separateIQ = false;  // with counts: I and Q instead of I+Q
   bool showId = false;      // the hex ID instead of the name
   bool text = false;        // the rendered page instead of its hex
+  bool crc = false;         // with text: the rendered page and its CRC
   int noiseLimit = 0;
   int numToShow = 4;  // rows of tags
 };

@@ -73,6 +73,13 @@ class SeenTableView {
   virtual void TagCountersCleared() = 0;
 };
 
+// The external display shows "Clear Display" once the seen table is cleared.
+class SeenTableClearListener {
+ public:
+  virtual ~SeenTableClearListener() = default;
+  virtual void SeenTableCleared() = 0;
+};
+
 // The script interpreter and the tag programmer want every tag the seen
 // table hears, by hex ID.
 class TagSeenListener {
@@ -109,6 +116,7 @@ struct TagTableHooks {
   SeenTableView* seenView = nullptr;
   TagSeenListener* tagSeenListener = nullptr;
   DataPageHandler* dataPageHandler = nullptr;
+  SeenTableClearListener* displayClear = nullptr;
   // Each listener checks itself whether its mode is on.
   std::array<TagSightingListener*, kSightingListenerSlots> sightingListeners{};
 };

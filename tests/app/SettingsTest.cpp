@@ -106,6 +106,19 @@ class SettingsTest : public ::testing::Test {
   QTemporaryDir dir_;
 };
 
+TEST_F(SettingsTest, DisplayWindowRowsNumberedFromOneAreReadInPlace) {
+  const QString path = PathOf("one-based.ini");
+  WriteBytes(path,
+             "[DISPLAY]\r\nWindowRows=3\r\nWindow1=TAG_NAME\r\nWindow2=+1\r\n"
+             "Window3=NUM TAGS\r\n");
+  const Settings settings = Loaded(path);
+  EXPECT_EQ(settings.DisplayWindowRow(0), "TAG_NAME");
+  EXPECT_EQ(settings.DisplayWindowRow(2), "NUM TAGS");
+  // The lifetime had no key of its own: it takes the width's value.
+  WriteBytes(path, "[DISPLAY]\r\nDisplayWidth=12\r\n");
+  EXPECT_EQ(Loaded(path).Integer(Setting::MessageLifetime), 12);
+}
+
 TEST_F(SettingsTest, EveryKeyRoundTripsThroughAFreshFile) {
   const QString original = PathOf("Corvalis.ini");
   WriteBytes(original, FullFile());

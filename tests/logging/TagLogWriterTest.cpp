@@ -312,6 +312,45 @@ TEST_F(TagLogWriterTest, AFullDiskIsReportedNotLost) {
   EXPECT_FALSE(r.written);
 }
 
+// The headless replay's batched log: nothing is lost at a flush, a stop of
+// logging or a full disk, and the live log stays on disk line by line.
+TEST_F(TagLogWriterTest, BatchedLinesReachTheFileWhole) {
+  Start(LogSettings{});
+  TagRecord live = MakePass(kGateId, 5);
+  writer_.FinishPass(live);
+  const std::string liveLine = Log();
+  ASSERT_FALSE(liveLine.empty());
+
+  writer_.SetBatchedWrites(true);
+  const size_t perLine = liveLine.size();
+  const size_t count = LogFile::kBatchBytes / perLine + 10;
+  for (size_t i = 0; i < count; ++i) {
+    TagRecord pass = MakePass(kGateId, 5);
+    writer_.FinishPass(pass);
+  }
+  // One batch went out whole; the rest waits for the flush.
+  const size_t onDisk = Log().size();
+  EXPECT_GT(onDisk, perLine);
+  EXPECT_EQ((onDisk - perLine) % perLine, 0u);
+  EXPECT_LT(onDisk, (count + 1) * perLine);
+  EXPECT_TRUE(writer_.FlushLog());
+  EXPECT_EQ(Log().size(), (count + 1) * perLine);
+
+  TagRecord last = MakePass(kGateId, 5);
+  writer_.FinishPass(last);
+  writer_.StopLogging();
+  EXPECT_EQ(Log().size(), (count + 2) * perLine);
+
+  if (!QFile::exists("/dev/full")) return;
+  ASSERT_TRUE(writer_.StartLogging("/dev/full").ok);
+  writer_.SetBatchedWrites(true);
+  TagRecord lost = MakePass(kGateId, 5);
+  writer_.FinishPass(lost);
+  EXPECT_FALSE(writer_.FlushLog());
+  EXPECT_EQ(status_.lastError, "Log write failed");
+  EXPECT_FALSE(writer_.LastWriteError().empty());
+}
+
 struct FakeDisplay final : ExternalDisplayOutput {
   bool Selected() const override { return true; }
   bool ShowName(std::string_view name, const TagRecord&) override {

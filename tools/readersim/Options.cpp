@@ -163,6 +163,15 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (!flag(o.baudOnly)) return fail("--baud-only takes no value");
     } else if (name == "--fault-silent") {
       if (!flag(o.faultSilent)) return fail("--fault-silent takes no value");
+    } else if (name == "--display-sink") {
+      const auto kind = value();
+      if (kind && *kind == "board") {
+        o.displaySink = SinkKind::kBoard;
+      } else if (kind && *kind == "sign") {
+        o.displaySink = SinkKind::kSign;
+      } else {
+        return fail("--display-sink needs board or sign");
+      }
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -210,6 +219,11 @@ Tag stream:
   --fault-silent        answer --fault-on commands with nothing at all
   --baud-only           on a pty or serial link, hear commands only while the console
                         has set the line to --baud (for baud-rate discovery)
+
+External display:
+  --display-sink KIND   be the console's display on its output channel (channel 5)
+                        instead of a reader: board (message board text frames) or
+                        sign (Polycomp 16x1/16x5 frames); prints one line per frame
 
   -h, --help            show this text
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "DisplaySink.h"
+
 namespace corvalis::readersim {
 
 enum class LinkKind { kNone, kTcp, kPty, kSerial };
@@ -44,6 +46,9 @@ struct Options {
   // A pty or serial link hears commands only while the line is set to
   // `baud` (the console's termios speed), like a real reader's UART.
   bool baudOnly = false;
+  // "--display-sink board|sign": be the console's external display on its
+  // output channel instead of a reader; print every frame it is shown.
+  SinkKind displaySink = SinkKind::kNone;
 };
 
 struct ParseResult {

@@ -88,6 +88,24 @@ class Host final : public QObject {
   std::vector<std::string> chunks_;
 };
 
+// "--display-sink": what the console sends becomes one printed line per
+// frame; nothing is sent back.
+class SinkHost final : public QObject {
+ public:
+  SinkHost(SinkKind kind, Link& link) : sink_(kind) {
+    connect(&link, &Link::BytesReceived, this, [this](const QByteArray& bytes) {
+      lines_.clear();
+      sink_.Receive(bytes.constData(), static_cast<size_t>(bytes.size()), lines_);
+      for (const std::string& line : lines_) std::printf("%s\n", line.c_str());
+      std::fflush(stdout);
+    });
+  }
+
+ private:
+  DisplaySink sink_;
+  std::vector<std::string> lines_;
+};
+
 int Run(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -125,6 +143,11 @@ int Run(int argc, char** argv) {
     std::printf("serial: %s\n", options.serialDevice.c_str());
   }
   std::fflush(stdout);
+
+  if (options.displaySink != SinkKind::kNone) {
+    SinkHost sink(options.displaySink, *link);
+    return app.exec();
+  }
 
   SystemClock clock;
   Simulator sim(options, clock);

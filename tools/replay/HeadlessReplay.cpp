@@ -41,8 +41,15 @@ bool HeadlessReplay::Replay(const std::string& capturePath) {
   return true;
 }
 
-void HeadlessReplay::Finish() {
+LogOpenResult HeadlessReplay::OpenLog(const std::string& path) {
+  LogOpenResult result = logWriter_.StartLogging(path);
+  if (result.ok) logWriter_.SetBatchedWrites(true);
+  return result;
+}
+
+bool HeadlessReplay::Finish() {
   closer_.CloseAll();
+  return logWriter_.FlushLog();
 }
 
 void HeadlessReplay::CompletePass(TagRecord& pass) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,12 +37,21 @@ class HeadlessReplay final : private PassCompleter, private ReplayControl {
 
   // Reads the tag-name file named by the settings, when there is one.
   void ReadTagNames(const std::string& path, uint16_t crcSeed);
-  LogOpenResult OpenLog(const std::string& path) { return logWriter_.StartLogging(path); }
+  // The log is written in big pieces: a replay can be run again from its
+  // capture, so only a crash can cost lines, never a normal end, a stop on
+  // a signal or a failure (each of which ends in Finish).
+  LogOpenResult OpenLog(const std::string& path);
 
   // False when the file cannot be opened for reading.
   bool Replay(const std::string& capturePath);
-  // Closes every pass still open; the log then holds every pass.
-  void Finish();
+  // Closes every pass still open and writes out the log; the log then holds
+  // every pass. False when a line could not be written (LogError says why).
+  bool Finish();
+  const std::string& LogError() const { return logWriter_.LastWriteError(); }
+  // Once `*flag` is set (by a signal handler) a replay stops after the
+  // record it is at.
+  void SetStopFlag(const volatile std::sig_atomic_t* flag) { stopFlag_ = flag; }
+  bool Stopped() const { return stopFlag_ != nullptr && *stopFlag_ != 0; }
 
   const ReplayTotals& Totals() const { return totals_; }
   const TagTable& Table() const { return *table_; }
@@ -50,7 +60,7 @@ class HeadlessReplay final : private PassCompleter, private ReplayControl {
   void CompletePass(TagRecord& pass) override;
   void AfterRecord(const ImportRecord& record) override;
   void ShowProgress(int64_t, int) override {}
-  bool StopRequested() override { return false; }
+  bool StopRequested() override { return Stopped(); }
   void WaitWhilePaused(int64_t) override {}
   int64_t ReadsSeen() const;
 
@@ -67,6 +77,7 @@ class HeadlessReplay final : private PassCompleter, private ReplayControl {
   LogReplay replay_;
   ReplayTotals totals_;
   int64_t readsBefore_ = 0;
+  const volatile std::sig_atomic_t* stopFlag_ = nullptr;
 };
 
 }  // namespace corvalis

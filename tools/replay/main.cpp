@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -48,6 +49,12 @@ bool Parse(const QStringList& args, Arguments& out, std::string& error) {
   if (out.captures.empty()) error = "no capture file given";
   if (out.settingsPath.isEmpty() && out.settingsGiven) error = "-i= needs a path";
   return error.empty();
+}
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void StopOnSignal(int) {
+  stopSignal = 1;
 }
 
 int Fail(int code, const std::string& message) {
@@ -97,15 +104,29 @@ int main(int argc, char** argv) {
   const LogOpenResult log = replay.OpenLog(QFile::encodeName(logPath).toStdString());
   if (!log.ok) return Fail(kExitFailure, log.message);
 
+  // The log is written in big pieces; a stop on a signal still closes every
+  // pass and writes out what was replayed.
+  replay.SetStopFlag(&stopSignal);
+  std::signal(SIGINT, StopOnSignal);
+  std::signal(SIGTERM, StopOnSignal);
   for (const std::string& capture : args.captures) {
-    if (!replay.Replay(capture)) return Fail(kExitFailure, LogReplay::OpenFailureText(capture));
+    if (!replay.Replay(capture)) {
+      replay.Finish();
+      return Fail(kExitFailure, LogReplay::OpenFailureText(capture));
+    }
+    if (replay.Stopped()) break;
   }
-  replay.Finish();
+  if (!replay.Finish()) {
+    return Fail(kExitFailure,
+                "Could not write to log file " + logPath.toStdString() + ": " + replay.LogError());
+  }
 
   const ReplayTotals& totals = replay.Totals();
   std::printf("records %lld, messages %lld, reads %lld, passes %lld, misses %lld\n",
               static_cast<long long>(totals.records), static_cast<long long>(totals.messages),
               static_cast<long long>(totals.reads), static_cast<long long>(totals.passes),
               static_cast<long long>(totals.misses));
+  if (replay.Stopped())
+    return Fail(kExitFailure, "stopped by a signal; the log holds what was replayed");
   return 0;
 }

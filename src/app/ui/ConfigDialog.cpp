@@ -231,10 +231,6 @@ void ConfigDialog::Connect() {
     });
   }
   connect(btnConfigure, &QPushButton::clicked, this, [this] { observer_.ConfigureDisplay(); });
-  // There is no display setup dialog yet: a button that does nothing would
-  // look broken.
-  btnConfigure->setEnabled(false);
-  btnConfigure->setToolTip(tr("The external display setup is not available yet"));
   connect(btnLoggingConfigure, &QPushButton::clicked, this, &ConfigDialog::ConfigureLogging);
 
   connect(edtTagCode, &QLineEdit::textChanged, this, &ConfigDialog::UpdateCrc);

@@ -50,6 +50,9 @@
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
 #include "script/ui/ScriptTab.h"
+#include "tags/ui/DisplaySetupDialog.h"
+#include "tags/ui/DisplayWindow.h"
+#include "tags/ui/TTODisplayPage.h"
 #include "tags/ui/TagNamesPage.h"
 #include "tags/ui/TagsSeenPage.h"
 
@@ -95,6 +98,7 @@ MainWindow::MainWindow(AppSession& session, AppContext& context, MemoStatus& sta
   configDialog_ = new ConfigDialog(settings_, context_, *this, this);
   checkCrcDialog_ = new CheckCrcDialog(this);
   shuttingDown_ = new ShuttingDownWindow(this);
+  BuildDisplay();
   importWindow_ =
       new ImportProgressWindow(this, context_.dispatcher(), context_.tagTable(), context_.clock());
   connect(importWindow_, &ImportProgressWindow::runningChanged, this, [this](bool running) {
@@ -135,6 +139,7 @@ MainWindow::MainWindow(AppSession& session, AppContext& context, MemoStatus& sta
 }
 
 MainWindow::~MainWindow() {
+  context_.display().SetWindow(nullptr);
   status_.lineAdded = nullptr;
   context_.channels().SetStatusListener(nullptr);
   context_.commands().SetWarnings(nullptr);
@@ -228,6 +233,17 @@ void MainWindow::BuildPages() {
   scriptTab_ = Named(new ScriptTab(context_), "ScriptTab");
   host(Page::kReaderTester, scriptTab_);
   BuildReaderConfig();
+  ttoDisplay_ = Named(new TTODisplayPage(context_.tagTable()), "TTODisplayPage");
+  host(Page::kTTODisplay, ttoDisplay_);
+  connect(tagsSeen_, &TagsSeenPage::seenViewRefreshed, this, [this] {
+    if (tabs_->currentIndex() != static_cast<int>(Page::kTTODisplay)) return;
+    ttoDisplay_->SetRows(tagsSeen_->CurrentSettings().numToShow,
+                         context_.tagTable().settings().noiseLimit);
+    ttoDisplay_->Refresh();
+  });
+  connect(tagsSeen_, &TagsSeenPage::seenTableCleared, ttoDisplay_, &TTODisplayPage::Reset);
+  connect(ttoDisplay_, &TTODisplayPage::optionsEdited, this,
+          [this] { StorePageDisplayOptions(ttoDisplay_->Options(), settings_); });
 
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::PageChanged);
 }
@@ -452,6 +468,7 @@ void MainWindow::ApplySettingsToControls() {
   rwData_->LoadFromSettings(settings_);
   tempTest_->LoadFromSettings(settings_);
   scriptTab_->LoadFromSettings(settings_);
+  ttoDisplay_->SetOptions(PageDisplayOptionsFrom(settings_));
   diagnostics_->ShowWaitTime(context_.tagTable().settings().waitTime);
   tagNames_->SetRegistrationFileName(
       ResolveStoredPath(settings_.String(Setting::RegistrationFileName), settings_.applicationDir));
@@ -610,9 +627,24 @@ void MainWindow::ControlGroupsChanged() {
   readerConfig_->ApplyShowKeys();
 }
 
-void MainWindow::OutputPortChanged(OutputPortUse) {}
+void MainWindow::BuildDisplay() {
+  displaySetup_ = new DisplaySetupDialog(this);
+  displayWindow_ = new DisplayWindow(this);
+  displayWindow_->SetClearAction([this] { context_.display().ShowOnDisplay(kClearDisplay); });
+  context_.display().SetWindow(displayWindow_);
+  context_.display().InitDisplay();
+}
 
-void MainWindow::ConfigureDisplay() {}
+void MainWindow::OutputPortChanged(OutputPortUse) {
+  context_.SetDisplaySettings(DisplaySettingsFrom(settings_));
+}
+
+void MainWindow::ConfigureDisplay() {
+  DisplaySettings display = DisplaySettingsFrom(settings_);
+  if (!displaySetup_->Edit(display)) return;
+  StoreDisplaySettings(display, settings_);
+  context_.SetDisplaySettings(DisplaySettingsFrom(settings_));
+}
 
 void MainWindow::RecordOutgoingChanged(bool on) {
   context_.SetRecordOutgoing(on);

@@ -28,6 +28,8 @@ class CheckCrcDialog;
 class ConfigDialog;
 class ConfigureTagPage;
 class DiagnosticsPage;
+class DisplaySetupDialog;
+class DisplayWindow;
 class FastMultiplexPage;
 class LinkedSelection;
 class ReaderConfigWindows;
@@ -41,6 +43,7 @@ class ImportProgressWindow;
 class TagNamesPage;
 class TagsSeenPage;
 class TempTestPage;
+class TTODisplayPage;
 
 // The console's main window ("Form1"): the menu, the tab pages, the channel
 // status bar and the display tick. It owns no protocol state; it shows what
@@ -136,6 +139,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   void StoreSeenSettings();
   void CheckTagIdCrc();
   void BuildReaderConfig();
+  void BuildDisplay();
 
   AppSession& session_;
   AppContext& context_;
@@ -154,6 +158,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   RwDataPage* rwData_ = nullptr;
   TempTestPage* tempTest_ = nullptr;
   ScriptTab* scriptTab_ = nullptr;
+  TTODisplayPage* ttoDisplay_ = nullptr;
   LinkedSelection* linked_ = nullptr;
   ReaderConfigWindows* readerConfig_ = nullptr;
 
@@ -167,6 +172,8 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   CheckCrcDialog* checkCrcDialog_ = nullptr;
   ShuttingDownWindow* shuttingDown_ = nullptr;
   ImportProgressWindow* importWindow_ = nullptr;
+  DisplaySetupDialog* displaySetup_ = nullptr;
+  DisplayWindow* displayWindow_ = nullptr;  // "frmWindowDisp"
   CommandWarningWindows warnings_;
 
   // Drives the context's 100 ms tick and the views ("Timer2").

@@ -27,6 +27,7 @@
 #include "app/ui/MainWindow.h"
 #include "app/ui/PageTable.h"
 #include "channels/ChannelSettings.h"
+#include "tags/ui/DisplayWindow.h"
 #include "tags/ui/TagsSeenPage.h"
 #include "testkit/ReaderLines.h"
 
@@ -192,8 +193,48 @@ TEST_F(WiredConsole, CommsMessagesReachTheMemoOnlyWhileChosen) {
   }
 }
 
-TEST_F(WiredConsole, DisplayConfigureButtonIsDisabledUntilThereIsADisplaySetup) {
-  EXPECT_FALSE(Find<QPushButton>(window_.get(), "btnConfigure")->isEnabled());
+TEST_F(WiredConsole, WindowDisplayFollowsTheOutputPortAndShowsNames) {
+  EXPECT_TRUE(Find<QPushButton>(window_.get(), "btnConfigure")->isEnabled());
+  auto* display = Find<DisplayWindow>(window_.get(), "frmWindowDisp");
+  EXPECT_FALSE(display->isVisible());
+
+  Settings& settings = session_.settings();
+  settings.SetString(Setting::DisplayType, QStringLiteral("window"));
+  settings.SetInteger(Setting::WindowCols, 8);
+  settings.SetDisplayWindowRow(4, QStringLiteral("TAG_NAME"));
+  settings.SetOutputPort(OutputPortUse::kDisplay);
+  window_->OutputPortChanged(OutputPortUse::kDisplay);
+  EXPECT_TRUE(display->isVisible());
+  context_.display().ShowOnDisplay("GATE 4");
+  context_.display().ShowOnDisplay("GATE 5");
+  EXPECT_EQ(display->Text(), "        \n        \n        \nGATE 4  \nGATE 5  ");
+
+  // Clearing the Tags Seen table clears the display.
+  Find<QPushButton>(TagsSeen(), "btnClear")->click();
+  EXPECT_EQ(display->Text().trimmed(), "");
+
+  settings.SetOutputPort(OutputPortUse::kNone);
+  window_->OutputPortChanged(OutputPortUse::kNone);
+  EXPECT_FALSE(display->isVisible());
+}
+
+TEST_F(WiredConsole, TtoDisplayTabHoldsThePageGridAndItsOptions) {
+  auto* tabs = Find<QTabWidget>(window_.get(), "PageControl1");
+  QWidget* page = window_->PageWidget(Page::kTTODisplay);
+  tabs->setCurrentWidget(page);
+  Receive(testing::ReaderLine(1, 0x41, 10));
+  window_->Tick();
+  auto* grid = Find<QTableWidget>(page, "stgTTODisplay");
+  ASSERT_GE(grid->rowCount(), 2);
+  EXPECT_EQ(grid->item(0, 1)->text(), "Page 1");  // TTODisplayFirstPage's default
+  EXPECT_FALSE(grid->item(1, 0)->text().isEmpty());
+  Find<QSpinBox>(page, "speTTOFirstPage")->setValue(14);
+  EXPECT_EQ(session_.settings().Integer(Setting::TTODisplayFirstPage), 14);
+  EXPECT_EQ(grid->item(0, 3)->text(), "Page 0");
+  const QByteArray dir = qgetenv("CORVALIS_SCREENSHOT_DIR");
+  if (!dir.isEmpty()) {
+    window_->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("tto-display-tab.png"));
+  }
 }
 
 // What a serial port reports in one bytes-waiting event.
