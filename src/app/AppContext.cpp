@@ -6,6 +6,12 @@
 #include "common/ChannelIndex.h"
 
 namespace corvalis {
+namespace {
+
+// The download's 500 ms interval.
+constexpr int kTicksPerDownloadTick = 5;
+
+}  // namespace
 
 AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
     : clock_(clockSource),
@@ -16,7 +22,13 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       channels_(spine_.framer, status_),
       commands_(spine_.formats, status_),
       console_(commands_, channels_, clock_),
-      machines_(clock_, &diagTrace_) {
+      machines_(clock_, &diagTrace_),
+      modbusChannels_(channels_, commands_),
+      modbus_(clock_, modbusChannels_),
+      downloadChannels_(channels_, commands_, console_),
+      download_(clock_, downloadChannels_) {
+  modbusChannels_.Bind(modbus_);
+  downloadChannels_.Bind(download_);
   spine_.dispatcher.SetChannelWriter(&channels_);
   spine_.dispatcher.SetReplyHandler(&commands_);
   spine_.dispatcher.SetCommandSender(&commands_);
@@ -28,6 +40,12 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   tagTable_.hooks().nameLookup = &tagNames_;
   spine_.decoder.SetDataPageHandler(&unshownPages_);
   tagTable_.hooks().dataPageHandler = &unshownPages_;
+}
+
+AppContext::~AppContext() {
+  // A closing link may still hand on bytes; the takeovers die first.
+  channels_.Hooks().modbus = nullptr;
+  channels_.Hooks().download = nullptr;
 }
 
 void AppContext::ApplySettings(const Settings& settings) {
@@ -48,6 +66,11 @@ void AppContext::StoreSettings(Settings& settings) const {
 void AppContext::Tick() {
   machines_.Tick();
   spine_.framer.Tick();
+  modbus_.Tick();
+  if (++downloadTicks_ >= kTicksPerDownloadTick) {
+    downloadTicks_ = 0;
+    download_.Tick();
+  }
   tagTable_.FlushPasses(false);
   if (protocolSettings_.autoQueryMessageFormat) spine_.dispatcher.RunFormatQueryTick();
   commands_.Tick();
@@ -64,6 +87,7 @@ void AppContext::SecondTick() {
   idsLastSecond_ = tagTable_.IdsThisSecond();
   tagTable_.ResetIdsThisSecond();
   channels_.ClearActivityMarks();
+  modbus_.SecondTick();
   ++secondsTicked_;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/ChannelTakeover.h"
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
 #include "common/SpecialModes.h"
@@ -9,6 +10,7 @@
 #include "control/CommandConsole.h"
 #include "control/DeferredCommandQueue.h"
 #include "logging/TagLogWriter.h"
+#include "modbus/ModbusExchange.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReaderCommandSender.h"
 #include "protocol/ReceiveSpine.h"
@@ -16,6 +18,7 @@
 #include "protocol/UnshownPageCounter.h"
 #include "script/DiagTrace.h"
 #include "script/MachineRegistry.h"
+#include "script/firmware/FirmwareDownload.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 
@@ -38,6 +41,7 @@ class AppContext {
 
   AppContext(const Clock& clockSource, StatusReporter& statusSink);
 
+  ~AppContext();
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
@@ -50,9 +54,11 @@ class AppContext {
   // The one 100 ms tick of all the logic: idle flush of binary channels,
   // closing quiet passes into log lines, the automatic message-format query,
   // the reply countdowns, the deferred command queue and the automatic status
-  // update; every tenth tick the per-second work (read count, activity
-  // marks); last, a walk of the state machines on the tick's time. With no window the logic runs
-  // the same from whoever ticks it.
+  // update, the Modbus reply time-out and every fifth tick the download's;
+  // every tenth tick the per-second work (read count, activity marks, the
+  // Modbus log's new-file hour); last, a walk of the state machines on the
+  // tick's time. With no window the logic runs the same from whoever ticks
+  // it.
   void Tick();
 
   // Reads counted in the last whole second of ticks.
@@ -127,6 +133,13 @@ class AppContext {
   // Which of the mutually exclusive special receive modes (tolling, race
   // timing, flash logging, ms timing, plug test) is on.
   SpecialModes& specialModes() { return specialModes_; }
+  // The Modbus TCP exchange and the firmware download: each takes its
+  // channel's bytes while it talks to the reader in its own protocol. Their
+  // timers run from the tick (the download's every fifth).
+  ModbusExchange& modbus() { return modbus_; }
+  const ModbusExchange& modbus() const { return modbus_; }
+  FirmwareDownload& download() { return download_; }
+  const FirmwareDownload& download() const { return download_; }
 
  private:
   void SecondTick();
@@ -147,6 +160,11 @@ class AppContext {
   DiagnosticsTrace diagTrace_;
   MachineRegistry machines_;
   SpecialModes specialModes_;
+  ModbusChannelBinding modbusChannels_;
+  ModbusExchange modbus_;
+  DownloadChannelBinding downloadChannels_;
+  FirmwareDownload download_;
+  int downloadTicks_ = 0;
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;
   int statusUpdateReaderId_ = 0;

@@ -40,6 +40,8 @@
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
+#include "modbus/ui/ModbusTab.h"
+#include "script/firmware/ui/DownloadTab.h"
 #include "tags/ui/TagNamesPage.h"
 #include "tags/ui/TagsSeenPage.h"
 
@@ -64,6 +66,17 @@ SeenViewSettings SeenSettingsFrom(const Settings& settings) {
   seen.readRateIntervals = settings.Integer(Setting::ReadRateIntervals);
   return seen;
 }
+
+// Modbus requests go to the Diagnostics tab's send channel and reader ID.
+class SendSelection final : public ModbusTarget {
+ public:
+  explicit SendSelection(ReaderControlPanel& panel) : panel_(panel) {}
+  int SendChannel() const override { return panel_.SendChannel(); }
+  int MainReaderId() const override { return panel_.ReaderIdControl()->value(); }
+
+ private:
+  ReaderControlPanel& panel_;
+};
 
 }  // namespace
 
@@ -210,6 +223,13 @@ void MainWindow::BuildPages() {
   host(Page::kQ2DataDisplay, rwData_);
   tempTest_ = Named(new TempTestPage, "TempTestPage");
   host(Page::kTempTest, tempTest_);
+
+  modbusTarget_ = std::make_unique<SendSelection>(diagnostics_->ReaderControl());
+  modbus_ = new ModbusTab(context_.modbus(), *modbusTarget_, context_.clock());
+  modbus_->SetCommandSender(&context_.commands());
+  host(Page::kModbusTCP, modbus_);
+  download_ = new DownloadTab(context_.download());
+  host(Page::kDownload, download_);
 
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::PageChanged);
 }

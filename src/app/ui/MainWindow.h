@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "app/Settings.h"
 #include "app/ui/ConfigObserver.h"
@@ -28,9 +29,12 @@ class CheckCrcDialog;
 class ConfigDialog;
 class ConfigureTagPage;
 class DiagnosticsPage;
+class DownloadTab;
 class FastMultiplexPage;
 class LinkedSelection;
 class MemoStatus;
+class ModbusTab;
+class ModbusTarget;
 class RWCommanderPage;
 class RwDataPage;
 class ShuttingDownWindow;
@@ -148,6 +152,9 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   FastMultiplexPage* fastMultiplex_ = nullptr;
   RwDataPage* rwData_ = nullptr;
   TempTestPage* tempTest_ = nullptr;
+  ModbusTab* modbus_ = nullptr;
+  DownloadTab* download_ = nullptr;
+  std::unique_ptr<ModbusTarget> modbusTarget_;
   LinkedSelection* linked_ = nullptr;
 
   MainMenuCommands menuCommands_;

@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "common/ui/Named.h"
@@ -19,9 +18,6 @@
 
 namespace corvalis {
 namespace {
-
-constexpr int kTickMs = 100;
-constexpr int kTicksPerSecond = 10;
 
 QString Text(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -188,9 +184,13 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   top->addLayout(left);
   top->addLayout(right, 1);
 
-  timer_ = new QTimer(this);
-  connect(timer_, &QTimer::timeout, this, &ModbusTab::Tick);
-  timer_->start(kTickMs);
+  exchange_.SetNewFileHour(speMdbNewFileTime->value());
+  connect(speMdbNewFileTime, &QSpinBox::valueChanged, this,
+          [this](int hour) { exchange_.SetNewFileHour(hour); });
+}
+
+ModbusTab::~ModbusTab() {
+  exchange_.SetView(nullptr);
 }
 
 QPushButton* ModbusTab::RequestButton(const char* name, const char* caption, ModbusOp op) {
@@ -272,12 +272,6 @@ void ModbusTab::ToggleLog(bool on) {
 void ModbusTab::UpdateCounts() {
   lblMdbTagsSeen->setText(QString("Tags seen %1").arg(exchange_.TagLines().size()));
   lblMdbUniqueTags->setText(QString("%1 Unique tags").arg(exchange_.UniqueTags().size()));
-}
-
-void ModbusTab::Tick() {
-  exchange_.Tick();
-  if (++ticks_ % kTicksPerSecond == 0)
-    exchange_.Log().CheckHour(clock_.Now(), speMdbNewFileTime->value());
 }
 
 }  // namespace corvalis

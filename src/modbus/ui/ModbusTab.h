@@ -12,7 +12,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
-class QTimer;
 
 namespace corvalis {
 
@@ -26,6 +25,7 @@ class ModbusTab final : public QWidget, public ModbusView {
  public:
   ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock& clock,
             QWidget* parent = nullptr);
+  ~ModbusTab() override;
 
   // Optional collaborators: "Enter  Modbus mode" and the periodic read.
   void SetCommandSender(CommandSender* sender) { commands_ = sender; }
@@ -70,15 +70,12 @@ class ModbusTab final : public QWidget, public ModbusView {
   bool ReadFields(ModbusOp op, ModbusFields& fields);
   void ToggleLog(bool on);
   void UpdateCounts();
-  void Tick();
 
   ModbusExchange& exchange_;
   ModbusTarget& target_;
   const Clock& clock_;
   CommandSender* commands_ = nullptr;
   PeriodicReadRunner* runner_ = nullptr;
-  QTimer* timer_;
-  int ticks_ = 0;
 };
 
 }  // namespace corvalis

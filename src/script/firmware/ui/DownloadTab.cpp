@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "common/ui/Named.h"
@@ -21,8 +20,6 @@
 
 namespace corvalis {
 namespace {
-
-constexpr int kTickMs = 500;
 
 QString Text(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -188,9 +185,12 @@ DownloadTab::DownloadTab(FirmwareDownload& download, QWidget* parent)
   top->addLayout(controls);
   top->addWidget(redHexCode, 1);
 
-  auto* timer = new QTimer(this);
-  connect(timer, &QTimer::timeout, this, [this] { download_.Tick(); });
-  timer->start(kTickMs);
+}
+
+DownloadTab::~DownloadTab() {
+  download_.SetView(nullptr);
+  if (download_.Sending()) download_.StopSending();
+  download_.SetSource(nullptr);
 }
 
 void DownloadTab::ApplySettings() {

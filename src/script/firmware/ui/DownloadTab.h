@@ -21,6 +21,8 @@ class DownloadTab final : public QWidget, public DownloadView {
 
  public:
   DownloadTab(FirmwareDownload& download, QWidget* parent = nullptr);
+  // The file and memo sources die with the tab: a run still going stops.
+  ~DownloadTab() override;
 
   // DownloadView
   void ShowStatusMessage(std::string_view text) override;
