@@ -19,6 +19,8 @@ class Link : public QObject {
   virtual void Write(const std::string& bytes) = 0;
   // Bytes written but not yet taken by the other side's socket.
   virtual qint64 Backlog() const { return 0; }
+  // The line speed the other side set on a pty or serial device; 0 for TCP.
+  virtual int LineBaud() const { return 0; }
 
  signals:
   void ClientArrived();
@@ -57,6 +59,7 @@ class FdLink final : public Link {
   ~FdLink() override;
 
   void Write(const std::string& bytes) override;
+  int LineBaud() const override;
 
  private:
   FdLink(int fd, int keepOpenFd);

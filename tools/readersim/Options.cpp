@@ -159,6 +159,14 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.faultError = static_cast<int>(*n);
     } else if (name == "--fault-silent") {
       if (!flag(o.faultSilent)) return fail("--fault-silent takes no value");
+    } else if (name == "--loader-fault") {
+      const auto text = value();
+      LoaderFaultSpec spec;
+      if (!text || !ParseLoaderFault(*text, spec))
+        return fail("--loader-fault needs RECORD:KIND[:TIMES], KIND one of S, N, V, silence");
+      o.loaderFaults.push_back(spec);
+    } else if (name == "--loader-xon") {
+      if (!flag(o.loaderXon)) return fail("--loader-xon takes no value");
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -203,6 +211,10 @@ Tag stream:
   --fault-on CODE       answer commands with this code (decimal) with an error
   --fault-error CODE    the error code for --fault-on (240 to 255, default 242)
   --fault-silent        answer --fault-on commands with nothing at all
+
+Boot loader (after a boot command):
+  --loader-fault R:K[:N]  answer record R with K (S, N, V or silence), N times (default 1)
+  --loader-xon          end the loader's answers with XON instead of CR LF
 
   -h, --help            show this text
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "BootLoader.h"
+
 namespace corvalis::readersim {
 
 enum class LinkKind { kNone, kTcp, kPty, kSerial };
@@ -39,6 +41,10 @@ struct Options {
   int faultCommand = -1;
   int faultError = 0xF2;
   bool faultSilent = false;
+  // The boot loader's faults ("--loader-fault RECORD:KIND[:TIMES]") and its
+  // line end: XON instead of CR LF.
+  std::vector<LoaderFaultSpec> loaderFaults;
+  bool loaderXon = false;
 };
 
 struct ParseResult {

@@ -50,12 +50,32 @@ class Host final : public QObject {
       Send();
     });
     connect(&link_, &Link::BytesReceived, this, [this](const QByteArray& bytes) {
+      const bool wasLoading = sim_.InLoader();
       sim_.Receive(bytes.constData(), static_cast<size_t>(bytes.size()), chunks_);
+      if (sim_.InLoader()) ReportBaud();
+      if (wasLoading && !sim_.InLoader()) ReportImage();
       Send();
     });
   }
 
  private:
+  // The loader's side of a download: the line speed the console set, and
+  // what the loader holds once it is done.
+  void ReportBaud() {
+    const int baud = link_.LineBaud();
+    if (baud <= 0 || baud == reportedBaud_) return;
+    reportedBaud_ = baud;
+    std::printf("baud %d\n", baud);
+    std::fflush(stdout);
+  }
+  void ReportImage() {
+    BootLoader& loader = sim_.Loader();
+    std::printf("loaded %d records, %zu bytes, digest %08x\n", loader.RecordsAccepted(),
+                loader.Image().size(), static_cast<unsigned>(ImageDigest(loader.Image())));
+    std::fflush(stdout);
+    reportedBaud_ = 0;
+  }
+
   void TopUp() {
     for (int i = 0; i < kUnlimitedChunksPerPoll && link_.Backlog() < kUnlimitedBacklog; ++i) {
       if (!sim_.PollUnlimited(kUnlimitedChunkBytes, chunks_)) break;
@@ -82,6 +102,7 @@ class Host final : public QObject {
   bool unlimited_;
   QTimer timer_;
   std::vector<std::string> chunks_;
+  int reportedBaud_ = 0;
 };
 
 int Run(int argc, char** argv) {
