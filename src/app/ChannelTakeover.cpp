@@ -67,7 +67,9 @@ bool DownloadChannelBinding::IsRunningOn(int channel) const {
   return download_ != nullptr && download_->IsRunningOn(channel);
 }
 
-void DownloadChannelBinding::TakeBytesWaiting(int, int waiting, SerialByteSource& source) {
+// Once the loader's last answer ends the run, the rest of the event goes
+// to the line path like any read.
+void DownloadChannelBinding::TakeBytesWaiting(int channel, int waiting, SerialByteSource& source) {
   std::array<char, 4096> bytes{};
   while (waiting > 0) {
     const int got = source.Read(bytes.data(), static_cast<int>(bytes.size()));
@@ -76,7 +78,10 @@ void DownloadChannelBinding::TakeBytesWaiting(int, int waiting, SerialByteSource
       return;
     }
     if (got == 0) return;
-    if (download_ != nullptr) download_->Receive(bytes.data(), got);
+    int taken = 0;
+    if (download_ != nullptr && download_->IsRunningOn(channel))
+      taken = download_->Receive(bytes.data(), got);
+    if (taken < got) channels_.PassOn(channel, bytes.data() + taken, got - taken);
     waiting -= got;
   }
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -43,11 +42,6 @@ TEST(DownloadTab, SendsTheMemoAndShowsTheLoaderAnswers) {
   EXPECT_EQ(tab.memIncoming->toPlainText(), "O\nZ\n");
   EXPECT_EQ(tab.btnDownloadSend->text(), "&Send");
 
-  const QByteArray dir = qgetenv("CORVALIS_SCREENSHOT_DIR");
-  if (!dir.isEmpty()) {
-    tab.resize(900, 600);
-    tab.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("download-tab.png"));
-  }
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,11 +56,6 @@ TEST_F(ModbusTabTest, ButtonsSendAndRepliesFillTheViews) {
   Click("btnMdbWriteBoth");
   EXPECT_TRUE(tab_.btnMdbDoIt->isEnabled());
 
-  const QByteArray dir = qgetenv("CORVALIS_SCREENSHOT_DIR");
-  if (!dir.isEmpty()) {
-    tab_.resize(900, 600);
-    tab_.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("modbus-tab.png"));
-  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,6 +101,13 @@ class ModbusWindowTest : public ::testing::Test {
     return server_.readLine().trimmed().toStdString();
   }
 
+  void SaveScreenshot(const char* file) {
+    const QByteArray dir = qgetenv("CORVALIS_SCREENSHOT_DIR");
+    if (dir.isEmpty()) return;
+    window_->resize(1100, 720);
+    window_->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(file));
+  }
+
   QTemporaryDir dir_;
   SystemClock clock_;
   MemoStatus status_;
@@ -166,6 +174,7 @@ TEST_F(ModbusWindowTest, EmptyPollsThenTagsFillTheListsAndTheLogCompressesTheEmp
   EXPECT_EQ(Find<QLabel>("lblMdbTagsSeen")->text(), "Tags seen 2");
   EXPECT_EQ(Find<QLabel>("lblMdbUniqueTags")->text(), "1 Unique tags");
 
+  SaveScreenshot("modbus-tab.png");
   Find<QCheckBox>("ckbMdbLog")->setChecked(false);
   QFile file(logName);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << logName.toStdString();

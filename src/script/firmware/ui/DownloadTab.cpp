@@ -98,6 +98,7 @@ DownloadTab::DownloadTab(FirmwareDownload& download, QWidget* parent)
     }
     UseSource();
     download_.StartSending();
+    if (rbtFile->isChecked() && file_.IsOpen()) lblFileStatus->setText("Open - at BOF");
   });
   connect(sendOne, &QPushButton::clicked, this, [this] {
     ApplySettings();
@@ -253,7 +254,7 @@ void DownloadTab::ShowState() {
   btnDownloadSend->setText(download_.Sending() && !download_.Erasing() ? "&Stop Sending" : "&Send");
   btnErasePIC->setText(download_.Erasing() ? "&Stop Erase" : "Erase PIC");
   btnCapture->setText(download_.Capturing() ? "Stop Capture" : "Capture");
-  if (rbtFile->isChecked() && !file_.IsOpen() && lblFileStatus->text() != "Closed")
+  if (rbtFile->isChecked() && !file_.IsOpen() && lblFileStatus->text().startsWith("Open"))
     lblFileStatus->setText("Not Open");
 }
 
