@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "ReadStream.h"
 #include "app/AppContext.h"
 #include "app/MemoStatus.h"
 #include "app/Startup.h"
@@ -253,6 +255,71 @@ TEST_F(FakePeerWindowTest, ASilentPeerTimesOutAndHeldBytesGoBackToTheLinePath) {
   EXPECT_EQ(Find<QLabel>("lblMdbStatus")->text(), "No Modbus reply");
   Send(QByteArray::fromStdString(line));
   ASSERT_TRUE(QTest::qWaitFor([this] { return context_.tagTable().SeenLength() == 1; }, 3000));
+}
+
+// The reader simulator's network module: reader commands and Modbus on one
+// socket.
+class HybridModuleWindowTest : public ModbusWindowTest {
+ protected:
+  void SetUp() override {
+    sim_.start(READERSIM_EXECUTABLE, {"--tcp", "0", "--tags", "2", "--rate", "8", "--reader-id", "1"});
+    ASSERT_TRUE(sim_.waitForStarted(3000));
+    const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
+    QString out;
+    QRegularExpressionMatch match;
+    while (!(match = listening.match(out)).hasMatch() && sim_.waitForReadyRead(3000))
+      out += QString::fromLocal8Bit(sim_.readAllStandardOutput());
+    ASSERT_TRUE(match.hasMatch()) << out.toStdString();
+    StartConsole(match.captured(1).toInt());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return context_.channels().IsOpen(kChannel); }, 3000));
+  }
+  void TearDown() override {
+    window_.reset();
+    sim_.terminate();
+    if (!sim_.waitForFinished(2000)) sim_.kill();
+  }
+  bool AwaitTagReads() {
+    const int before = context_.tagTable().ReadsSeen(kChannel);
+    return QTest::qWaitFor([&] { return context_.tagTable().ReadsSeen(kChannel) > before; }, 3000);
+  }
+  std::string TagId(int tag) const {
+    readersim::ReadEncoder encoder(2, 1);
+    std::string hex;
+    for (uint8_t b : encoder.Id(tag)) hex += QString::asprintf("%02x", b).toStdString();
+    return hex;
+  }
+  bool Polled(const char* button) {
+    Find<QPushButton>(button)->click();
+    return QTest::qWaitFor([this] { return !context_.modbus().Outstanding(); }, 3000) &&
+           Find<QLabel>("lblMdbStatus")->text().isEmpty();
+  }
+
+  QProcess sim_;
+};
+
+TEST_F(HybridModuleWindowTest, EnterPollAndExitModbusOnTheReadersOwnSocket) {
+  ASSERT_TRUE(AwaitTagReads());  // the reader streams its tag lines
+  Find<QPushButton>("btnDebEnterModbus")->click();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !context_.commands().Awaiting(); }, 3000));
+  QTest::qWait(300);  // lines already on their way before the switch
+
+  ASSERT_TRUE(Polled("btnMdbReadId"));
+  ASSERT_TRUE(Polled("btnMdbReadId"));
+  ASSERT_TRUE(Polled("btnMdbReadId"));
+  EXPECT_EQ(Memo("memMdbUniqueTags").toStdString(), TagId(0) + "\n" + TagId(1));
+  EXPECT_EQ(Find<QLabel>("lblMdbTagsSeen")->text(), "Tags seen 3");
+  ASSERT_TRUE(Polled("btnMdbRfOff"));
+  ASSERT_TRUE(Polled("btnMdbReadId"));
+  EXPECT_EQ(Find<QLabel>("lblMdbTagsSeen")->text(), "Tags seen 3");  // no tag with RF off
+  ASSERT_TRUE(Polled("btnMdbRfOn"));
+
+  // While the module talks Modbus the reader sends no tag lines.
+  const int reads = context_.tagTable().ReadsSeen(kChannel);
+  QTest::qWait(500);
+  EXPECT_EQ(context_.tagTable().ReadsSeen(kChannel), reads);
+
+  ASSERT_TRUE(Polled("btnMdbExit"));
+  EXPECT_TRUE(AwaitTagReads());
 }
 
 }  // namespace
