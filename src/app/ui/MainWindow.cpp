@@ -412,6 +412,7 @@ void MainWindow::ApplySettingsToControls() {
   commander_->LoadFromSettings(settings_);
   rwData_->LoadFromSettings(settings_);
   tempTest_->LoadFromSettings(settings_);
+  download_->LoadFromSettings(settings_);
   diagnostics_->ShowWaitTime(context_.tagTable().settings().waitTime);
   tagNames_->SetRegistrationFileName(
       ResolveStoredPath(settings_.String(Setting::RegistrationFileName), settings_.applicationDir));
@@ -424,6 +425,7 @@ void MainWindow::StoreControlsToSettings() {
   commander_->StoreToSettings(settings_);
   rwData_->StoreToSettings(settings_);
   tempTest_->StoreToSettings(settings_);
+  download_->StoreToSettings(settings_);
 }
 
 void MainWindow::StoreSeenSettings() {

@@ -43,6 +43,12 @@ class ModbusTab final : public QWidget, public ModbusView {
   void ShowReadBack(int registerAddress, int value) override;
   void ShowStatus(std::string_view text) override;
 
+ private:
+  QPushButton* RequestButton(const char* name, const char* caption, ModbusOp op);
+  bool ReadFields(ModbusOp op, ModbusFields& fields);
+  void ToggleLog(bool on);
+  void UpdateCounts();
+
   QLineEdit* edtMdbIPaddress;
   QLineEdit* edtMdbIPport;
   QSpinBox* speMdbOnTime;
@@ -64,12 +70,6 @@ class ModbusTab final : public QWidget, public ModbusView {
   QCheckBox* ckbMdbNewFile;
   QLabel* lblMdbRecording;
   QPushButton* btnMdbDoIt;
-
- private:
-  QPushButton* RequestButton(const char* name, const char* caption, ModbusOp op);
-  bool ReadFields(ModbusOp op, ModbusFields& fields);
-  void ToggleLog(bool on);
-  void UpdateCounts();
 
   ModbusExchange& exchange_;
   ModbusTarget& target_;

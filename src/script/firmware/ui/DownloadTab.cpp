@@ -15,7 +15,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/Settings.h"
 #include "common/ui/Named.h"
+#include "control/ui/HistoryCombo.h"
 #include "script/firmware/HexCleaner.h"
 
 namespace corvalis {
@@ -42,8 +44,8 @@ DownloadTab::DownloadTab(FirmwareDownload& download, QWidget* parent)
   rbtFile = Named(new QRadioButton("File"), "rbtFile");
   rbtMemo = Named(new QRadioButton("Memo -->"), "rbtMemo");
   rbtFile->setChecked(true);
-  cmbDownloadFilename = Named(new QComboBox, "cmbDownloadFilename");
-  cmbDownloadFilename->setEditable(true);
+  cmbDownloadFilename = new QComboBox;
+  SetUpHistoryCombo(cmbDownloadFilename, "cmbDownloadFilename");
   auto* browse = Named(new QPushButton("..."), "btnBrowse");
   auto* reopen = Named(new QPushButton("Open"), "btnReopen");
   auto* load = Named(new QPushButton("Load"), "btnLoad");
@@ -194,6 +196,15 @@ DownloadTab::~DownloadTab() {
   download_.SetSource(nullptr);
 }
 
+void DownloadTab::LoadFromSettings(const Settings& settings) {
+  const QStringList history = settings.History(QStringLiteral("cmbDownloadFilename"));
+  if (!history.isEmpty()) SetHistoryItems(cmbDownloadFilename, history);
+}
+
+void DownloadTab::StoreToSettings(Settings& settings) const {
+  settings.History(QStringLiteral("cmbDownloadFilename")) = HistoryItems(cmbDownloadFilename);
+}
+
 void DownloadTab::ApplySettings() {
   download_.SetChannel(cmbDownloadChan->currentIndex());
   download_.SetReaderId(speDownLoadReaderID->value());
@@ -206,12 +217,14 @@ void DownloadTab::UseSource() {
     memo_.SetText(redHexCode->toPlainText().toStdString());
     download_.SetSource(&memo_);
   } else {
+    AddToHistory(cmbDownloadFilename);
     file_.SetPath(cmbDownloadFilename->currentText().toStdString());
     download_.SetSource(&file_);
   }
 }
 
 void DownloadTab::OpenFile() {
+  AddToHistory(cmbDownloadFilename);
   file_.SetPath(cmbDownloadFilename->currentText().toStdString());
   lblFileStatus->setText(file_.Rewind() ? "Open - at BOF" : "Not Open");
 }
