@@ -149,6 +149,7 @@ TEST_F(ModbusWindowTest, EveryButtonSendsItsFrameToTheServerAndIsAnswered) {
     EXPECT_EQ(Request(c.button), c.received) << c.button;
     EXPECT_TRUE(Find<QLabel>("lblMdbStatus")->text().isEmpty()) << c.button;
   }
+  EXPECT_EQ(Find<QLabel>("lblMdbChannels")->text(), "127.0.0.1");
   // A reply that is not an exception: its function code has no top bit.
   EXPECT_EQ(Text("edtMdbResponse"), "00 00 00 00 00 06 01 06 03 33 05 55 ");
   EXPECT_EQ(Text("edtMdbOutput"), "00 00 00 00 00 06 01 06 03 33 05 55 ");

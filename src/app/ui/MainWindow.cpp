@@ -449,6 +449,12 @@ void MainWindow::ChannelStatusRefreshed() {
   }
   diagnostics_->ShowWaitTime(context_.tagTable().settings().waitTime);
   diagnostics_->ShowLastError(status_.lastError);
+  QStringList open;
+  for (int ch = 0; ch < kReaderChannelCount; ++ch) {
+    if (context_.channels().View(ch).open)
+      open << QString::fromStdString(context_.channels().TransportOf(ch).Name());
+  }
+  modbus_->ShowOpenChannels(open);
   RepaintStatusBar();
 }
 

@@ -48,9 +48,10 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   commandGrid->addWidget(RequestButton("btnMdbRfOn", "Switch RF Tx On", ModbusOp::kRfTxOn), 1, 1);
   commandGrid->addWidget(RequestButton("btnMdbBeepOn", "Beep On", ModbusOp::kBeepOn), 2, 0);
   commandGrid->addWidget(RequestButton("btnMdbBeepOff", "Beep Off", ModbusOp::kBeepOff), 2, 1);
-  auto* enter = Named(new QPushButton("Enter  Modbus mode"), "btnDebEnterModbus");
-  connect(enter, &QPushButton::clicked, this, &ModbusTab::EnterModbusMode);
-  commandGrid->addWidget(enter, 3, 0);
+  btnDebEnterModbus = Named(new QPushButton("Enter  Modbus mode"), "btnDebEnterModbus");
+  btnDebEnterModbus->setEnabled(false);
+  connect(btnDebEnterModbus, &QPushButton::clicked, this, &ModbusTab::EnterModbusMode);
+  commandGrid->addWidget(btnDebEnterModbus, 3, 0);
   commandGrid->addWidget(RequestButton("btnMdbExit", "Exit Modbus mode", ModbusOp::kExitModbusMode),
                          3, 1);
 
@@ -95,6 +96,8 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   networkGrid->addWidget(btnMdbDoIt, 0, 3, 2, 1);
 
   auto* frames = new QFormLayout;
+  lblMdbChannels = Named(new QLabel, "lblMdbChannels");
+  frames->addRow("Channels:", lblMdbChannels);
   edtMdbOutput = Named(new QLineEdit, "edtMdbOutput");
   edtMdbResponse = Named(new QLineEdit, "edtMdbResponse");
   edtMdbOutput->setReadOnly(true);
@@ -133,16 +136,18 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   grpMdbPeriodic = new QGroupBox("Periodic read");
   auto* periodic = new QHBoxLayout(grpMdbPeriodic);
   speMdbDelay = Spin("speMdbDelay", 1, 100, 6);
-  auto* start = Named(new QPushButton("Start"), "btnMdbStartRead");
-  start->setToolTip("Load periodic read program in RT and start it.");
-  auto* stop = Named(new QPushButton("Stop"), "btnMdbStopRead");
-  connect(start, &QPushButton::clicked, this, [this] {
+  btnMdbStartRead = Named(new QPushButton("Start"), "btnMdbStartRead");
+  btnMdbStartRead->setToolTip("Load periodic read program in RT and start it.");
+  btnMdbStopRead = Named(new QPushButton("Stop"), "btnMdbStopRead");
+  btnMdbStartRead->setEnabled(false);
+  btnMdbStopRead->setEnabled(false);
+  connect(btnMdbStartRead, &QPushButton::clicked, this, [this] {
     if (runner_ == nullptr) return;
     runner_->StopScript();
     runner_->RunMemoScript(PeriodicReadScript(speMdbDelay->value()));
     grpMdbPeriodic->setTitle("Periodic read (running)");
   });
-  connect(stop, &QPushButton::clicked, this, [this] {
+  connect(btnMdbStopRead, &QPushButton::clicked, this, [this] {
     if (runner_ != nullptr) runner_->StopScript();
     grpMdbPeriodic->setTitle("Periodic read");
   });
@@ -150,8 +155,8 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   connect(ckbMdbEavesdrop, &QCheckBox::toggled, this,
           [this](bool on) { exchange_.SetEavesdrop(on, speMdbDelay->value()); });
   periodic->addWidget(speMdbDelay);
-  periodic->addWidget(start);
-  periodic->addWidget(stop);
+  periodic->addWidget(btnMdbStartRead);
+  periodic->addWidget(btnMdbStopRead);
   periodic->addWidget(ckbMdbEavesdrop);
 
   auto* logging = new QGroupBox("Log");
@@ -224,6 +229,21 @@ void ModbusTab::EnterModbusMode() {
   if (commands_ == nullptr) return;
   const std::string body(kEnterModbusBody);
   commands_->SendCommand(target_.SendChannel(), target_.MainReaderId(), body.c_str());
+}
+
+void ModbusTab::SetCommandSender(CommandSender* sender) {
+  commands_ = sender;
+  btnDebEnterModbus->setEnabled(sender != nullptr);
+}
+
+void ModbusTab::SetPeriodicReadRunner(PeriodicReadRunner* runner) {
+  runner_ = runner;
+  btnMdbStartRead->setEnabled(runner != nullptr);
+  btnMdbStopRead->setEnabled(runner != nullptr);
+}
+
+void ModbusTab::ShowOpenChannels(const QStringList& names) {
+  lblMdbChannels->setText(names.join(" + "));
 }
 
 void ModbusTab::ShowRequest(std::string_view hex) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include "modbus/ModbusExchange.h"
@@ -27,9 +28,13 @@ class ModbusTab final : public QWidget, public ModbusView {
             QWidget* parent = nullptr);
   ~ModbusTab() override;
 
-  // Optional collaborators: "Enter  Modbus mode" and the periodic read.
-  void SetCommandSender(CommandSender* sender) { commands_ = sender; }
-  void SetPeriodicReadRunner(PeriodicReadRunner* runner) { runner_ = runner; }
+  // Optional collaborators: "Enter  Modbus mode" and the periodic read; the
+  // buttons stay disabled until they are there.
+  void SetCommandSender(CommandSender* sender);
+  void SetPeriodicReadRunner(PeriodicReadRunner* runner);
+
+  // The open reader channels, by their identifying text.
+  void ShowOpenChannels(const QStringList& names);
 
   // Presses a request button (the buttons call this).
   void Press(ModbusOp op);
@@ -70,6 +75,10 @@ class ModbusTab final : public QWidget, public ModbusView {
   QCheckBox* ckbMdbNewFile;
   QLabel* lblMdbRecording;
   QPushButton* btnMdbDoIt;
+  QLabel* lblMdbChannels;
+  QPushButton* btnDebEnterModbus;
+  QPushButton* btnMdbStartRead;
+  QPushButton* btnMdbStopRead;
 
   ModbusExchange& exchange_;
   ModbusTarget& target_;
