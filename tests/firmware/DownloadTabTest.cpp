@@ -38,8 +38,7 @@ TEST(DownloadTab, SendsTheMemoAndShowsTheLoaderAnswers) {
   auto* send = Find<QPushButton>(tab, "btnDownloadSend");
   auto* status = Find<QPlainTextEdit>(tab, "memStatusMessages");
   Find<QRadioButton>(tab, "rbtMemo")->setChecked(true);
-  Find<QPlainTextEdit>(tab, "redHexCode")
-      ->setPlainText(":020000000102FB ; first\n:00000001FF\n");
+  Find<QPlainTextEdit>(tab, "redHexCode")->setPlainText(":020000000102FB ; first\n:00000001FF\n");
   send->click();
   EXPECT_EQ(port.writes, (std::vector<std::string>{":020000000102FB\r\n"}));
   EXPECT_EQ(send->text(), "&Stop Sending");
@@ -51,7 +50,6 @@ TEST(DownloadTab, SendsTheMemoAndShowsTheLoaderAnswers) {
   EXPECT_EQ(status->toPlainText(), "OK\nDone!");
   EXPECT_EQ(Find<QPlainTextEdit>(tab, "memIncoming")->toPlainText(), "O\nZ\n");
   EXPECT_EQ(send->text(), "&Send");
-
 }
 
 }  // namespace

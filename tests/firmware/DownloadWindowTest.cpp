@@ -164,8 +164,8 @@ TEST_F(DownloadWindowTest, AFileReachesTheLoaderWholeAtNineThousandSixHundredBau
   EXPECT_TRUE(incoming.endsWith("O\nZ\n")) << incoming.right(40).toStdString();
   // The new firmware streams tags again, and they reach the tag table.
   const int readsBefore = context_.tagTable().ReadsSeen(0);
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return context_.tagTable().ReadsSeen(0) > readsBefore; }, 3000));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return context_.tagTable().ReadsSeen(0) > readsBefore; }, 3000));
   SaveScreenshot("download-tab.png");
 }
 
@@ -194,8 +194,8 @@ TEST_F(DownloadWindowTest, RepeatedChecksumErrorsBeyondTheLimitAbort) {
   Find<QSpinBox>("speRetryLimit")->setValue(2);
   Click("btnBootQ");
   Click("btnDownloadSend");
-  ASSERT_TRUE(QTest::qWaitFor(
-      [this] { return Statuses().endsWith("Too Many Retries - Aborting"); }, 10000))
+  ASSERT_TRUE(
+      QTest::qWaitFor([this] { return Statuses().endsWith("Too Many Retries - Aborting"); }, 10000))
       << Statuses().toStdString();
   EXPECT_EQ(Statuses().count("Checksum Error"), 3);
   EXPECT_EQ(Find<QLabel>("lblSendCount")->text(), "7");

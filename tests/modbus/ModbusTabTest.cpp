@@ -64,7 +64,6 @@ TEST_F(ModbusTabTest, ButtonsSendAndRepliesFillTheViews) {
   EXPECT_FALSE(Find<QPushButton>("btnMdbDoIt")->isEnabled());
   Click("btnMdbWriteBoth");
   EXPECT_TRUE(Find<QPushButton>("btnMdbDoIt")->isEnabled());
-
 }
 
 }  // namespace

@@ -165,10 +165,12 @@ TEST_F(ModbusWindowTest, EmptyPollsThenTagsFillTheListsAndTheLogCompressesTheEmp
   const QString logName = recording.mid(4);
   EXPECT_FALSE(logName.contains("%d"));
 
-  for (int poll = 0; poll < 3; ++poll) ASSERT_EQ(Request("btnMdbReadId"), "000000000006010400010004");
+  for (int poll = 0; poll < 3; ++poll)
+    ASSERT_EQ(Request("btnMdbReadId"), "000000000006010400010004");
   EXPECT_EQ(context_.modbus().EmptyReplies(kChannel), 3);
   EXPECT_TRUE(Memo("memMdbTags").isEmpty());
-  for (int poll = 0; poll < 2; ++poll) ASSERT_EQ(Request("btnMdbReadId"), "000000000006010400010004");
+  for (int poll = 0; poll < 2; ++poll)
+    ASSERT_EQ(Request("btnMdbReadId"), "000000000006010400010004");
 
   const QStringList tags = Memo("memMdbTags").split('\n');
   ASSERT_EQ(tags.size(), 2);
@@ -232,7 +234,8 @@ TEST_F(FakePeerWindowTest, TagLinesAfterAReplyOrAnExceptionReachTheTagTable) {
 
   Find<QPushButton>("btnMdbReadId")->click();
   ASSERT_TRUE(AwaitRequest());
-  Send(QByteArray::fromHex("00000000000b010408a1b2c3d4e5f60718") + QByteArray::fromStdString(line1));
+  Send(QByteArray::fromHex("00000000000b010408a1b2c3d4e5f60718") +
+       QByteArray::fromStdString(line1));
   ASSERT_TRUE(QTest::qWaitFor([this] { return context_.tagTable().SeenLength() == 1; }, 3000));
   EXPECT_EQ(Memo("memMdbUniqueTags"), "a1b2c3d4e5f60718");
 
@@ -263,7 +266,8 @@ TEST_F(FakePeerWindowTest, ASilentPeerTimesOutAndHeldBytesGoBackToTheLinePath) {
 class HybridModuleWindowTest : public ModbusWindowTest {
  protected:
   void SetUp() override {
-    sim_.start(READERSIM_EXECUTABLE, {"--tcp", "0", "--tags", "2", "--rate", "8", "--reader-id", "1"});
+    sim_.start(READERSIM_EXECUTABLE,
+               {"--tcp", "0", "--tags", "2", "--rate", "8", "--reader-id", "1"});
     ASSERT_TRUE(sim_.waitForStarted(3000));
     const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
     QString out;

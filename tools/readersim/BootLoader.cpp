@@ -15,9 +15,8 @@ bool ParseLoaderFault(const std::string& text, LoaderFaultSpec& spec) {
   const size_t first = text.find(':');
   if (first == std::string::npos) return false;
   const size_t second = text.find(':', first + 1);
-  const std::string kind = text.substr(first + 1, second == std::string::npos
-                                                      ? std::string::npos
-                                                      : second - first - 1);
+  const std::string kind =
+      text.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
   char* end = nullptr;
   const long record = std::strtol(text.c_str(), &end, 10);
   if (end != text.c_str() + first || record < 1 || record > 1'000'000) return false;

@@ -68,9 +68,9 @@ int BaudOf(speed_t speed) {
   static constexpr struct {
     speed_t speed;
     int baud;
-  } kSpeeds[] = {{B1200, 1200},   {B2400, 2400},   {B4800, 4800},     {B9600, 9600},
-                 {B19200, 19200}, {B38400, 38400}, {B57600, 57600},   {B115200, 115200},
-                 {B230400, 230400}};
+  } kSpeeds[] = {{B1200, 1200},   {B2400, 2400},     {B4800, 4800},
+                 {B9600, 9600},   {B19200, 19200},   {B38400, 38400},
+                 {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
   for (const auto& s : kSpeeds) {
     if (s.speed == speed) return s.baud;
   }

@@ -51,8 +51,8 @@ void ModbusModule::Reset() {
     inputs_[kTagRegister + i] = 0;
     inputs_[kLastTagRegister + i] = 0;
   }
-  holding_ = {{819, 0}, {1003, 3}, {1004, 255}, {1638, 0}, {1911, 0},
-              {2001, 0xc0a8}, {2002, 0x021f}, {2003, 502}};
+  holding_ = {{819, 0},  {1003, 3},      {1004, 255},    {1638, 0},
+              {1911, 0}, {2001, 0xc0a8}, {2002, 0x021f}, {2003, 502}};
   coils_ = {{kCoilRf, true}, {kCoilBeep, false}};
   pending_.clear();
 }

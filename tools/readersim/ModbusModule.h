@@ -28,8 +28,7 @@ class ModbusModule {
   // Bytes from the client in any pieces; each complete request's reply goes
   // to `replies`. Returns the bytes taken: after the request that ends Modbus
   // mode it stops, and `exited` is set; the rest belongs to the reader.
-  size_t Receive(const char* bytes, size_t count, std::vector<std::string>& replies,
-                 bool& exited);
+  size_t Receive(const char* bytes, size_t count, std::vector<std::string>& replies, bool& exited);
 
   // A fresh start each time the module enters Modbus mode.
   void Reset();

@@ -187,7 +187,6 @@ DownloadTab::DownloadTab(FirmwareDownload& download, QWidget* parent)
   auto* top = new QHBoxLayout(this);
   top->addLayout(controls);
   top->addWidget(redHexCode, 1);
-
 }
 
 DownloadTab::~DownloadTab() {
