@@ -10,6 +10,12 @@
 #include "protocol/Hex.h"
 
 namespace corvalis {
+namespace {
+
+// The download's 500 ms interval.
+constexpr int kTicksPerDownloadTick = 5;
+
+}  // namespace
 
 AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
     : clock_(clockSource),
@@ -27,7 +33,13 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       scriptReceive_(machines_, &interpreter_),
       scriptTaps_(interpreter_, &unshownPages_),
       display_(clock_, channels_, tagTable_),
-      displayOutput_(display_) {
+      displayOutput_(display_),
+      modbusChannels_(channels_, commands_),
+      modbus_(clock_, modbusChannels_),
+      downloadChannels_(channels_, commands_, console_),
+      download_(clock_, downloadChannels_) {
+  modbusChannels_.Bind(modbus_);
+  downloadChannels_.Bind(download_);
   spine_.dispatcher.SetChannelWriter(&channels_);
   spine_.dispatcher.SetReplyHandler(&commands_);
   spine_.dispatcher.SetCommandSender(&commands_);
@@ -49,6 +61,12 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   logWriter_.SetExternalDisplay(&displayOutput_);
 }
 
+AppContext::~AppContext() {
+  // A closing link may still hand on bytes; the takeovers die first.
+  channels_.Hooks().modbus = nullptr;
+  channels_.Hooks().download = nullptr;
+}
+
 void AppContext::ApplySettings(const Settings& settings) {
   protocolSettings_ = ProtocolSettingsFrom(settings);
   tagTable_.settings() = TagTableSettingsFrom(settings);
@@ -68,6 +86,11 @@ void AppContext::StoreSettings(Settings& settings) const {
 void AppContext::Tick() {
   machines_.Tick();
   spine_.framer.Tick();
+  modbus_.Tick();
+  if (++downloadTicks_ >= kTicksPerDownloadTick) {
+    downloadTicks_ = 0;
+    download_.Tick();
+  }
   tagTable_.FlushPasses(false);
   display_.Tick();
   if (protocolSettings_.autoQueryMessageFormat) spine_.dispatcher.RunFormatQueryTick();
@@ -110,6 +133,7 @@ void AppContext::SecondTick() {
   idsLastSecond_ = tagTable_.IdsThisSecond();
   tagTable_.ResetIdsThisSecond();
   channels_.ClearActivityMarks();
+  modbus_.SecondTick();
   ++secondsTicked_;
 }
 

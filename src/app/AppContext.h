@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/ScriptReceiveTaps.h"
+#include "app/ChannelTakeover.h"
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
 #include "common/SpecialModes.h"
@@ -15,6 +16,7 @@
 #include "control/ReaderConfiguration.h"
 #include "logging/DisplayPassOutput.h"
 #include "logging/TagLogWriter.h"
+#include "modbus/ModbusExchange.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReaderCommandSender.h"
 #include "protocol/ReceiveSpine.h"
@@ -26,6 +28,7 @@
 #include "script/ScriptInterpreter.h"
 #include "script/ScriptOutputRelay.h"
 #include "script/ScriptRecorder.h"
+#include "script/firmware/FirmwareDownload.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 #include "tags/display/ExternalDisplay.h"
@@ -49,6 +52,7 @@ class AppContext {
 
   AppContext(const Clock& clockSource, StatusReporter& statusSink);
 
+  ~AppContext();
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
@@ -61,10 +65,11 @@ class AppContext {
   // The one 100 ms tick of all the logic: idle flush of binary channels,
   // closing quiet passes into log lines, the automatic message-format query,
   // the reply countdowns, the deferred command queue and the automatic status
-  // update, the reader configuration's sequence, RF timers and hopping sweep;
-  // every tenth tick the per-second work (read count, activity
-  // marks); last, a walk of the state machines on the tick's time. With no window the logic runs
-  // the same from whoever ticks it.
+  // update, the reader configuration's sequence, RF timers and hopping sweep,
+  // the Modbus reply time-out and every fifth tick the download's; every
+  // tenth tick the per-second work (read count, activity marks, the Modbus
+  // log's new-file hour); last, a walk of the state machines on the tick's
+  // time. With no window the logic runs the same from whoever ticks it.
   void Tick();
 
   // Reads counted in the last whole second of ticks.
@@ -165,6 +170,13 @@ class AppContext {
   // registers itself here.
   ExternalDisplay& display() { return display_; }
   const ExternalDisplay& display() const { return display_; }
+  // The Modbus TCP exchange and the firmware download: each takes its
+  // channel's bytes while it talks to the reader in its own protocol. Their
+  // timers run from the tick (the download's every fifth).
+  ModbusExchange& modbus() { return modbus_; }
+  const ModbusExchange& modbus() const { return modbus_; }
+  FirmwareDownload& download() { return download_; }
+  const FirmwareDownload& download() const { return download_; }
 
  private:
   void SecondTick();
@@ -195,6 +207,11 @@ class AppContext {
   std::array<TickListener*, 4> tickListeners_{};
   ExternalDisplay display_;
   DisplayPassOutput displayOutput_;
+  ModbusChannelBinding modbusChannels_;
+  ModbusExchange modbus_;
+  DownloadChannelBinding downloadChannels_;
+  FirmwareDownload download_;
+  int downloadTicks_ = 0;
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;
   int statusUpdateReaderId_ = 0;

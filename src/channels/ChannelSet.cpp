@@ -85,6 +85,7 @@ void ChannelSet::ApplySettings(int channel, const ChannelSettings& wanted) {
   }
   c.settings = wanted;
   c.settings.open = keepOpen;
+  c.temporaryBaud = 0;
   if (wasOpen && !c.transport->IsOpen()) c.transport->Open();
   WriteSection(channel);
   RefreshStatus();
@@ -209,6 +210,30 @@ void ChannelSet::TransportBytes(int channel) {
     c.readQueued = true;
     QTimer::singleShot(0, &queued_, [this, channel] { TransportBytes(channel); });
   }
+}
+
+void ChannelSet::PassOn(int channel, const char* bytes, int count) {
+  if (!IsValidChannel(channel) || bytes == nullptr || count <= 0) return;
+  if (hooks_.script != nullptr && hooks_.script->IsWaitingOn(channel)) {
+    hooks_.script->AppendReceiveText(channel, bytes, count);
+  }
+  Feed(channel, bytes, count);
+}
+
+int ChannelSet::LineBaud(int channel) const {
+  if (!IsValidChannel(channel)) return 0;
+  const Channel& c = channels_[channel];
+  if (!c.settings.port) return 0;
+  return c.temporaryBaud > 0 ? c.temporaryBaud : c.settings.baud;
+}
+
+void ChannelSet::SetTemporaryBaud(int channel, int baud) {
+  if (!IsValidChannel(channel) || !channels_[channel].settings.port || baud <= 0) return;
+  Channel& c = channels_[channel];
+  ChannelSettings line = c.settings;
+  line.baud = baud;
+  c.transport->Configure(line);
+  c.temporaryBaud = baud == c.settings.baud ? 0 : baud;
 }
 
 // In the framer's own chunks, so the bound tabs and the recording see each

@@ -88,6 +88,15 @@ class ChannelSet final : public ChannelWriter, public TransmitIndicator, private
   // refused on a closed channel.
   void MarkTransmit(int channel) override;
 
+  // Bytes a receive hook gave back (what was no Modbus reply): the script's
+  // receive text, then the line path as if just read.
+  void PassOn(int channel, const char* bytes, int count);
+  // The serial line speed in use; 0 for a TCP channel. A temporary speed (the
+  // boot loader's) changes the port but not the channel's settings, so it is
+  // never saved; Settings OK ends it.
+  int LineBaud(int channel) const;
+  void SetTemporaryBaud(int channel, int baud);
+
   // The serial ports the operating system reports, for the settings dialog.
   static QStringList AvailablePorts();
 
@@ -98,6 +107,7 @@ class ChannelSet final : public ChannelWriter, public TransmitIndicator, private
     ChannelView view;
     std::unique_ptr<Transport> transport;
     bool readQueued = false;
+    int temporaryBaud = 0;  // 0: the settings' rate
   };
 
   void WriteSection(int channel);

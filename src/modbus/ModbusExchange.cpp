@@ -149,6 +149,10 @@ void ModbusExchange::Tick() {
   if (eavesdrop_ && resyncTicks_ > 0 && --resyncTicks_ == 0) assembler_.Clear();
 }
 
+void ModbusExchange::SecondTick() {
+  log_.CheckHour(clock_.Now(), newFileHour_);
+}
+
 void ModbusExchange::SetEavesdrop(bool on, int delayTicks) {
   eavesdrop_ = on;
   eavesdropDelay_ = std::max(delayTicks, 1);

@@ -37,6 +37,10 @@ class ModbusExchange {
 
   // One 100 ms tick: the reply time-out and the eavesdrop resynchronisation.
   void Tick();
+  // Once a second: the log starts again when the hour turns to the new-file
+  // hour (0..23).
+  void SecondTick();
+  void SetNewFileHour(int hour) { newFileHour_ = hour; }
 
   // Eavesdrop: every byte of every channel is parsed; a partial reply is
   // dropped after `delayTicks` ticks without a complete one.
@@ -75,6 +79,7 @@ class ModbusExchange {
   int expectedLength_ = 0;
   int readRegister_ = 0;
   int replyTicks_ = 0;
+  int newFileHour_ = 6;
 
   bool eavesdrop_ = false;
   int eavesdropDelay_ = 0;

@@ -73,6 +73,16 @@ TEST_F(FirmwareDownloadTest, AnswersDriveTheRecordsInOrder) {
   EXPECT_EQ(view_.statuses, (std::vector<std::string>{"OK", "Done!"}));
 }
 
+TEST_F(FirmwareDownloadTest, BytesAfterTheLastAnswerAreLeftForTheLinePath) {
+  StartWith(":00000001FF\n");
+  // The new firmware's first tag line arrives in the same read as "Z".
+  const std::string read = "Z\r\naa0130\r\n";
+  EXPECT_EQ(download_.Receive(read.data(), static_cast<int>(read.size())), 3);
+  EXPECT_FALSE(download_.ReceiveMode());
+  StartWith(":00000001FF\n");
+  EXPECT_EQ(download_.Receive("O\r\n", 3), 3);  // the run goes on: all taken
+}
+
 TEST_F(FirmwareDownloadTest, ChecksumErrorsResendUntilTheLimit) {
   download_.SetRetryLimit(2);
   StartWith(":00000001FF\n");

@@ -2,7 +2,8 @@
 // network module's register map, answers with libmodbus's own reply routine
 // and prints every request it received as hexadecimal, one line each.
 // Usage: modbus_test_server PORT [ID ...]  (IDs as 16 hex digits; each "Read
-// an ID" poll serves the next one, then zeros.)
+// an ID" poll serves the next one, then zeros.) "connected" goes to standard
+// error once the client is there.
 #include <modbus/modbus.h>
 
 #include <unistd.h>
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
   std::printf("ready\n");
   std::fflush(stdout);
   if (modbus_tcp_accept(context, const_cast<int*>(&listener)) < 0) return 4;
+  std::fprintf(stderr, "connected\n");
 
   uint8_t query[MODBUS_TCP_MAX_ADU_LENGTH];
   for (;;) {

@@ -1,5 +1,7 @@
 #include "BootLoader.h"
 
+#include <cstdlib>
+
 #include "script/firmware/HexRecord.h"
 
 namespace corvalis::readersim {
@@ -8,6 +10,49 @@ namespace {
 constexpr size_t kLineMax = 600;
 
 }  // namespace
+
+bool ParseLoaderFault(const std::string& text, LoaderFaultSpec& spec) {
+  const size_t first = text.find(':');
+  if (first == std::string::npos) return false;
+  const size_t second = text.find(':', first + 1);
+  const std::string kind =
+      text.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+  char* end = nullptr;
+  const long record = std::strtol(text.c_str(), &end, 10);
+  if (end != text.c_str() + first || record < 1 || record > 1'000'000) return false;
+  long times = 1;
+  if (second != std::string::npos) {
+    times = std::strtol(text.c_str() + second + 1, &end, 10);
+    if (*end != '\0' || second + 1 == text.size() || times < 1 || times > 1000) return false;
+  }
+  if (kind == "S") {
+    spec.fault = LoaderFault::kChecksum;
+  } else if (kind == "N") {
+    spec.fault = LoaderFault::kNonBlank;
+  } else if (kind == "V") {
+    spec.fault = LoaderFault::kVerify;
+  } else if (kind == "silence") {
+    spec.fault = LoaderFault::kSilence;
+  } else {
+    return false;
+  }
+  spec.record = static_cast<int>(record);
+  spec.times = static_cast<int>(times);
+  return true;
+}
+
+uint32_t ImageDigest(const std::map<uint32_t, uint8_t>& image) {
+  uint32_t hash = 2166136261u;
+  auto mix = [&hash](uint8_t byte) {
+    hash ^= byte;
+    hash *= 16777619u;
+  };
+  for (const auto& [address, value] : image) {
+    for (int shift = 24; shift >= 0; shift -= 8) mix(static_cast<uint8_t>(address >> shift));
+    mix(value);
+  }
+  return hash;
+}
 
 void BootLoader::InjectFault(int record, LoaderFault fault, int times) {
   faults_[record] = {fault, times};
@@ -19,7 +64,7 @@ void BootLoader::Receive(const char* bytes, size_t count, std::vector<std::strin
     if (c == '\r' || c == '\n') {
       if (!pending_.empty()) {
         std::string answer = HandleLine(pending_);
-        if (!answer.empty()) replies.push_back(answer + "\r\n");
+        if (!answer.empty()) replies.push_back(answer + (xon_ ? "\x11" : "\r\n"));
       }
       pending_.clear();
     } else if (pending_.size() < kLineMax) {

@@ -19,6 +19,19 @@ enum class LoaderFault {
   kSilence,   // no answer at all
 };
 
+struct LoaderFaultSpec {
+  int record = 1;
+  LoaderFault fault = LoaderFault::kChecksum;
+  int times = 1;
+};
+
+// "RECORD:KIND[:TIMES]" with KIND one of S, N, V, silence.
+bool ParseLoaderFault(const std::string& text, LoaderFaultSpec& spec);
+
+// FNV-1a over each stored (address, byte), in address order: one number that
+// tells whether two images are the same.
+uint32_t ImageDigest(const std::map<uint32_t, uint8_t>& image);
+
 // The PIC boot loader: takes Intel HEX records one line at a time, checks
 // each, writes good data into its image and answers with one character and
 // CR LF. "LO" keep-awake lines are ignored.
@@ -34,6 +47,8 @@ class BootLoader {
   // The answer to record number `record` (1 = first record accepted next) is
   // replaced by `fault`, `times` times in a row.
   void InjectFault(int record, LoaderFault fault, int times = 1);
+  // Answers end with XON (0x11) instead of CR LF.
+  void SetXonLineEnds(bool on) { xon_ = on; }
 
   void Receive(const char* bytes, size_t count, std::vector<std::string>& replies);
 
@@ -60,6 +75,7 @@ class BootLoader {
   int accepted_ = 0;
   int received_ = 0;
   bool done_ = false;
+  bool xon_ = false;
 };
 
 }  // namespace corvalis::readersim

@@ -5,6 +5,7 @@
 
 #include "BootLoader.h"
 #include "FormatPresets.h"
+#include "ModbusModule.h"
 #include "ReplyBuilder.h"
 #include "TimingFields.h"
 #include "protocol/Checksums.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr int kQuery = 0xFF;
 constexpr uint8_t kSetIoConfig = 0x19;
 constexpr uint8_t kGetIoConfig = 0x1b;
+constexpr int kControllerBootCode = 0x0c;
 
 // A query carries no data; readers take LL ff and LL 00 alike.
 bool IsQuery(int ll) {
@@ -28,7 +30,8 @@ uint8_t Bcd(int value) {
 
 }  // namespace
 
-void CommandProcessor::Receive(const char* bytes, size_t count, std::vector<std::string>& replies) {
+size_t CommandProcessor::Receive(const char* bytes, size_t count,
+                                 std::vector<std::string>& replies) {
   for (size_t i = 0; i < count; ++i) {
     const char c = bytes[i];
     if (c == '\r' || c == '\n') {
@@ -41,6 +44,11 @@ void CommandProcessor::Receive(const char* bytes, size_t count, std::vector<std:
       }
       pending_.clear();
       overlong_ = false;
+      if (state_.bootRequested || state_.modbusRequested) {
+        // The line's own LF still belongs to it.
+        if (c == '\r' && i + 1 < count && bytes[i + 1] == '\n') ++i;
+        return i + 1;
+      }
       continue;
     }
     if (overlong_) continue;
@@ -51,6 +59,7 @@ void CommandProcessor::Receive(const char* bytes, size_t count, std::vector<std:
     }
     pending_ += c;
   }
+  return count;
 }
 
 std::string CommandProcessor::HandleLine(std::string_view line) {
@@ -152,9 +161,19 @@ std::string CommandProcessor::Dispatch(int ll, int cc, const std::vector<uint8_t
     }
 
     case kBootCommandCode:
-      // The controller restarts into its loader without a reply.
+      // The decoder restarts into its loader without a reply.
       state_.bootRequested = true;
       return {};
+
+    case kControllerBootCode:
+      // "010c00" (Boot) restarts the controller in its loader once it has
+      // answered; "010c01" (Reset) only answers.
+      if (ll == 1 && data[0] == 0) state_.bootRequested = true;
+      return Configuration(ll, cc, data);
+
+    case kEnterModbusCode:
+      state_.modbusRequested = true;
+      return FrameReply(rid, static_cast<uint8_t>(cc), data);
 
     default:
       return Configuration(ll, cc, data);

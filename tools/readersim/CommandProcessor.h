@@ -19,8 +19,9 @@ class CommandProcessor {
   CommandProcessor(ReaderState& state, const Clock& clock) : state_(state), clock_(clock) {}
 
   // Bytes from the client, in any pieces; each complete line's reply (with
-  // CR LF) is appended to `replies`.
-  void Receive(const char* bytes, size_t count, std::vector<std::string>& replies);
+  // CR LF) is appended to `replies`. Returns the bytes taken: it stops after
+  // a line that hands the link to the boot loader or to Modbus.
+  size_t Receive(const char* bytes, size_t count, std::vector<std::string>& replies);
 
   // One line without its terminator. Empty when the line gets no reply (not a
   // command, or one for another reader).

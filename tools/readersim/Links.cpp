@@ -65,28 +65,16 @@ speed_t SpeedOf(int baud) {
 }
 
 int BaudOf(speed_t speed) {
-  switch (speed) {
-    case B1200:
-      return 1200;
-    case B2400:
-      return 2400;
-    case B4800:
-      return 4800;
-    case B9600:
-      return 9600;
-    case B19200:
-      return 19200;
-    case B38400:
-      return 38400;
-    case B57600:
-      return 57600;
-    case B115200:
-      return 115200;
-    case B230400:
-      return 230400;
-    default:
-      return 0;
+  static constexpr struct {
+    speed_t speed;
+    int baud;
+  } kSpeeds[] = {{B1200, 1200},   {B2400, 2400},     {B4800, 4800},
+                 {B9600, 9600},   {B19200, 19200},   {B38400, 38400},
+                 {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
+  for (const auto& s : kSpeeds) {
+    if (s.speed == speed) return s.baud;
   }
+  return 0;
 }
 
 }  // namespace
@@ -198,6 +186,13 @@ std::unique_ptr<FdLink> FdLink::OpenSerial(const std::string& device, int baud,
     return nullptr;
   }
   return std::unique_ptr<FdLink>(new FdLink(fd, -1));
+}
+
+// A pty's two ends share one termios: the slave shows what the console set.
+int FdLink::LineBaud() const {
+  termios tio{};
+  if (tcgetattr(keepOpenFd_ >= 0 ? keepOpenFd_ : fd_, &tio) != 0) return 0;
+  return BaudOf(cfgetispeed(&tio));
 }
 
 void FdLink::OnReadable() {

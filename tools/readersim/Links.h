@@ -19,7 +19,7 @@ class Link : public QObject {
   virtual void Write(const std::string& bytes) = 0;
   // Bytes written but not yet taken by the other side's socket.
   virtual qint64 Backlog() const { return 0; }
-  // The line speed the other side has set, in baud; 0 where there is none.
+  // The line speed the other side set on a pty or serial device; 0 for TCP.
   virtual int LineBaud() const { return 0; }
 
  signals:

@@ -172,6 +172,14 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       } else {
         return fail("--display-sink needs board or sign");
       }
+    } else if (name == "--loader-fault") {
+      const auto text = value();
+      LoaderFaultSpec spec;
+      if (!text || !ParseLoaderFault(*text, spec))
+        return fail("--loader-fault needs RECORD:KIND[:TIMES], KIND one of S, N, V, silence");
+      o.loaderFaults.push_back(spec);
+    } else if (name == "--loader-xon") {
+      if (!flag(o.loaderXon)) return fail("--loader-xon takes no value");
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -224,6 +232,10 @@ External display:
   --display-sink KIND   be the console's display on its output channel (channel 5)
                         instead of a reader: board (message board text frames) or
                         sign (Polycomp 16x1/16x5 frames); prints one line per frame
+
+Boot loader (after a boot command):
+  --loader-fault R:K[:N]  answer record R with K (S, N, V or silence), N times (default 1)
+  --loader-xon          end the loader's answers with XON instead of CR LF
 
   -h, --help            show this text
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DisplaySink.h"
+#include "BootLoader.h"
 
 namespace corvalis::readersim {
 
@@ -49,6 +50,10 @@ struct Options {
   // "--display-sink board|sign": be the console's external display on its
   // output channel instead of a reader; print every frame it is shown.
   SinkKind displaySink = SinkKind::kNone;
+  // The boot loader's faults ("--loader-fault RECORD:KIND[:TIMES]") and its
+  // line end: XON instead of CR LF.
+  std::vector<LoaderFaultSpec> loaderFaults;
+  bool loaderXon = false;
 };
 
 struct ParseResult {

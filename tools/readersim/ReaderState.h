@@ -32,6 +32,8 @@ struct ReaderState {
   SimStats stats;
   // A boot command arrived: the controller restarts in its boot loader.
   bool bootRequested = false;
+  // "025a3020" arrived: the network module talks Modbus TCP from now on.
+  bool modbusRequested = false;
   // Configuration commands keep their data per command code, so the "ff"
   // read-back of a code returns what was last set.
   std::array<std::vector<uint8_t>, 256> settings{};

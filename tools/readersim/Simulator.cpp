@@ -51,7 +51,10 @@ Simulator::Simulator(const Options& options, const Clock& clock)
       msTiming_(options.msTiming),
       triggerEveryMs_(options.triggerEveryMs),
       unlimited_(options.unlimited),
-      cycleConfig_(CycleConfigOf(options)) {
+      cycleConfig_(CycleConfigOf(options)),
+      loaderFaults_(options.loaderFaults),
+      loaderXon_(options.loaderXon),
+      modbus_(encoder_, options.tags) {
   state_.readerId = options.readerId;
   state_.faultCommand = options.faultCommand;
   state_.faultError = options.faultError;
@@ -74,17 +77,34 @@ void Simulator::StopStream() {
 }
 
 void Simulator::Receive(const char* bytes, size_t count, std::vector<std::string>& chunks) {
-  std::vector<std::string> replies;
-  if (inLoader_) {
-    loader_.Receive(bytes, count, replies);
-    if (loader_.Done()) inLoader_ = false;  // the new firmware starts
-    for (std::string& reply : replies) Emit(std::move(reply), chunks);
-    return;
+  while (count > 0) {
+    size_t taken = count;
+    if (inLoader_) {
+      std::vector<std::string> replies;
+      loader_.Receive(bytes, count, replies);
+      if (loader_.Done()) inLoader_ = false;  // the new firmware starts
+      for (std::string& reply : replies) Emit(std::move(reply), chunks);
+    } else if (inModbus_) {
+      std::vector<std::string> replies;
+      bool exited = false;
+      taken = modbus_.Receive(bytes, count, replies, exited);
+      if (exited) inModbus_ = false;
+      for (std::string& reply : replies) Emit(std::move(reply), chunks);
+    } else {
+      taken = ReceiveCommands(bytes, count, chunks);
+    }
+    bytes += taken;
+    count -= taken;
   }
+}
+
+size_t Simulator::ReceiveCommands(const char* bytes, size_t count,
+                                  std::vector<std::string>& chunks) {
+  std::vector<std::string> replies;
   const bool wasOn = state_.rfOn;
   const FormatBytes layoutBefore = FormatBytesOf(state_.format);
   const int idBefore = state_.readerId;
-  commands_.Receive(bytes, count, replies);
+  const size_t taken = commands_.Receive(bytes, count, replies);
   if (!SameBytes(FormatBytesOf(state_.format), layoutBefore) || state_.readerId != idBefore) {
     cycleStale_ = true;
   }
@@ -92,6 +112,14 @@ void Simulator::Receive(const char* bytes, size_t count, std::vector<std::string
     state_.bootRequested = false;
     inLoader_ = true;
     loader_ = BootLoader();
+    loader_.SetXonLineEnds(loaderXon_);
+    for (const LoaderFaultSpec& spec : loaderFaults_)
+      loader_.InjectFault(spec.record, spec.fault, spec.times);
+  }
+  if (state_.modbusRequested) {
+    state_.modbusRequested = false;
+    inModbus_ = true;
+    modbus_.Reset();
   }
   // The unlimited cycle has no passes to end: it stops and later goes on.
   if (wasOn && !state_.rfOn && !unlimited_) {
@@ -103,10 +131,11 @@ void Simulator::Receive(const char* bytes, size_t count, std::vector<std::string
     scheduler_.Resume();
   }
   for (std::string& reply : replies) Emit(std::move(reply), chunks);
+  return taken;
 }
 
 void Simulator::Poll(std::vector<std::string>& chunks) {
-  if (!streaming_ || inLoader_) return;
+  if (!streaming_ || inLoader_ || inModbus_) return;
   const WallTime now = clock_.Now();
   if (triggerEveryMs_ > 0 && int64_t{now.sec} * 1000 + now.ms >= nextTriggerMs_) {
     // The start beam is wired to the reader, not to its radio: it triggers
@@ -129,7 +158,7 @@ void Simulator::Poll(std::vector<std::string>& chunks) {
 }
 
 bool Simulator::PollUnlimited(size_t maxBytes, std::vector<std::string>& chunks) {
-  if (!streaming_ || inLoader_ || !state_.rfOn) return false;
+  if (!streaming_ || inLoader_ || inModbus_ || !state_.rfOn) return false;
   if (cycleStale_) RenderCycle();
   const ReadCycle::Chunk chunk = cycle_.Next(maxBytes);
   if (chunk.reads == 0) return false;
@@ -189,7 +218,7 @@ void Simulator::RenderCycle() {
 }
 
 int64_t Simulator::MsUntilNextPoll() const {
-  if (!streaming_ || inLoader_) return -1;
+  if (!streaming_ || inLoader_ || inModbus_) return -1;
   const WallTime now = clock_.Now();
   const int64_t nowMs = int64_t{now.sec} * 1000 + now.ms;
   int64_t next = -1;

@@ -6,6 +6,7 @@
 
 #include "BootLoader.h"
 #include "CommandProcessor.h"
+#include "ModbusModule.h"
 #include "Options.h"
 #include "PassScheduler.h"
 #include "ReadCycle.h"
@@ -43,9 +44,15 @@ class Simulator {
   // loader has taken an end record.
   bool InLoader() const { return inLoader_; }
   BootLoader& Loader() { return loader_; }
+  // After "025a3020" the network module answers Modbus TCP requests until
+  // the exit register is written; no tag lines stream meanwhile.
+  bool InModbus() const { return inModbus_; }
+  const ModbusModule& Modbus() const { return modbus_; }
 
  private:
   void Emit(std::string bytes, std::vector<std::string>& chunks);
+  // The reader's own commands; the bytes taken.
+  size_t ReceiveCommands(const char* bytes, size_t count, std::vector<std::string>& chunks);
   // One read as the reader sends it: `sink` gets any garbage line noise puts
   // first, then the message with its trailer. The noise lines among them, or
   // -1 when the layout leaves no message.
@@ -76,6 +83,10 @@ class Simulator {
   bool cycleStale_ = true;  // rendered before the current client or layout
   BootLoader loader_;
   bool inLoader_ = false;
+  std::vector<LoaderFaultSpec> loaderFaults_;
+  bool loaderXon_;
+  ModbusModule modbus_;
+  bool inModbus_ = false;
 };
 
 }  // namespace corvalis::readersim

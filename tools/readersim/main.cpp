@@ -53,12 +53,32 @@ class Host final : public QObject {
     connect(&link_, &Link::BytesReceived, this, [this](const QByteArray& bytes) {
       // At another speed a real UART hears only garbage.
       if (onlyAtBaud_ > 0 && link_.LineBaud() != onlyAtBaud_) return;
+      const bool wasLoading = sim_.InLoader();
       sim_.Receive(bytes.constData(), static_cast<size_t>(bytes.size()), chunks_);
+      if (sim_.InLoader()) ReportBaud();
+      if (wasLoading && !sim_.InLoader()) ReportImage();
       Send();
     });
   }
 
  private:
+  // The loader's side of a download: the line speed the console set, and
+  // what the loader holds once it is done.
+  void ReportBaud() {
+    const int baud = link_.LineBaud();
+    if (baud <= 0 || baud == reportedBaud_) return;
+    reportedBaud_ = baud;
+    std::printf("baud %d\n", baud);
+    std::fflush(stdout);
+  }
+  void ReportImage() {
+    BootLoader& loader = sim_.Loader();
+    std::printf("loaded %d records, %zu bytes, digest %08x\n", loader.RecordsAccepted(),
+                loader.Image().size(), static_cast<unsigned>(ImageDigest(loader.Image())));
+    std::fflush(stdout);
+    reportedBaud_ = 0;
+  }
+
   void TopUp() {
     for (int i = 0; i < kUnlimitedChunksPerPoll && link_.Backlog() < kUnlimitedBacklog; ++i) {
       if (!sim_.PollUnlimited(kUnlimitedChunkBytes, chunks_)) break;
@@ -86,6 +106,7 @@ class Host final : public QObject {
   int onlyAtBaud_;
   QTimer timer_;
   std::vector<std::string> chunks_;
+  int reportedBaud_ = 0;
 };
 
 // "--display-sink": what the console sends becomes one printed line per

@@ -53,6 +53,8 @@
 #include "tags/ui/DisplaySetupDialog.h"
 #include "tags/ui/DisplayWindow.h"
 #include "tags/ui/TTODisplayPage.h"
+#include "modbus/ui/ModbusTab.h"
+#include "script/firmware/ui/DownloadTab.h"
 #include "tags/ui/TagNamesPage.h"
 #include "tags/ui/TagsSeenPage.h"
 
@@ -75,6 +77,17 @@ SeenViewSettings SeenSettingsFrom(const Settings& settings) {
   seen.readRateIntervals = settings.Integer(Setting::ReadRateIntervals);
   return seen;
 }
+
+// Modbus requests go to the Diagnostics tab's send channel and reader ID.
+class SendSelection final : public ModbusTarget {
+ public:
+  explicit SendSelection(ReaderControlPanel& panel) : panel_(panel) {}
+  int SendChannel() const override { return panel_.SendChannel(); }
+  int MainReaderId() const override { return panel_.ReaderIdControl()->value(); }
+
+ private:
+  ReaderControlPanel& panel_;
+};
 
 }  // namespace
 
@@ -244,6 +257,13 @@ void MainWindow::BuildPages() {
   connect(tagsSeen_, &TagsSeenPage::seenTableCleared, ttoDisplay_, &TTODisplayPage::Reset);
   connect(ttoDisplay_, &TTODisplayPage::optionsEdited, this,
           [this] { StorePageDisplayOptions(ttoDisplay_->Options(), settings_); });
+
+  modbusTarget_ = std::make_unique<SendSelection>(diagnostics_->ReaderControl());
+  modbus_ = new ModbusTab(context_.modbus(), *modbusTarget_, context_.clock());
+  modbus_->SetCommandSender(&context_.commands());
+  host(Page::kModbusTCP, modbus_);
+  download_ = new DownloadTab(context_.download());
+  host(Page::kDownload, download_);
 
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::PageChanged);
 }
@@ -469,6 +489,7 @@ void MainWindow::ApplySettingsToControls() {
   tempTest_->LoadFromSettings(settings_);
   scriptTab_->LoadFromSettings(settings_);
   ttoDisplay_->SetOptions(PageDisplayOptionsFrom(settings_));
+  download_->LoadFromSettings(settings_);
   diagnostics_->ShowWaitTime(context_.tagTable().settings().waitTime);
   tagNames_->SetRegistrationFileName(
       ResolveStoredPath(settings_.String(Setting::RegistrationFileName), settings_.applicationDir));
@@ -482,6 +503,7 @@ void MainWindow::StoreControlsToSettings() {
   rwData_->StoreToSettings(settings_);
   tempTest_->StoreToSettings(settings_);
   scriptTab_->StoreToSettings(settings_);
+  download_->StoreToSettings(settings_);
 }
 
 void MainWindow::StoreSeenSettings() {
@@ -505,6 +527,12 @@ void MainWindow::ChannelStatusRefreshed() {
   }
   diagnostics_->ShowWaitTime(context_.tagTable().settings().waitTime);
   diagnostics_->ShowLastError(status_.lastError);
+  QStringList open;
+  for (int ch = 0; ch < kReaderChannelCount; ++ch) {
+    if (context_.channels().View(ch).open)
+      open << QString::fromStdString(context_.channels().TransportOf(ch).Name());
+  }
+  modbus_->ShowOpenChannels(open);
   RepaintStatusBar();
 }
 

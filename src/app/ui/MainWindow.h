@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "app/Settings.h"
 #include "app/ui/ConfigObserver.h"
@@ -30,10 +31,13 @@ class ConfigureTagPage;
 class DiagnosticsPage;
 class DisplaySetupDialog;
 class DisplayWindow;
+class DownloadTab;
 class FastMultiplexPage;
 class LinkedSelection;
 class ReaderConfigWindows;
 class MemoStatus;
+class ModbusTab;
+class ModbusTarget;
 class RWCommanderPage;
 class RwDataPage;
 class ScriptTab;
@@ -159,6 +163,9 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   TempTestPage* tempTest_ = nullptr;
   ScriptTab* scriptTab_ = nullptr;
   TTODisplayPage* ttoDisplay_ = nullptr;
+  ModbusTab* modbus_ = nullptr;
+  DownloadTab* download_ = nullptr;
+  std::unique_ptr<ModbusTarget> modbusTarget_;
   LinkedSelection* linked_ = nullptr;
   ReaderConfigWindows* readerConfig_ = nullptr;
 

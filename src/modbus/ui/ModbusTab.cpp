@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "common/ui/Named.h"
@@ -19,9 +18,6 @@
 
 namespace corvalis {
 namespace {
-
-constexpr int kTickMs = 100;
-constexpr int kTicksPerSecond = 10;
 
 QString Text(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -52,9 +48,10 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   commandGrid->addWidget(RequestButton("btnMdbRfOn", "Switch RF Tx On", ModbusOp::kRfTxOn), 1, 1);
   commandGrid->addWidget(RequestButton("btnMdbBeepOn", "Beep On", ModbusOp::kBeepOn), 2, 0);
   commandGrid->addWidget(RequestButton("btnMdbBeepOff", "Beep Off", ModbusOp::kBeepOff), 2, 1);
-  auto* enter = Named(new QPushButton("Enter  Modbus mode"), "btnDebEnterModbus");
-  connect(enter, &QPushButton::clicked, this, &ModbusTab::EnterModbusMode);
-  commandGrid->addWidget(enter, 3, 0);
+  btnDebEnterModbus = Named(new QPushButton("Enter  Modbus mode"), "btnDebEnterModbus");
+  btnDebEnterModbus->setEnabled(false);
+  connect(btnDebEnterModbus, &QPushButton::clicked, this, &ModbusTab::EnterModbusMode);
+  commandGrid->addWidget(btnDebEnterModbus, 3, 0);
   commandGrid->addWidget(RequestButton("btnMdbExit", "Exit Modbus mode", ModbusOp::kExitModbusMode),
                          3, 1);
 
@@ -99,6 +96,8 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   networkGrid->addWidget(btnMdbDoIt, 0, 3, 2, 1);
 
   auto* frames = new QFormLayout;
+  lblMdbChannels = Named(new QLabel, "lblMdbChannels");
+  frames->addRow("Channels:", lblMdbChannels);
   edtMdbOutput = Named(new QLineEdit, "edtMdbOutput");
   edtMdbResponse = Named(new QLineEdit, "edtMdbResponse");
   edtMdbOutput->setReadOnly(true);
@@ -137,16 +136,18 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   grpMdbPeriodic = new QGroupBox("Periodic read");
   auto* periodic = new QHBoxLayout(grpMdbPeriodic);
   speMdbDelay = Spin("speMdbDelay", 1, 100, 6);
-  auto* start = Named(new QPushButton("Start"), "btnMdbStartRead");
-  start->setToolTip("Load periodic read program in RT and start it.");
-  auto* stop = Named(new QPushButton("Stop"), "btnMdbStopRead");
-  connect(start, &QPushButton::clicked, this, [this] {
+  btnMdbStartRead = Named(new QPushButton("Start"), "btnMdbStartRead");
+  btnMdbStartRead->setToolTip("Load periodic read program in RT and start it.");
+  btnMdbStopRead = Named(new QPushButton("Stop"), "btnMdbStopRead");
+  btnMdbStartRead->setEnabled(false);
+  btnMdbStopRead->setEnabled(false);
+  connect(btnMdbStartRead, &QPushButton::clicked, this, [this] {
     if (runner_ == nullptr) return;
     runner_->StopScript();
     runner_->RunMemoScript(PeriodicReadScript(speMdbDelay->value()));
     grpMdbPeriodic->setTitle("Periodic read (running)");
   });
-  connect(stop, &QPushButton::clicked, this, [this] {
+  connect(btnMdbStopRead, &QPushButton::clicked, this, [this] {
     if (runner_ != nullptr) runner_->StopScript();
     grpMdbPeriodic->setTitle("Periodic read");
   });
@@ -154,8 +155,8 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   connect(ckbMdbEavesdrop, &QCheckBox::toggled, this,
           [this](bool on) { exchange_.SetEavesdrop(on, speMdbDelay->value()); });
   periodic->addWidget(speMdbDelay);
-  periodic->addWidget(start);
-  periodic->addWidget(stop);
+  periodic->addWidget(btnMdbStartRead);
+  periodic->addWidget(btnMdbStopRead);
   periodic->addWidget(ckbMdbEavesdrop);
 
   auto* logging = new QGroupBox("Log");
@@ -188,9 +189,13 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   top->addLayout(left);
   top->addLayout(right, 1);
 
-  timer_ = new QTimer(this);
-  connect(timer_, &QTimer::timeout, this, &ModbusTab::Tick);
-  timer_->start(kTickMs);
+  exchange_.SetNewFileHour(speMdbNewFileTime->value());
+  connect(speMdbNewFileTime, &QSpinBox::valueChanged, this,
+          [this](int hour) { exchange_.SetNewFileHour(hour); });
+}
+
+ModbusTab::~ModbusTab() {
+  exchange_.SetView(nullptr);
 }
 
 QPushButton* ModbusTab::RequestButton(const char* name, const char* caption, ModbusOp op) {
@@ -224,6 +229,21 @@ void ModbusTab::EnterModbusMode() {
   if (commands_ == nullptr) return;
   const std::string body(kEnterModbusBody);
   commands_->SendCommand(target_.SendChannel(), target_.MainReaderId(), body.c_str());
+}
+
+void ModbusTab::SetCommandSender(CommandSender* sender) {
+  commands_ = sender;
+  btnDebEnterModbus->setEnabled(sender != nullptr);
+}
+
+void ModbusTab::SetPeriodicReadRunner(PeriodicReadRunner* runner) {
+  runner_ = runner;
+  btnMdbStartRead->setEnabled(runner != nullptr);
+  btnMdbStopRead->setEnabled(runner != nullptr);
+}
+
+void ModbusTab::ShowOpenChannels(const QStringList& names) {
+  lblMdbChannels->setText(names.join(" + "));
 }
 
 void ModbusTab::ShowRequest(std::string_view hex) {
@@ -272,12 +292,6 @@ void ModbusTab::ToggleLog(bool on) {
 void ModbusTab::UpdateCounts() {
   lblMdbTagsSeen->setText(QString("Tags seen %1").arg(exchange_.TagLines().size()));
   lblMdbUniqueTags->setText(QString("%1 Unique tags").arg(exchange_.UniqueTags().size()));
-}
-
-void ModbusTab::Tick() {
-  exchange_.Tick();
-  if (++ticks_ % kTicksPerSecond == 0)
-    exchange_.Log().CheckHour(clock_.Now(), speMdbNewFileTime->value());
 }
 
 }  // namespace corvalis

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include "modbus/ModbusExchange.h"
@@ -12,7 +13,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
-class QTimer;
 
 namespace corvalis {
 
@@ -26,10 +26,15 @@ class ModbusTab final : public QWidget, public ModbusView {
  public:
   ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock& clock,
             QWidget* parent = nullptr);
+  ~ModbusTab() override;
 
-  // Optional collaborators: "Enter  Modbus mode" and the periodic read.
-  void SetCommandSender(CommandSender* sender) { commands_ = sender; }
-  void SetPeriodicReadRunner(PeriodicReadRunner* runner) { runner_ = runner; }
+  // Optional collaborators: "Enter  Modbus mode" and the periodic read; the
+  // buttons stay disabled until they are there.
+  void SetCommandSender(CommandSender* sender);
+  void SetPeriodicReadRunner(PeriodicReadRunner* runner);
+
+  // The open reader channels, by their identifying text.
+  void ShowOpenChannels(const QStringList& names);
 
   // Presses a request button (the buttons call this).
   void Press(ModbusOp op);
@@ -42,6 +47,12 @@ class ModbusTab final : public QWidget, public ModbusView {
   void ShowEmptyReply() override;
   void ShowReadBack(int registerAddress, int value) override;
   void ShowStatus(std::string_view text) override;
+
+ private:
+  QPushButton* RequestButton(const char* name, const char* caption, ModbusOp op);
+  bool ReadFields(ModbusOp op, ModbusFields& fields);
+  void ToggleLog(bool on);
+  void UpdateCounts();
 
   QLineEdit* edtMdbIPaddress;
   QLineEdit* edtMdbIPport;
@@ -64,21 +75,16 @@ class ModbusTab final : public QWidget, public ModbusView {
   QCheckBox* ckbMdbNewFile;
   QLabel* lblMdbRecording;
   QPushButton* btnMdbDoIt;
-
- private:
-  QPushButton* RequestButton(const char* name, const char* caption, ModbusOp op);
-  bool ReadFields(ModbusOp op, ModbusFields& fields);
-  void ToggleLog(bool on);
-  void UpdateCounts();
-  void Tick();
+  QLabel* lblMdbChannels;
+  QPushButton* btnDebEnterModbus;
+  QPushButton* btnMdbStartRead;
+  QPushButton* btnMdbStopRead;
 
   ModbusExchange& exchange_;
   ModbusTarget& target_;
   const Clock& clock_;
   CommandSender* commands_ = nullptr;
   PeriodicReadRunner* runner_ = nullptr;
-  QTimer* timer_;
-  int ticks_ = 0;
 };
 
 }  // namespace corvalis

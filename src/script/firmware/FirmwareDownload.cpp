@@ -128,9 +128,9 @@ void FirmwareDownload::Tick() {
     RetryOrAbort();
 }
 
-void FirmwareDownload::Receive(const char* bytes, int count) {
-  if (bytes == nullptr || count <= 0) return;
-  if (view_ != nullptr) view_->ShowIncoming(std::string_view(bytes, static_cast<size_t>(count)));
+int FirmwareDownload::Receive(const char* bytes, int count) {
+  if (bytes == nullptr || count <= 0) return 0;
+  int taken = count;
   for (int i = 0; i < count; ++i) {
     const char c = bytes[i];
     if (c == '\r' || c == '\n' || c == kXon) {
@@ -138,10 +138,19 @@ void FirmwareDownload::Receive(const char* bytes, int count) {
       const char answer = lastChar_;
       lastChar_ = c;
       Act(answer);
+      if (!receiveMode_) {
+        // The run is over: what follows the answer's line end is the
+        // reader's again (the new firmware's first tag lines).
+        if (c == '\r' && i + 1 < count && bytes[i + 1] == '\n') ++i;
+        taken = i + 1;
+        break;
+      }
     } else {
       lastChar_ = c;
     }
   }
+  if (view_ != nullptr) view_->ShowIncoming(std::string_view(bytes, static_cast<size_t>(taken)));
+  return taken;
 }
 
 void FirmwareDownload::Act(char answer) {

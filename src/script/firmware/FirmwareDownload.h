@@ -79,7 +79,9 @@ class FirmwareDownload {
   // While on, the channel's bytes belong here instead of the line framing.
   bool ReceiveMode() const { return receiveMode_; }
   bool IsRunningOn(int channel) const { return receiveMode_ && channel == channel_; }
-  void Receive(const char* bytes, int count);
+  // Bytes from the channel; returns how many were taken. An answer that ends
+  // receive mode ends the taking after its line end.
+  int Receive(const char* bytes, int count);
 
   bool Sending() const { return sending_; }
   bool Erasing() const { return erasing_; }

@@ -13,16 +13,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/Settings.h"
 #include "common/ui/Named.h"
+#include "control/ui/HistoryCombo.h"
 #include "script/firmware/HexCleaner.h"
 
 namespace corvalis {
 namespace {
-
-constexpr int kTickMs = 500;
 
 QString Text(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -45,8 +44,8 @@ DownloadTab::DownloadTab(FirmwareDownload& download, QWidget* parent)
   rbtFile = Named(new QRadioButton("File"), "rbtFile");
   rbtMemo = Named(new QRadioButton("Memo -->"), "rbtMemo");
   rbtFile->setChecked(true);
-  cmbDownloadFilename = Named(new QComboBox, "cmbDownloadFilename");
-  cmbDownloadFilename->setEditable(true);
+  cmbDownloadFilename = new QComboBox;
+  SetUpHistoryCombo(cmbDownloadFilename, "cmbDownloadFilename");
   auto* browse = Named(new QPushButton("..."), "btnBrowse");
   auto* reopen = Named(new QPushButton("Open"), "btnReopen");
   auto* load = Named(new QPushButton("Load"), "btnLoad");
@@ -101,6 +100,7 @@ DownloadTab::DownloadTab(FirmwareDownload& download, QWidget* parent)
     }
     UseSource();
     download_.StartSending();
+    if (rbtFile->isChecked() && file_.IsOpen()) lblFileStatus->setText("Open - at BOF");
   });
   connect(sendOne, &QPushButton::clicked, this, [this] {
     ApplySettings();
@@ -187,10 +187,21 @@ DownloadTab::DownloadTab(FirmwareDownload& download, QWidget* parent)
   auto* top = new QHBoxLayout(this);
   top->addLayout(controls);
   top->addWidget(redHexCode, 1);
+}
 
-  auto* timer = new QTimer(this);
-  connect(timer, &QTimer::timeout, this, [this] { download_.Tick(); });
-  timer->start(kTickMs);
+DownloadTab::~DownloadTab() {
+  download_.SetView(nullptr);
+  if (download_.Sending()) download_.StopSending();
+  download_.SetSource(nullptr);
+}
+
+void DownloadTab::LoadFromSettings(const Settings& settings) {
+  const QStringList history = settings.History(QStringLiteral("cmbDownloadFilename"));
+  if (!history.isEmpty()) SetHistoryItems(cmbDownloadFilename, history);
+}
+
+void DownloadTab::StoreToSettings(Settings& settings) const {
+  settings.History(QStringLiteral("cmbDownloadFilename")) = HistoryItems(cmbDownloadFilename);
 }
 
 void DownloadTab::ApplySettings() {
@@ -205,12 +216,14 @@ void DownloadTab::UseSource() {
     memo_.SetText(redHexCode->toPlainText().toStdString());
     download_.SetSource(&memo_);
   } else {
+    AddToHistory(cmbDownloadFilename);
     file_.SetPath(cmbDownloadFilename->currentText().toStdString());
     download_.SetSource(&file_);
   }
 }
 
 void DownloadTab::OpenFile() {
+  AddToHistory(cmbDownloadFilename);
   file_.SetPath(cmbDownloadFilename->currentText().toStdString());
   lblFileStatus->setText(file_.Rewind() ? "Open - at BOF" : "Not Open");
 }
@@ -253,7 +266,7 @@ void DownloadTab::ShowState() {
   btnDownloadSend->setText(download_.Sending() && !download_.Erasing() ? "&Stop Sending" : "&Send");
   btnErasePIC->setText(download_.Erasing() ? "&Stop Erase" : "Erase PIC");
   btnCapture->setText(download_.Capturing() ? "Stop Capture" : "Capture");
-  if (rbtFile->isChecked() && !file_.IsOpen() && lblFileStatus->text() != "Closed")
+  if (rbtFile->isChecked() && !file_.IsOpen() && lblFileStatus->text().startsWith("Open"))
     lblFileStatus->setText("Not Open");
 }
 

@@ -14,6 +14,8 @@ class QSpinBox;
 
 namespace corvalis {
 
+class Settings;
+
 // The "Download" tab page: boots the reader into its loader, keeps it awake,
 // sends a HEX file or the memo record by record, erases and cleans files.
 class DownloadTab final : public QWidget, public DownloadView {
@@ -21,6 +23,8 @@ class DownloadTab final : public QWidget, public DownloadView {
 
  public:
   DownloadTab(FirmwareDownload& download, QWidget* parent = nullptr);
+  // The file and memo sources die with the tab: a run still going stops.
+  ~DownloadTab() override;
 
   // DownloadView
   void ShowStatusMessage(std::string_view text) override;
@@ -30,6 +34,15 @@ class DownloadTab final : public QWidget, public DownloadView {
   void CloseNoReplyNotice() override {}
 
   void CleanFile();
+
+  // The file name drop-down's history.
+  void LoadFromSettings(const Settings& settings);
+  void StoreToSettings(Settings& settings) const;
+
+ private:
+  void ApplySettings();
+  void UseSource();
+  void OpenFile();
 
   QComboBox* cmbDownloadChan;
   QSpinBox* speDownLoadReaderID;
@@ -47,11 +60,6 @@ class DownloadTab final : public QWidget, public DownloadView {
   QPlainTextEdit* memStatusMessages;
   QLabel* pnlSentMessage;
   QLabel* lblSendCount;
-
- private:
-  void ApplySettings();
-  void UseSource();
-  void OpenFile();
 
   FirmwareDownload& download_;
   FileLineSource file_;
