@@ -188,13 +188,6 @@ std::unique_ptr<FdLink> FdLink::OpenSerial(const std::string& device, int baud,
   return std::unique_ptr<FdLink>(new FdLink(fd, -1));
 }
 
-// A pty's two ends share one termios: the slave shows what the console set.
-int FdLink::LineBaud() const {
-  termios tio{};
-  if (tcgetattr(keepOpenFd_ >= 0 ? keepOpenFd_ : fd_, &tio) != 0) return 0;
-  return BaudOf(cfgetispeed(&tio));
-}
-
 void FdLink::OnReadable() {
   char buffer[4096];
   const ssize_t got = ::read(fd_, buffer, sizeof buffer);
