@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ScriptReceiveTaps.h"
 #include "app/ChannelTakeover.h"
+#include "app/ScriptReceiveTaps.h"
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
 #include "common/SpecialModes.h"

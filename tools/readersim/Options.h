@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "DisplaySink.h"
 #include "BootLoader.h"
+#include "DisplaySink.h"
 
 namespace corvalis::readersim {
 
