@@ -236,17 +236,7 @@ void AppContext::SendMessageFormat(int channel, int readerId, const std::string&
     if (!ReadHexByte(body.data() + 4 + 2 * i, b[i])) return;
   }
   std::copy(std::begin(b), std::end(b), console_.catalogueData().formatBytes.begin());
-  FormatBytes bytes;
-  bytes.flags1 = b[0];
-  bytes.idMask = b[1];
-  bytes.asciiHeader1 = b[2];
-  bytes.asciiHeader2 = b[3];
-  bytes.binHeader1 = b[4];
-  bytes.binHeader2 = b[5];
-  bytes.trailer1 = b[6];
-  bytes.trailer2 = b[7];
-  bytes.separator = b[8];
-  bytes.flags2 = b[9];
+  const FormatBytes bytes = FormatBytes::FromWire(b);
   MessageFormat& format = spine_.formats.format[channel];
   format.binary = !console_.commsChoice().ascii;
   format.ApplyFormatBytes(bytes);

@@ -4,6 +4,21 @@
 
 namespace corvalis {
 
+FormatBytes FormatBytes::FromWire(const uint8_t* wire) {
+  FormatBytes bytes;
+  bytes.flags1 = wire[0];
+  bytes.idMask = wire[1];
+  bytes.asciiHeader1 = wire[2];
+  bytes.asciiHeader2 = wire[3];
+  bytes.binHeader1 = wire[4];
+  bytes.binHeader2 = wire[5];
+  bytes.trailer1 = wire[6];
+  bytes.trailer2 = wire[7];
+  bytes.separator = wire[8];
+  bytes.flags2 = wire[9];
+  return bytes;
+}
+
 void MessageFormat::ComputeLengths() {
   namespace fc = field_chars;
   int chars = 0;

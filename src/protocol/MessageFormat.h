@@ -17,6 +17,9 @@ struct FormatBytes {
   uint8_t trailer2 = 0;
   uint8_t separator = 0;
   uint8_t flags2 = 0;  // bit 5 line number, 4 1 ms, 3 ms timing, 2 ms timing extra
+
+  // The ten bytes at `wire`, in the order a format body or reply carries them.
+  static FormatBytes FromWire(const uint8_t* wire);
 };
 
 // The per-channel mirror of the reader's tag-message layout, plus the

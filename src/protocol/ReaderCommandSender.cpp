@@ -280,17 +280,7 @@ void ReaderCommandSender::ApplyFormatReply(const ReplyView& reply) {
   if (!IsValidChannel(reply.channel) || reply.dataLength < 10) return;
   uint8_t b[10];
   for (int i = 0; i < 10; ++i) ReadHexByte(reply.data + 2 * i, b[i]);
-  FormatBytes bytes;
-  bytes.flags1 = b[0];
-  bytes.idMask = b[1];
-  bytes.asciiHeader1 = b[2];
-  bytes.asciiHeader2 = b[3];
-  bytes.binHeader1 = b[4];
-  bytes.binHeader2 = b[5];
-  bytes.trailer1 = b[6];
-  bytes.trailer2 = b[7];
-  bytes.separator = b[8];
-  bytes.flags2 = b[9];
+  const FormatBytes bytes = FormatBytes::FromWire(b);
   formats_.format[reply.channel].ApplyFormatBytes(bytes);
 }
 

@@ -102,18 +102,7 @@ std::string CommandProcessor::Dispatch(int ll, int cc, const std::vector<uint8_t
     case reply_code::kMessageFormat:
       if (ll == 10) {
         // The binary flag is a line setting, not part of the format bytes.
-        FormatBytes b;
-        b.flags1 = data[0];
-        b.idMask = data[1];
-        b.asciiHeader1 = data[2];
-        b.asciiHeader2 = data[3];
-        b.binHeader1 = data[4];
-        b.binHeader2 = data[5];
-        b.trailer1 = data[6];
-        b.trailer2 = data[7];
-        b.separator = data[8];
-        b.flags2 = data[9];
-        state_.format.ApplyFormatBytes(b);
+        state_.format.ApplyFormatBytes(FormatBytes::FromWire(data.data()));
         return FormatReply();
       }
       return IsQuery(ll) ? FormatReply() : Error(reply_code::kLengthError);
