@@ -16,10 +16,14 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       channels_(spine_.framer, status_),
       commands_(spine_.formats, status_),
       console_(commands_, channels_, clock_),
-      machines_(clock_, &diagTrace_) {
+      machines_(clock_, &diagTrace_),
+      expectPort_(commands_, status_),
+      expects_(machines_, &expectPort_),
+      tagRw_(expects_, commands_, console_, status_) {
   spine_.dispatcher.SetChannelWriter(&channels_);
   spine_.dispatcher.SetReplyHandler(&commands_);
   spine_.dispatcher.SetCommandSender(&commands_);
+  spine_.dispatcher.AddObserver(&expects_);
   commands_.SetChannelWriter(&channels_);
   commands_.SetRecordingFiles(&recordings_);
   commands_.SetTransmitIndicator(&channels_);

@@ -15,7 +15,9 @@
 #include "protocol/RecordingFiles.h"
 #include "protocol/UnshownPageCounter.h"
 #include "script/DiagTrace.h"
+#include "script/Expect.h"
 #include "script/MachineRegistry.h"
+#include "tagrw/TagRwTest.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 
@@ -125,6 +127,10 @@ class AppContext {
   // each receive batch and at the end of each tick.
   DiagnosticsTrace& diagTrace() { return diagTrace_; }
   MachineRegistry& machines() { return machines_; }
+  // Every expect; each received line is offered to the active ones.
+  ExpectList& expects() { return expects_; }
+  // The read/write tag test and its exchanges.
+  TagRwTest& tagRw() { return tagRw_; }
   // Which of the mutually exclusive special receive modes (tolling, race
   // timing, flash logging, ms timing, plug test) is on.
   SpecialModes& specialModes() { return specialModes_; }
@@ -147,6 +153,9 @@ class AppContext {
   CommandConsole console_;
   DiagnosticsTrace diagTrace_;
   MachineRegistry machines_;
+  CommandExpectPort expectPort_;
+  ExpectList expects_;
+  TagRwTest tagRw_;
   SpecialModes specialModes_;
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;

@@ -159,6 +159,18 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.faultError = static_cast<int>(*n);
     } else if (name == "--fault-silent") {
       if (!flag(o.faultSilent)) return fail("--fault-silent takes no value");
+    } else if (name == "--rw-drop") {
+      const auto n = integer(0, 1000);
+      if (!n) return fail("--rw-drop needs a number of replies 0 to 1000");
+      o.rwFaults.dropReplies = static_cast<int>(*n);
+    } else if (name == "--rw-late") {
+      const auto n = integer(0, 60'000);
+      if (!n) return fail("--rw-late needs milliseconds 0 to 60000");
+      o.rwFaults.lateMs = static_cast<int>(*n);
+    } else if (name == "--rw-corrupt") {
+      const auto n = integer(0, 16);
+      if (!n) return fail("--rw-corrupt needs a number of digits 0 to 16");
+      o.rwFaults.corruptDigits = static_cast<int>(*n);
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -203,6 +215,9 @@ Tag stream:
   --fault-on CODE       answer commands with this code (decimal) with an error
   --fault-error CODE    the error code for --fault-on (240 to 255, default 242)
   --fault-silent        answer --fault-on commands with nothing at all
+  --rw-drop K           lose the first K replies of the read/write controller
+  --rw-late MS          send every read/write controller reply MS late
+  --rw-corrupt N        tag pages read back with their first N digits changed
 
   -h, --help            show this text
 

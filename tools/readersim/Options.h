@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "RwController.h"
+
 namespace corvalis::readersim {
 
 enum class LinkKind { kNone, kTcp, kPty, kSerial };
@@ -39,6 +41,8 @@ struct Options {
   int faultCommand = -1;
   int faultError = 0xF2;
   bool faultSilent = false;
+  // The read/write controller's faults.
+  RwFaults rwFaults;
 };
 
 struct ParseResult {

@@ -57,6 +57,7 @@ Simulator::Simulator(const Options& options, const Clock& clock)
   state_.faultError = options.faultError;
   state_.faultSilent = options.faultSilent;
   state_.format = MakePresetFormat(options.format);
+  state_.rw = RwController(options.rwFaults);
 }
 
 void Simulator::StartStream() {
@@ -84,6 +85,8 @@ void Simulator::Receive(const char* bytes, size_t count, std::vector<std::string
   const FormatBytes layoutBefore = FormatBytesOf(state_.format);
   const int idBefore = state_.readerId;
   commands_.Receive(bytes, count, replies);
+  const WallTime now = clock_.Now();
+  state_.rw.TakeDue(int64_t{now.sec} * 1000 + now.ms, replies);
   if (!SameBytes(FormatBytesOf(state_.format), layoutBefore) || state_.readerId != idBefore) {
     cycleStale_ = true;
   }
@@ -105,8 +108,11 @@ void Simulator::Receive(const char* bytes, size_t count, std::vector<std::string
 }
 
 void Simulator::Poll(std::vector<std::string>& chunks) {
-  if (!streaming_ || inLoader_) return;
   const WallTime now = clock_.Now();
+  std::vector<std::string> rwReplies;
+  state_.rw.TakeDue(int64_t{now.sec} * 1000 + now.ms, rwReplies);
+  for (std::string& reply : rwReplies) Emit(std::move(reply), chunks);
+  if (!streaming_ || inLoader_) return;
   if (triggerEveryMs_ > 0 && int64_t{now.sec} * 1000 + now.ms >= nextTriggerMs_) {
     // The start beam is wired to the reader, not to its radio: it triggers
     // with the transmitter off too.
@@ -188,14 +194,16 @@ void Simulator::RenderCycle() {
 }
 
 int64_t Simulator::MsUntilNextPoll() const {
-  if (!streaming_ || inLoader_) return -1;
   const WallTime now = clock_.Now();
   const int64_t nowMs = int64_t{now.sec} * 1000 + now.ms;
-  int64_t next = -1;
+  const int64_t rwDue = state_.rw.NextDueMs();
+  if (!streaming_ || inLoader_) return rwDue < 0 ? -1 : std::max<int64_t>(0, rwDue - nowMs);
+  int64_t next = rwDue;
   if (state_.rfOn && unlimited_) {
     if (cycleStale_ || !cycle_.Done()) next = nowMs;
   } else if (state_.rfOn && !scheduler_.Finished()) {
-    next = scheduler_.NextSlotMs();
+    const int64_t slot = scheduler_.NextSlotMs();
+    if (next < 0 || slot < next) next = slot;
   }
   if (triggerEveryMs_ > 0 && (next < 0 || nextTriggerMs_ < next)) next = nextTriggerMs_;
   return next < 0 ? -1 : std::max<int64_t>(0, next - nowMs);
