@@ -19,7 +19,8 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       machines_(clock_, &diagTrace_),
       expectPort_(commands_, status_),
       expects_(machines_, &expectPort_),
-      tagRw_(expects_, commands_, console_, status_) {
+      tagRw_(expects_, commands_, console_, status_),
+      tto_(tagRw_, commands_) {
   spine_.dispatcher.SetChannelWriter(&channels_);
   spine_.dispatcher.SetReplyHandler(&commands_);
   spine_.dispatcher.SetCommandSender(&commands_);
@@ -57,6 +58,7 @@ void AppContext::Tick() {
   commands_.Tick();
   console_.TickDeferred();
   StatusUpdateTick();
+  tto_.Tick();
   machines_.RunAllMachines();
   if (++ticksThisSecond_ >= kTicksPerSecond) {
     ticksThisSecond_ = 0;

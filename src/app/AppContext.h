@@ -18,6 +18,7 @@
 #include "script/Expect.h"
 #include "script/MachineRegistry.h"
 #include "tagrw/TagRwTest.h"
+#include "tagrw/TtoProgrammer.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 
@@ -131,6 +132,8 @@ class AppContext {
   ExpectList& expects() { return expects_; }
   // The read/write tag test and its exchanges.
   TagRwTest& tagRw() { return tagRw_; }
+  // The TTO programmer over the page test's pages 0 and 15; polls on the tick.
+  TtoProgrammer& tto() { return tto_; }
   // Which of the mutually exclusive special receive modes (tolling, race
   // timing, flash logging, ms timing, plug test) is on.
   SpecialModes& specialModes() { return specialModes_; }
@@ -156,6 +159,7 @@ class AppContext {
   CommandExpectPort expectPort_;
   ExpectList expects_;
   TagRwTest tagRw_;
+  TtoProgrammer tto_;
   SpecialModes specialModes_;
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;

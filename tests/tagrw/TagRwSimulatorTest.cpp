@@ -177,5 +177,41 @@ TEST_F(TagRwSimulatorTest, PageDataMustBeSixteenHexDigits) {
   EXPECT_TRUE(sent.lines.empty());
 }
 
+TEST_F(TagRwSimulatorTest, FasterThenWriteMovesTheTagsRate) {
+  StartSimulator();
+  TtoProgrammer& tto = context.tto();
+  tto.Test(45);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tto.HasRate(); }, 5000));
+  EXPECT_EQ(FormatRate(tto.Rate()), "262 k");
+  EXPECT_EQ(tto.Band(), RateBand::kRed);
+  tto.Faster();
+  EXPECT_EQ(tto.Config(), "d0006400ffff8001");
+  tto.WriteConfig();
+  ASSERT_TRUE(RunToEnd());
+  EXPECT_EQ(page(15).readBack, "d0006400ffff8001");
+  EXPECT_FALSE(page(15).write);  // unchecked once green
+  tto.Test(45);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tto.HasRate(); }, 5000));
+  EXPECT_EQ(FormatRate(tto.Rate()), "263 k");
+}
+
+TEST_F(TagRwSimulatorTest, ProgramWritesIdAndConfigurationAndReadsThemBack) {
+  StartSimulator();
+  TtoProgrammer& tto = context.tto();
+  tto.SetId("0123456789ab0000");
+  tto.Next();  // the next ID with its CRC, trim "60", polling
+  EXPECT_TRUE(tto.Polling());
+  EXPECT_EQ(tto.Id().substr(0, 12), "0123456789ac");
+  EXPECT_EQ(tto.InvertedId(), InvertHex(tto.Id()));
+  tto.Program();
+  EXPECT_FALSE(tto.Polling());
+  ASSERT_TRUE(RunToEnd());
+  EXPECT_EQ(page(0).result, PageResult::kExact);
+  EXPECT_EQ(page(15).result, PageResult::kExact);
+  EXPECT_EQ(page(0).readBack, tto.Id());
+  EXPECT_EQ(test().counters().lime, 2);
+  EXPECT_EQ(sent.Count("ab00091501"), 2);
+}
+
 }  // namespace
 }  // namespace corvalis
