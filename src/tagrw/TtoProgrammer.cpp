@@ -7,7 +7,6 @@ namespace corvalis {
 TtoProgrammer::TtoProgrammer(TagRwTest& test, ReaderCommandSender& commands)
     : test_(test), commands_(commands) {
   commands_.AddReplyRoute(kRateReplyCode, this);
-  SetConfig(kDefaultTtoConfig);
 }
 
 TtoProgrammer::~TtoProgrammer() {

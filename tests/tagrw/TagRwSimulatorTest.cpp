@@ -180,6 +180,7 @@ TEST_F(TagRwSimulatorTest, PageDataMustBeSixteenHexDigits) {
 TEST_F(TagRwSimulatorTest, FasterThenWriteMovesTheTagsRate) {
   StartSimulator();
   TtoProgrammer& tto = context.tto();
+  tto.SetConfig(kDefaultTtoConfig);
   tto.Test(45);
   ASSERT_TRUE(QTest::qWaitFor([&] { return tto.HasRate(); }, 5000));
   EXPECT_EQ(FormatRate(tto.Rate()), "262 k");

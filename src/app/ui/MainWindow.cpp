@@ -40,6 +40,7 @@
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
+#include "tagrw/ui/RWTagTestPage.h"
 #include "tags/ui/TagNamesPage.h"
 #include "tags/ui/TagsSeenPage.h"
 
@@ -192,6 +193,18 @@ void MainWindow::BuildPages() {
   configureTag_ = Named(new ConfigureTagPage(*commander_), "ConfigureTagPage");
   host(Page::kConfigureTag, configureTag_);
   connect(tagsSeen_, &TagsSeenPage::copyIdToRwCommander, commander_, &RWCommanderPage::TakeTagId);
+  rwTagTest_ = Named(new RWTagTestPage(context_,
+                                       [this] {
+                                         const auto* tagId = commander_->findChild<QComboBox*>(
+                                             QStringLiteral("cmbCmdTagID"));
+                                         return RWTagTestPage::Target{
+                                             commander_->CommanderChannel(), commander_->ReaderId(),
+                                             tagId != nullptr ? tagId->currentText() : QString()};
+                                       }),
+                     "RWTagTestPage");
+  host(Page::kRWTagTest, rwTagTest_);
+  connect(rwTagTest_, &RWTagTestPage::tagIdChosen, commander_, &RWCommanderPage::TakeTagId);
+  connect(rwTagTest_, &RWTagTestPage::programRequested, this, [this] { context_.tto().Program(); });
 
   tagNames_ = Named(new TagNamesPage(context_.tagNames()), "TagNamesPage");
   tagNames_->SetCrcSeedSource([this] { return context_.protocolSettings().crcSeed; });
@@ -333,6 +346,10 @@ void MainWindow::BuildMenus() {
   c.showPortDebug = [this](bool on) { context_.SetPortEventLines(on); };
   c.about = [this] { aboutBox_->exec(); };
   menu_ = BuildMainMenu(*this, menuCommands_);
+  if (auto* readPage15 = findChild<QAction*>(QStringLiteral("mnuReadPage15"))) {
+    readPage15->setEnabled(true);
+    connect(readPage15, &QAction::triggered, this, [this] { context_.tto().ReadConfig(); });
+  }
   connect(menu_.linkedSelection, &QAction::toggled, linked_, &LinkedSelection::SetLinked);
 }
 
