@@ -40,6 +40,7 @@
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
+#include "tagrw/ui/RWStatusWindow.h"
 #include "tagrw/ui/RWTagTestPage.h"
 #include "tags/ui/TagNamesPage.h"
 #include "tags/ui/TagsSeenPage.h"
@@ -346,6 +347,18 @@ void MainWindow::BuildMenus() {
   c.showPortDebug = [this](bool on) { context_.SetPortEventLines(on); };
   c.about = [this] { aboutBox_->exec(); };
   menu_ = BuildMainMenu(*this, menuCommands_);
+  if (auto* statusPanel = findChild<QAction*>(QStringLiteral("mnuRWStatusPanel"))) {
+    ReaderControlPanel& send = diagnostics_->ReaderControl();
+    auto* rwStatus = new RWStatusWindow(
+        context_.commands(), [&send] { return send.SendChannel(); },
+        [&send] { return send.ReaderIdControl()->value(); }, this);
+    statusPanel->setEnabled(true);
+    connect(statusPanel, &QAction::triggered, this, [this, rwStatus] {
+      rwStatus->move(frameGeometry().topRight());
+      rwStatus->show();
+      rwStatus->raise();
+    });
+  }
   if (auto* readPage15 = findChild<QAction*>(QStringLiteral("mnuReadPage15"))) {
     readPage15->setEnabled(true);
     connect(readPage15, &QAction::triggered, this, [this] { context_.tto().ReadConfig(); });
