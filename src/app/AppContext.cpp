@@ -32,6 +32,10 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       interpreter_(clock_, scriptOutput_, scriptChannels_),
       scriptReceive_(machines_, &interpreter_),
       scriptTaps_(interpreter_, &unshownPages_),
+      expectPort_(commands_, status_),
+      expects_(machines_, &expectPort_),
+      tagRw_(expects_, commands_, console_, status_),
+      tto_(tagRw_, commands_),
       display_(clock_, channels_, tagTable_),
       displayOutput_(display_),
       modbusChannels_(channels_, commands_),
@@ -43,6 +47,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   spine_.dispatcher.SetChannelWriter(&channels_);
   spine_.dispatcher.SetReplyHandler(&commands_);
   spine_.dispatcher.SetCommandSender(&commands_);
+  spine_.dispatcher.AddObserver(&expects_);
   commands_.SetChannelWriter(&channels_);
   commands_.SetRecordingFiles(&recordings_);
   commands_.SetTransmitIndicator(&channels_);
@@ -102,6 +107,7 @@ void AppContext::Tick() {
     if (listener != nullptr) listener->Tick();
   }
   interpreter_.ScriptTick();
+  tto_.Tick();
   machines_.RunAllMachines();
   if (++ticksThisSecond_ >= kTicksPerSecond) {
     ticksThisSecond_ = 0;

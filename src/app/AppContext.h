@@ -23,12 +23,15 @@
 #include "protocol/RecordingFiles.h"
 #include "protocol/UnshownPageCounter.h"
 #include "script/DiagTrace.h"
+#include "script/Expect.h"
 #include "script/MachineRegistry.h"
 #include "script/ScriptBinding.h"
 #include "script/ScriptInterpreter.h"
 #include "script/ScriptOutputRelay.h"
 #include "script/ScriptRecorder.h"
 #include "script/firmware/FirmwareDownload.h"
+#include "tagrw/TagRwTest.h"
+#include "tagrw/TtoProgrammer.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
 #include "tags/display/ExternalDisplay.h"
@@ -158,6 +161,12 @@ class AppContext {
   const ScriptInterpreter& interpreter() const { return interpreter_; }
   ScriptOutputRelay& scriptOutput() { return scriptOutput_; }
   ScriptRecorder& scriptRecorder() { return scriptRecorder_; }
+  // Every expect; each received line is offered to the active ones.
+  ExpectList& expects() { return expects_; }
+  // The read/write tag test and its exchanges.
+  TagRwTest& tagRw() { return tagRw_; }
+  // The TTO programmer over the page test's pages 0 and 15; polls on the tick.
+  TtoProgrammer& tto() { return tto_; }
   // Which of the mutually exclusive special receive modes (tolling, race
   // timing, flash logging, ms timing, plug test) is on.
   SpecialModes& specialModes() { return specialModes_; }
@@ -203,6 +212,10 @@ class AppContext {
   ScriptReceiveHook scriptReceive_;
   ScriptReceiveTaps scriptTaps_;
   ScriptRecorder scriptRecorder_;
+  CommandExpectPort expectPort_;
+  ExpectList expects_;
+  TagRwTest tagRw_;
+  TtoProgrammer tto_;
   SpecialModes specialModes_;
   std::array<TickListener*, 4> tickListeners_{};
   ExternalDisplay display_;

@@ -74,6 +74,12 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
   for (size_t i = 2; wellFormed && i < line.size(); ++i) wellFormed = IsHexDigit(line[i]);
   if (!wellFormed) return Error(reply_code::kLengthError);
 
+  // The first generation's transmit is one fixed line whose check byte the
+  // controller takes as it is.
+  if (line == "ab00001627") {
+    state_.rw.Transmit1G(state_.readerId, NowMs());
+    return {};
+  }
   if (!CheckLrc(line.data() + 2, static_cast<int>(line.size()) - 2)) {
     return Error(reply_code::kBadLrc);
   }
@@ -98,11 +104,17 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
 
 std::string CommandProcessor::Dispatch(int ll, int cc, const std::vector<uint8_t>& data) {
   const int rid = state_.readerId;
+  if (state_.rw.Handle(rid, ll, cc, data, NowMs())) return {};
   switch (cc) {
     case reply_code::kMessageFormat:
-      if (ll == 10) {
+      // The short form (nine bytes) leaves the second flags byte alone.
+      if (ll == 10 || ll == 9) {
         // The binary flag is a line setting, not part of the format bytes.
-        state_.format.ApplyFormatBytes(FormatBytes::FromWire(data.data()));
+        // The short form (nine bytes) keeps the second flags byte.
+        uint8_t wire[10] = {};
+        std::copy(data.begin(), data.begin() + ll, wire);
+        if (ll == 9) wire[9] = FormatBytesOf(state_.format).flags2;
+        state_.format.ApplyFormatBytes(FormatBytes::FromWire(wire));
         return FormatReply();
       }
       return IsQuery(ll) ? FormatReply() : Error(reply_code::kLengthError);
@@ -234,6 +246,11 @@ std::string CommandProcessor::FormatReply() const {
                                          b.binHeader1, b.binHeader2, b.trailer1,     b.trailer2,
                                          b.separator,  b.flags2};
   return FrameReply(state_.readerId, reply_code::kMessageFormat, bytes);
+}
+
+int64_t CommandProcessor::NowMs() const {
+  const WallTime now = clock_.Now();
+  return int64_t{now.sec} * 1000 + now.ms;
 }
 
 std::string CommandProcessor::Error(uint8_t code) {

@@ -33,6 +33,7 @@ class CommandProcessor {
   std::string FormatReply() const;
   std::string Configuration(int ll, int cc, const std::vector<uint8_t>& data);
   std::string DecoderStatusReply() const;
+  int64_t NowMs() const;
 
   ReaderState& state_;
   const Clock& clock_;

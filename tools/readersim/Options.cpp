@@ -180,6 +180,18 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.loaderFaults.push_back(spec);
     } else if (name == "--loader-xon") {
       if (!flag(o.loaderXon)) return fail("--loader-xon takes no value");
+    } else if (name == "--rw-drop") {
+      const auto n = integer(0, 1000);
+      if (!n) return fail("--rw-drop needs a number of replies 0 to 1000");
+      o.rwFaults.dropReplies = static_cast<int>(*n);
+    } else if (name == "--rw-late") {
+      const auto n = integer(0, 60'000);
+      if (!n) return fail("--rw-late needs milliseconds 0 to 60000");
+      o.rwFaults.lateMs = static_cast<int>(*n);
+    } else if (name == "--rw-corrupt") {
+      const auto n = integer(0, 16);
+      if (!n) return fail("--rw-corrupt needs a number of digits 0 to 16");
+      o.rwFaults.corruptDigits = static_cast<int>(*n);
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -236,6 +248,9 @@ External display:
 Boot loader (after a boot command):
   --loader-fault R:K[:N]  answer record R with K (S, N, V or silence), N times (default 1)
   --loader-xon          end the loader's answers with XON instead of CR LF
+  --rw-drop K           lose the first K replies of the read/write controller
+  --rw-late MS          send every read/write controller reply MS late
+  --rw-corrupt N        tag pages read back with their first N digits changed
 
   -h, --help            show this text
 

@@ -6,6 +6,7 @@
 
 #include "BootLoader.h"
 #include "DisplaySink.h"
+#include "RwController.h"
 
 namespace corvalis::readersim {
 
@@ -54,6 +55,8 @@ struct Options {
   // line end: XON instead of CR LF.
   std::vector<LoaderFaultSpec> loaderFaults;
   bool loaderXon = false;
+  // The read/write controller's faults.
+  RwFaults rwFaults;
 };
 
 struct ParseResult {

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <vector>
 
+#include "RwController.h"
 #include "common/Clock.h"
 #include "protocol/MessageFormat.h"
 
@@ -42,6 +43,8 @@ struct ReaderState {
   std::array<uint8_t, 4> decoderConfig{0x01, 0x00, 0x05, 0x00};
   uint8_t ttoPages = 0;
   uint8_t decoderControl = 0x00;  // K: bit 1 modulate, bit 0 reset
+  // The read/write controller and its tag.
+  RwController rw;
   // Fault injection, see Options.
   int faultCommand = -1;
   int faultError = 0xF2;

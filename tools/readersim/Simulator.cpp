@@ -61,6 +61,7 @@ Simulator::Simulator(const Options& options, const Clock& clock)
   state_.faultSilent = options.faultSilent;
   state_.format = MakePresetFormat(options.format);
   state_.rfOn = !options.rfOff;
+  state_.rw = RwController(options.rwFaults);
 }
 
 void Simulator::StartStream() {
@@ -105,6 +106,8 @@ size_t Simulator::ReceiveCommands(const char* bytes, size_t count,
   const FormatBytes layoutBefore = FormatBytesOf(state_.format);
   const int idBefore = state_.readerId;
   const size_t taken = commands_.Receive(bytes, count, replies);
+  const WallTime now = clock_.Now();
+  state_.rw.TakeDue(int64_t{now.sec} * 1000 + now.ms, replies);
   if (!SameBytes(FormatBytesOf(state_.format), layoutBefore) || state_.readerId != idBefore) {
     cycleStale_ = true;
   }
@@ -135,8 +138,11 @@ size_t Simulator::ReceiveCommands(const char* bytes, size_t count,
 }
 
 void Simulator::Poll(std::vector<std::string>& chunks) {
-  if (!streaming_ || inLoader_ || inModbus_) return;
   const WallTime now = clock_.Now();
+  std::vector<std::string> rwReplies;
+  state_.rw.TakeDue(int64_t{now.sec} * 1000 + now.ms, rwReplies);
+  for (std::string& reply : rwReplies) Emit(std::move(reply), chunks);
+  if (!streaming_ || inLoader_ || inModbus_) return;
   if (triggerEveryMs_ > 0 && int64_t{now.sec} * 1000 + now.ms >= nextTriggerMs_) {
     // The start beam is wired to the reader, not to its radio: it triggers
     // with the transmitter off too.
@@ -218,14 +224,17 @@ void Simulator::RenderCycle() {
 }
 
 int64_t Simulator::MsUntilNextPoll() const {
-  if (!streaming_ || inLoader_ || inModbus_) return -1;
   const WallTime now = clock_.Now();
   const int64_t nowMs = int64_t{now.sec} * 1000 + now.ms;
-  int64_t next = -1;
+  const int64_t rwDue = state_.rw.NextDueMs();
+  if (!streaming_ || inLoader_ || inModbus_)
+    return rwDue < 0 ? -1 : std::max<int64_t>(0, rwDue - nowMs);
+  int64_t next = rwDue;
   if (state_.rfOn && unlimited_) {
     if (cycleStale_ || !cycle_.Done()) next = nowMs;
   } else if (state_.rfOn && !scheduler_.Finished()) {
-    next = scheduler_.NextSlotMs();
+    const int64_t slot = scheduler_.NextSlotMs();
+    if (next < 0 || slot < next) next = slot;
   }
   if (triggerEveryMs_ > 0 && (next < 0 || nextTriggerMs_ < next)) next = nextTriggerMs_;
   return next < 0 ? -1 : std::max<int64_t>(0, next - nowMs);

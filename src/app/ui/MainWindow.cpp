@@ -52,6 +52,8 @@
 #include "modbus/ui/ModbusTab.h"
 #include "script/firmware/ui/DownloadTab.h"
 #include "script/ui/ScriptTab.h"
+#include "tagrw/ui/RWStatusWindow.h"
+#include "tagrw/ui/RWTagTestPage.h"
 #include "tags/ui/DisplaySetupDialog.h"
 #include "tags/ui/DisplayWindow.h"
 #include "tags/ui/TTODisplayPage.h"
@@ -221,6 +223,18 @@ void MainWindow::BuildPages() {
   configureTag_ = Named(new ConfigureTagPage(*commander_), "ConfigureTagPage");
   host(Page::kConfigureTag, configureTag_);
   connect(tagsSeen_, &TagsSeenPage::copyIdToRwCommander, commander_, &RWCommanderPage::TakeTagId);
+  rwTagTest_ = Named(new RWTagTestPage(context_,
+                                       [this] {
+                                         const auto* tagId = commander_->findChild<QComboBox*>(
+                                             QStringLiteral("cmbCmdTagID"));
+                                         return RWTagTestPage::Target{
+                                             commander_->CommanderChannel(), commander_->ReaderId(),
+                                             tagId != nullptr ? tagId->currentText() : QString()};
+                                       }),
+                     "RWTagTestPage");
+  host(Page::kRWTagTest, rwTagTest_);
+  connect(rwTagTest_, &RWTagTestPage::tagIdChosen, commander_, &RWCommanderPage::TakeTagId);
+  connect(rwTagTest_, &RWTagTestPage::programRequested, this, [this] { context_.tto().Program(); });
 
   tagNames_ = Named(new TagNamesPage(context_.tagNames()), "TagNamesPage");
   tagNames_->SetCrcSeedSource([this] { return context_.protocolSettings().crcSeed; });
@@ -438,6 +452,22 @@ void MainWindow::BuildMenus() {
   c.about = [this] { aboutBox_->exec(); };
   menu_ = BuildMainMenu(*this, menuCommands_);
   readerConfig_->BuildMenu(menu_.readerControl);
+  if (auto* statusPanel = findChild<QAction*>(QStringLiteral("mnuRWStatusPanel"))) {
+    ReaderControlPanel& send = diagnostics_->ReaderControl();
+    auto* rwStatus = new RWStatusWindow(
+        context_.commands(), [&send] { return send.SendChannel(); },
+        [&send] { return send.ReaderIdControl()->value(); }, this);
+    statusPanel->setEnabled(true);
+    connect(statusPanel, &QAction::triggered, this, [this, rwStatus] {
+      rwStatus->move(frameGeometry().topRight());
+      rwStatus->show();
+      rwStatus->raise();
+    });
+  }
+  if (auto* readPage15 = findChild<QAction*>(QStringLiteral("mnuReadPage15"))) {
+    readPage15->setEnabled(true);
+    connect(readPage15, &QAction::triggered, this, [this] { context_.tto().ReadConfig(); });
+  }
   connect(menu_.linkedSelection, &QAction::toggled, linked_, &LinkedSelection::SetLinked);
 }
 

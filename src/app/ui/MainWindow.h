@@ -157,6 +157,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   TagLogControls* logControls_ = nullptr;
   DiagnosticsPage* diagnostics_ = nullptr;
   RWCommanderPage* commander_ = nullptr;
+  class RWTagTestPage* rwTagTest_ = nullptr;
   ConfigureTagPage* configureTag_ = nullptr;
   FastMultiplexPage* fastMultiplex_ = nullptr;
   RwDataPage* rwData_ = nullptr;
