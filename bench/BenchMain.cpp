@@ -28,6 +28,7 @@ const std::map<std::string, std::string> kFigureUnits = {
     {"idle_cpu_percent", "%"},
     {"script_steps_per_s", "steps/s"},
     {"replay_lines_per_s", "lines/s"},
+    {"expect_lines_per_s", "lines/s"},
 };
 
 // Figures computed from others once every benchmark has run.
