@@ -3,12 +3,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTcpServer>
@@ -204,6 +207,59 @@ TEST_F(ModbusWindowTest, ReadBacksFillTheirFieldsAndTheNextReadStillWorks) {
   EXPECT_EQ(Request("btnMdbReadId"), "000000000006010400010004");
   EXPECT_EQ(Memo("memMdbUniqueTags"), "00000000000000c4");
   EXPECT_TRUE(Find<QLabel>("lblMdbStatus")->text().isEmpty());
+}
+
+// Start has the RT tab run a program that presses "Read an ID" every delay;
+// Stop ends it.
+TEST_F(ModbusWindowTest, PeriodicReadRepeatsTheReadIdRequestUntilStopped) {
+  StartServerAndConsole({});
+  auto* group = Find<QGroupBox>("grpMdbPeriodic");
+  ASSERT_NE(group, nullptr);
+  Find<QSpinBox>("speMdbDelay")->setValue(2);  // 200 ms
+  auto* start = Find<QPushButton>("btnMdbStartRead");
+  ASSERT_TRUE(start->isEnabled());
+
+  auto* script = window_->findChild<QWidget*>("ScriptTab");
+  ASSERT_NE(script, nullptr);
+  script->findChild<QRadioButton*>("rbtRTFile")->click();  // Start takes the memo back
+
+  QElapsedTimer elapsed;
+  elapsed.start();
+  start->click();
+  EXPECT_EQ(group->title(), "Periodic read (running)");
+  EXPECT_EQ(script->findChild<QPlainTextEdit*>("redRTCommands")->toPlainText(),
+            ":loop\nreply 0\npush MODBUS_Read_ID\nwait 2\ngoto loop\n");
+  EXPECT_TRUE(script->findChild<QRadioButton*>("rbtRTMemo")->isChecked());
+  EXPECT_TRUE(context_.interpreter().Running());
+
+  int requests = 0;
+  while (requests < 4 && elapsed.elapsed() < 5000) {
+    if (!QTest::qWaitFor([this] { return server_.canReadLine(); }, 2000)) break;
+    EXPECT_EQ(server_.readLine().trimmed(), "000000000006010400010004");
+    ++requests;
+  }
+  ASSERT_EQ(requests, 4);
+  // Three delays between the first and the fourth, none skipped.
+  EXPECT_GE(elapsed.elapsed(), 3 * 200 - 50);
+  EXPECT_TRUE(Find<QLabel>("lblMdbStatus")->text().isEmpty());
+
+  Find<QPushButton>("btnMdbStopRead")->click();
+  EXPECT_EQ(group->title(), "Periodic read");
+  EXPECT_FALSE(context_.interpreter().Running());
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !context_.modbus().Outstanding(); }, 3000));
+  QTest::qWait(100);
+  server_.readAll();  // a request already on the wire when Stop came
+  QTest::qWait(700);
+  EXPECT_FALSE(server_.canReadLine());
+
+  // The RT tab still answers its own statements.
+  window_->ShowPage(Page::kReaderTester);
+  auto* track = script->findChild<QCheckBox*>("ckbRTTrack");
+  track->setChecked(false);
+  script->findChild<QPlainTextEdit*>("redRTCommands")->setPlainText("SetRTTrack 1\n");
+  script->findChild<QPushButton*>("btnRTRewind")->click();
+  script->findChild<QPushButton*>("btnRTSend")->click();
+  EXPECT_TRUE(QTest::qWaitFor([track] { return track->isChecked(); }, 2000));
 }
 
 // A reader peer of our own that answers in Modbus and in ASCII on one socket.

@@ -31,6 +31,7 @@
 #include "app/ui/DiagnosticsPage.h"
 #include "app/ui/EngineeringPages.h"
 #include "app/ui/LinkedSelection.h"
+#include "app/ui/ModbusScriptLink.h"
 #include "app/ui/ShuttingDown.h"
 #include "channels/ui/CommPortSettingsDialog.h"
 #include "common/ui/Named.h"
@@ -275,6 +276,8 @@ void MainWindow::BuildPages() {
   modbusTarget_ = std::make_unique<SendSelection>(diagnostics_->ReaderControl());
   modbus_ = new ModbusTab(context_.modbus(), *modbusTarget_, context_.clock());
   modbus_->SetCommandSender(&context_.commands());
+  modbusScript_ = std::make_unique<ModbusScriptLink>(context_.interpreter(), *scriptTab_, *modbus_);
+  modbus_->SetPeriodicReadRunner(modbusScript_.get());
   host(Page::kModbusTCP, modbus_);
   download_ = new DownloadTab(context_.download());
   host(Page::kDownload, download_);

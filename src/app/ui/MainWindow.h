@@ -36,6 +36,7 @@ class FastMultiplexPage;
 class LinkedSelection;
 class ReaderConfigWindows;
 class MemoStatus;
+class ModbusScriptLink;
 class ModbusTab;
 class ModbusTarget;
 class RWCommanderPage;
@@ -167,6 +168,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   ModbusTab* modbus_ = nullptr;
   DownloadTab* download_ = nullptr;
   std::unique_ptr<ModbusTarget> modbusTarget_;
+  std::unique_ptr<ModbusScriptLink> modbusScript_;
   LinkedSelection* linked_ = nullptr;
   ReaderConfigWindows* readerConfig_ = nullptr;
 

@@ -133,7 +133,7 @@ ModbusTab::ModbusTab(ModbusExchange& exchange, ModbusTarget& target, const Clock
   lists->addWidget(memMdbUniqueTags, 1, 1);
   lists->addWidget(clear, 2, 1);
 
-  grpMdbPeriodic = new QGroupBox("Periodic read");
+  grpMdbPeriodic = Named(new QGroupBox("Periodic read"), "grpMdbPeriodic");
   auto* periodic = new QHBoxLayout(grpMdbPeriodic);
   speMdbDelay = Spin("speMdbDelay", 1, 100, 6);
   btnMdbStartRead = Named(new QPushButton("Start"), "btnMdbStartRead");

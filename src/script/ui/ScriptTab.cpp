@@ -359,6 +359,19 @@ void ScriptTab::SendClicked() {
   interpreter_.StartStopScript();
 }
 
+void ScriptTab::RunMemoScript(const QString& text) {
+  rbtRTMemo->setChecked(true);
+  StopRunningScript();
+  SourceClicked();
+  redRTCommands->setPlainText(text);
+  RewindClicked();
+  SendClicked();
+}
+
+void ScriptTab::StopRunningScript() {
+  if (interpreter_.Running()) interpreter_.StopScript();
+}
+
 void ScriptTab::SendOneClicked() {
   if (!interpreter_.SingleStepping() && !EnsureFileOpen()) return;
   interpreter_.StepScript();

@@ -50,6 +50,9 @@ class ScriptTab final : public QWidget,
   // Another tab chose a channel or reader ID: followed while tracking.
   void FollowChannel(int channel);
   void FollowReaderId(int readerId);
+  // Another tab's program: memo source, the memo replaced, run from the top.
+  void RunMemoScript(const QString& text);
+  void StopRunningScript();
 
   // ScriptOutput
   void ScriptMessage(std::string_view line) override;
