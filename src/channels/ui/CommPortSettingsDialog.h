@@ -35,6 +35,9 @@ class CommPortSettingsDialog final : public QDialog {
   // OK: refused while the TCP page shows an empty or malformed address.
   void accept() override;
 
+ private:
+  void ShowPage();
+
   QRadioButton* rbtPort;
   QRadioButton* rbtTCP;
   QStackedWidget* pgcTransport;
@@ -51,9 +54,6 @@ class CommPortSettingsDialog final : public QDialog {
   QLineEdit* edtIPAddress;
   QLineEdit* edtIPPort;
   QLabel* lblAddressProblem;  // why OK was refused
-
- private:
-  void ShowPage();
 };
 
 }  // namespace corvalis

@@ -26,18 +26,18 @@ class RfControlsBox final : public QGroupBox {
   // The button's caption and hint follow the burst.
   void Refresh();
 
+ private:
+  void TimedRfClicked();
+
+  AppContext& context_;
+  TimedRf burst_;
+
   QComboBox* cmbRfChannel;
   QSpinBox* speRfReaderID;
   QSpinBox* speTimedRF10ms;
   QPushButton* btnTimedRF;
   QPushButton* btnRfTxOn;
   QPushButton* btnRfTxOff;
-
- private:
-  void TimedRfClicked();
-
-  AppContext& context_;
-  TimedRf burst_;
 };
 
 }  // namespace corvalis

@@ -28,18 +28,18 @@ class DemosPage final : public QWidget {
   TimingWindow* timingRanking() const { return timingRanking_; }
   TimingWindow* timingRaw() const { return timingRaw_; }
 
-  QPushButton* btnRaceSimultaneous;
-  QPushButton* btnRaceIndividual;
-  QPushButton* btnPlugTest;
-  QPushButton* btnMsTiming;
-  QPushButton* btnMsTimingRaw;
-
  private:
   SimultaneousRaceWindow* simultaneousRace_;
   IndividualRaceWindow* individualRace_;
   PlugTestWindow* plugTest_;
   TimingWindow* timingRanking_;
   TimingWindow* timingRaw_;
+
+  QPushButton* btnRaceSimultaneous;
+  QPushButton* btnRaceIndividual;
+  QPushButton* btnPlugTest;
+  QPushButton* btnMsTiming;
+  QPushButton* btnMsTimingRaw;
 };
 
 }  // namespace corvalis

@@ -51,22 +51,6 @@ class IndividualRaceWindow final : public QWidget, public RaceView, public Speci
   void UseReaderTimeChosen() override;
   void SpecialModeSwitchedOff(SpecialMode mode) override;
 
-  QTableWidget* stgRaceTimes;
-  QLabel* lblElapsedTime;
-  QLabel* pnlTargetDelta;
-  QLabel* lblResult;
-  QSpinBox* spnTargetHours;
-  QSpinBox* spnTargetMinutes;
-  QSpinBox* spnTargetSeconds;
-  QSpinBox* spnMinLapTime;
-  QSpinBox* spnNumLaps;
-  QCheckBox* ckbUseReaderTime;
-  QPushButton* btnStart;
-  QPushButton* btnStop;
-  QPushButton* btnClear;
-  QPushButton* btnClearDontStop;
-  QPushButton* btnRecord;
-
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
@@ -85,6 +69,22 @@ class IndividualRaceWindow final : public QWidget, public RaceView, public Speci
   Question ask_;
   Warning warn_;
   std::string folder_;
+
+  QTableWidget* stgRaceTimes;
+  QLabel* lblElapsedTime;
+  QLabel* pnlTargetDelta;
+  QLabel* lblResult;
+  QSpinBox* spnTargetHours;
+  QSpinBox* spnTargetMinutes;
+  QSpinBox* spnTargetSeconds;
+  QSpinBox* spnMinLapTime;
+  QSpinBox* spnNumLaps;
+  QCheckBox* ckbUseReaderTime;
+  QPushButton* btnStart;
+  QPushButton* btnStop;
+  QPushButton* btnClear;
+  QPushButton* btnClearDontStop;
+  QPushButton* btnRecord;
 };
 
 }  // namespace corvalis

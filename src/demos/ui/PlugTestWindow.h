@@ -31,13 +31,13 @@ class PlugTestPanelWidget final : public QWidget {
   explicit PlugTestPanelWidget(int index, QWidget* parent = nullptr);
   void Show(const PlugTestPanel& panel);
 
+ private:
+  int shownLines_ = 0;
+
   QLabel* lblReader;
   QLabel* lblFileName;
   QLabel* lblNumTags;
   QTableWidget* StringGrid1;
-
- private:
-  int shownLines_ = 0;
 };
 
 // "RFID Plugtest" (objectName "frmPlugTest"): the setup page for 1, 2 or 4
@@ -68,6 +68,22 @@ class PlugTestWindow final : public QWidget, public PlugTestView, public Special
   void ProgressChanged(int percent) override;
   void SpecialModeSwitchedOff(SpecialMode mode) override;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  QWidget* BuildSetupPage();
+  QWidget* BuildDisplayPage();
+  // The radio buttons and "Single Output": group boxes and panels shown.
+  void ApplyInterrogators();
+  void StartTest();
+
+  AppContext& context_;
+  PlugTest plug_;
+  ExistsChooser chooseExists_;
+  MessageSink showMessage_;
+
   QTabWidget* pgcPlugTest;
   // Setup page.
   QLineEdit* edtTestName;
@@ -86,22 +102,6 @@ class PlugTestWindow final : public QWidget, public PlugTestView, public Special
   QPushButton* btnStop;
   QPushButton* btnClear;
   QProgressBar* ProgressBar1;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
-
- private:
-  QWidget* BuildSetupPage();
-  QWidget* BuildDisplayPage();
-  // The radio buttons and "Single Output": group boxes and panels shown.
-  void ApplyInterrogators();
-  void StartTest();
-
-  AppContext& context_;
-  PlugTest plug_;
-  ExistsChooser chooseExists_;
-  MessageSink showMessage_;
 };
 
 }  // namespace corvalis

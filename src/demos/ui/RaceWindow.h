@@ -38,19 +38,6 @@ class SimultaneousRaceWindow final : public QWidget, public RaceView, public Spe
   void UseReaderTimeChosen() override {}
   void SpecialModeSwitchedOff(SpecialMode mode) override;
 
-  QTableWidget* stgRaceTimes;
-  QLabel* lblElapsedTime;
-  QLabel* pnlTargetDelta;
-  QLabel* lblResult;
-  QSpinBox* spnTargetHours;
-  QSpinBox* spnTargetMinutes;
-  QSpinBox* spnTargetSeconds;
-  QPushButton* btnStart;
-  QPushButton* btnStop;
-  QPushButton* btnClear;
-  QPushButton* btnClearDontStop;
-  QPushButton* btnRecord;
-
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
@@ -65,6 +52,19 @@ class SimultaneousRaceWindow final : public QWidget, public RaceView, public Spe
   TagTable& table_;
   SimultaneousRace race_;
   QTimer* timer_;
+
+  QTableWidget* stgRaceTimes;
+  QLabel* lblElapsedTime;
+  QLabel* pnlTargetDelta;
+  QLabel* lblResult;
+  QSpinBox* spnTargetHours;
+  QSpinBox* spnTargetMinutes;
+  QSpinBox* spnTargetSeconds;
+  QPushButton* btnStart;
+  QPushButton* btnStop;
+  QPushButton* btnClear;
+  QPushButton* btnClearDontStop;
+  QPushButton* btnRecord;
 };
 
 }  // namespace corvalis

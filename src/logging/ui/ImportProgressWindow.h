@@ -50,11 +50,6 @@ class ImportProgressWindow final : public QDialog, private ReplayControl {
 
   const ReplaySummary& LastSummary() const { return summary_; }
 
-  QLabel* lblLineNo;
-  QProgressBar* cgLoadLogFileProgress;
-  QPushButton* btnStop;
-  QPushButton* btnPause;
-
  signals:
   // Running changed: the menu item is disabled while an import runs.
   void runningChanged(bool running);
@@ -79,6 +74,11 @@ class ImportProgressWindow final : public QDialog, private ReplayControl {
   bool running_ = false;
   bool stop_ = false;
   bool pause_ = false;
+
+  QLabel* lblLineNo;
+  QProgressBar* cgLoadLogFileProgress;
+  QPushButton* btnStop;
+  QPushButton* btnPause;
 };
 
 }  // namespace corvalis

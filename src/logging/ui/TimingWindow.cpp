@@ -98,7 +98,6 @@ TimingWindow::~TimingWindow() {
 }
 
 void TimingWindow::AddRfControls(QWidget* controls) {
-  rfControls = controls;
   if (auto* top = qobject_cast<QVBoxLayout*>(layout())) top->insertWidget(1, controls);
 }
 

@@ -37,16 +37,6 @@ class TimingWindow final : public QWidget, public TimingListView, public Special
   void RankingChanged() override;
   void SpecialModeSwitchedOff(SpecialMode mode) override;
 
-  std::array<QCheckBox*, 4> ckbChannel{};
-  QWidget* rfControls = nullptr;
-  QLineEdit* edtFileName;
-  QPushButton* btnRecord;
-  QPushButton* btnClear;
-  QListWidget* lstTimes;
-  QTableWidget* stgRanking = nullptr;  // ranking window only
-  QLabel* lblLost = nullptr;
-  QLabel* lblError = nullptr;
-
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
@@ -58,6 +48,15 @@ class TimingWindow final : public QWidget, public TimingListView, public Special
   SpecialModes& modes_;
   MessageDispatcher& dispatcher_;
   TimingTap tap_;
+
+  std::array<QCheckBox*, 4> ckbChannel{};
+  QLineEdit* edtFileName;
+  QPushButton* btnRecord;
+  QPushButton* btnClear;
+  QListWidget* lstTimes;
+  QTableWidget* stgRanking = nullptr;  // ranking window only
+  QLabel* lblLost = nullptr;
+  QLabel* lblError = nullptr;
 };
 
 }  // namespace corvalis

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -20,6 +21,7 @@
 #include "app/Startup.h"
 #include "app/ui/MainWindow.h"
 #include "channels/ChannelTestSupport.h"
+#include "common/ui/FindNamed.h"
 #include "control/ui/RfControlsBox.h"
 #include "demos/ui/DemosPage.h"
 #include "demos/ui/IndividualRaceWindow.h"
@@ -108,11 +110,11 @@ TEST_F(DemosWindowsTest, EachWindowOpensFromTheDemosPageWorksAndTakesOverTheRece
   Shoot(window_.get(), "demos-page.png");
 
   // Simultaneous start: the reader's trigger starts the race, tags place.
-  page_->btnRaceSimultaneous->click();
+  testing::FindNamed<QPushButton>(page_, "btnRaceSimultaneous")->click();
   SimultaneousRaceWindow* simultaneous = page_->simultaneousRace();
   ASSERT_TRUE(simultaneous->isVisible());
   EXPECT_TRUE(On(SpecialMode::RaceSimultaneousStart));
-  simultaneous->spnTargetSeconds->setValue(3);
+  testing::FindNamed<QSpinBox>(simultaneous, "spnTargetSeconds")->setValue(3);
   context_.commands().SendCommand(0, 0, "ff2c");
   ASSERT_TRUE(QTest::qWaitFor([&] { return simultaneous->Race().Running(); }, 3000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return simultaneous->Race().PlaceCount() >= 6; }, 8000));
@@ -121,16 +123,16 @@ TEST_F(DemosWindowsTest, EachWindowOpensFromTheDemosPageWorksAndTakesOverTheRece
 
   // Individual start: the trigger carries the reader's time; laps count
   // once the minimum lap time has passed.
-  page_->btnRaceIndividual->click();
+  testing::FindNamed<QPushButton>(page_, "btnRaceIndividual")->click();
   EXPECT_FALSE(simultaneous->isVisible());
   EXPECT_TRUE(On(SpecialMode::RaceIndividualStart));
   IndividualRaceWindow* individual = page_->individualRace();
-  individual->spnMinLapTime->setValue(5);
-  individual->spnNumLaps->setValue(3);
-  individual->spnTargetSeconds->setValue(10);
+  testing::FindNamed<QSpinBox>(individual, "spnMinLapTime")->setValue(5);
+  testing::FindNamed<QSpinBox>(individual, "spnNumLaps")->setValue(3);
+  testing::FindNamed<QSpinBox>(individual, "spnTargetSeconds")->setValue(10);
   context_.commands().SendCommand(0, 0, "ff2c");
   ASSERT_TRUE(QTest::qWaitFor([&] { return individual->Race().Running(); }, 3000));
-  EXPECT_TRUE(individual->ckbUseReaderTime->isChecked());
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(individual, "ckbUseReaderTime")->isChecked());
   auto anyLap = [&] {
     for (int i = 0; i < individual->Race().RunnerCount(); ++i) {
       if (individual->Race().Runner(i).laps > 0) return true;
@@ -143,74 +145,78 @@ TEST_F(DemosWindowsTest, EachWindowOpensFromTheDemosPageWorksAndTakesOverTheRece
   Shoot(individual, "race-individual.png");
 
   // The ranking ms-timing window lists and ranks the timing reads.
-  page_->btnMsTiming->click();
+  testing::FindNamed<QPushButton>(page_, "btnMsTiming")->click();
   EXPECT_FALSE(individual->isVisible());
   TimingWindow* timing = page_->timingRanking();
   EXPECT_TRUE(On(SpecialMode::MsTimingRanking));
-  timing->ckbChannel[0]->setChecked(true);
+  testing::FindNamed<QCheckBox>(timing, "ckbChannel1")->setChecked(true);
+  auto* timingList = testing::FindNamed<QListWidget>(timing, "lstTimes");
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return timing->lstTimes->count() >= 12 && timing->Tap().Ranking().TagCount() >= 6; },
-      8000));
+      [&] { return timingList->count() >= 12 && timing->Tap().Ranking().TagCount() >= 6; }, 8000));
   Shoot(timing, "ms-timing.png");
 
   // The plug test switches the quiet reader on: its tags appear only now.
-  page_->btnPlugTest->click();
+  testing::FindNamed<QPushButton>(page_, "btnPlugTest")->click();
   EXPECT_FALSE(timing->isVisible());
   EXPECT_FALSE(On(SpecialMode::MsTimingRanking));
   EXPECT_TRUE(On(SpecialMode::PlugTest));
   PlugTestWindow* plug = page_->plugTest();
   plug->SetFolder(dir_.path().toStdString());
-  plug->edtTestName->setText("T1");
-  plug->rbt2->click();
-  plug->speTagGroup[0]->setValue(3);
-  plug->speTagGroup[1]->setValue(4);
+  testing::FindNamed<QLineEdit>(plug, "edtTestName")->setText("T1");
+  testing::FindNamed<QRadioButton>(plug, "rbt2")->click();
+  testing::FindNamed<QSpinBox>(plug, "speTagGroup1")->setValue(3);
+  testing::FindNamed<QSpinBox>(plug, "speTagGroup2")->setValue(4);
   Shoot(plug, "plugtest-setup.png");
-  plug->btnStartTest->click();
+  testing::FindNamed<QPushButton>(plug, "btnStartTest")->click();
   EXPECT_EQ(context_.tagTable().ReadsSeen(1), 0);
-  plug->btnStart->click();
+  testing::FindNamed<QPushButton>(plug, "btnStart")->click();
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
         return plug->Test().Panel(0).lines.size() >= 6 && plug->Test().Panel(1).lines.size() == 4;
       },
       10000));
-  EXPECT_EQ(plug->frmR1[1]->lblNumTags->text(), "4");
-  EXPECT_TRUE(plug->frmR1[1]->lblFileName->font().bold());
+  auto* secondPanel = testing::FindNamed<PlugTestPanelWidget>(plug, "frmR12");
+  auto* secondFileName = testing::FindNamed<QLabel>(secondPanel, "lblFileName");
+  EXPECT_EQ(testing::FindNamed<QLabel>(secondPanel, "lblNumTags")->text(), "4");
+  EXPECT_TRUE(secondFileName->font().bold());
   Shoot(plug, "plugtest.png");
-  plug->btnStop->click();
+  testing::FindNamed<QPushButton>(plug, "btnStop")->click();
   EXPECT_TRUE(QFile::exists(dir_.filePath("T1.Interrogator2.TagGroup4.Testrun1.csv")));
-  EXPECT_EQ(plug->frmR1[1]->lblFileName->text(), "T1.Interrogator2.TagGroup4.Testrun2.csv");
-  EXPECT_FALSE(plug->frmR1[1]->lblFileName->font().bold());
+  EXPECT_EQ(secondFileName->text(), "T1.Interrogator2.TagGroup4.Testrun2.csv");
+  EXPECT_FALSE(secondFileName->font().bold());
 
   plug->hide();
   EXPECT_FALSE(context_.specialModes().AnyOn());
 }
 
 TEST_F(DemosWindowsTest, RawTimingWindowSwitchesTheReadersTransmitter) {
-  page_->btnMsTimingRaw->click();
+  testing::FindNamed<QPushButton>(page_, "btnMsTimingRaw")->click();
   TimingWindow* raw = page_->timingRaw();
   EXPECT_TRUE(On(SpecialMode::MsTimingRaw));
-  auto* rf = qobject_cast<RfControlsBox*>(raw->rfControls);
+  auto* rf = testing::FindNamed<RfControlsBox>(raw, "grpRfControls");
   ASSERT_NE(rf, nullptr);
   TxReplies replies;
   context_.dispatcher().AddObserver(&replies);
-  raw->ckbChannel[0]->setChecked(true);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return raw->lstTimes->count() > 0; }, 5000));
+  testing::FindNamed<QCheckBox>(raw, "ckbChannel1")->setChecked(true);
+  auto* rawList = testing::FindNamed<QListWidget>(raw, "lstTimes");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rawList->count() > 0; }, 5000));
 
-  rf->btnRfTxOff->click();
+  testing::FindNamed<QPushButton>(rf, "btnRfTxOff")->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return replies.lines.size() == 1; }, 3000));
-  const int listed = raw->lstTimes->count();
+  const int listed = rawList->count();
   QTest::qWait(500);
-  EXPECT_EQ(raw->lstTimes->count(), listed);  // the transmitter is off
+  EXPECT_EQ(rawList->count(), listed);  // the transmitter is off
 
   // A 250 ms burst runs three ticks, then switches the transmitter off.
-  rf->speTimedRF10ms->setValue(25);
-  rf->btnTimedRF->click();
+  auto* timedRf = testing::FindNamed<QPushButton>(rf, "btnTimedRF");
+  testing::FindNamed<QSpinBox>(rf, "speTimedRF10ms")->setValue(25);
+  timedRf->click();
   EXPECT_TRUE(rf->Burst().Running());
-  EXPECT_EQ(rf->btnTimedRF->text(), "Cancel 3");
+  EXPECT_EQ(timedRf->text(), "Cancel 3");
   ASSERT_TRUE(QTest::qWaitFor([&] { return !rf->Burst().Running(); }, 3000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return replies.lines.size() == 3; }, 3000));
   EXPECT_EQ(replies.lines, (std::vector<std::string>{"ab00010600", "ab00010601", "ab00010600"}));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return rf->btnTimedRF->text() == "Timed RF"; }, 1000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return timedRf->text() == "Timed RF"; }, 1000));
   context_.dispatcher().RemoveObserver(&replies);
   Shoot(raw, "ms-timing-raw.png");
 }

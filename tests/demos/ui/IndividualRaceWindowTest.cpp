@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/AppContext.h"
+#include "common/ui/FindNamed.h"
 #include "demos/DemoTestSupport.h"
 #include "demos/ui/IndividualRaceWindow.h"
 #include "support/RecordingStatus.h"
@@ -50,7 +51,8 @@ struct IndividualRig {
     context.tagTable().RecordTagRead(testing::MakeRead(id, Before(clock.Now(), readerLagMs), 1, 0));
   }
   QString Cell(int row, int column) const {
-    const QTableWidgetItem* item = window.stgRaceTimes->item(row, column);
+    const QTableWidgetItem* item =
+        testing::FindNamed<QTableWidget>(window, "stgRaceTimes")->item(row, column);
     return item != nullptr ? item->text() : QString();
   }
 };
@@ -58,16 +60,16 @@ struct IndividualRig {
 TEST(IndividualRaceWindowTest, ReaderTimeTriggerLapsFromTheSpinBoxesAndClearAsksFromOneResult) {
   IndividualRig rig;
   EXPECT_TRUE(rig.context.specialModes().IsOn(SpecialMode::RaceIndividualStart));
-  rig.window.spnMinLapTime->setValue(30);
-  rig.window.spnNumLaps->setValue(2);
-  rig.window.spnTargetMinutes->setValue(1);
+  testing::FindNamed<QSpinBox>(rig.window, "spnMinLapTime")->setValue(30);
+  testing::FindNamed<QSpinBox>(rig.window, "spnNumLaps")->setValue(2);
+  testing::FindNamed<QSpinBox>(rig.window, "spnTargetMinutes")->setValue(1);
 
   // The reader's clock says 22:13:19.50, half a second behind ours.
   rig.Dispatch(
       testing::TriggerLine("231114221319"
                            "32"));
   ASSERT_TRUE(rig.window.Race().Running());
-  EXPECT_TRUE(rig.window.ckbUseReaderTime->isChecked());
+  EXPECT_TRUE(testing::FindNamed<QCheckBox>(rig.window, "ckbUseReaderTime")->isChecked());
   EXPECT_EQ(rig.window.Race().StartTime().sec, 1'700'000'000 - 1);
   EXPECT_EQ(rig.window.Race().StartTime().ms, 500);
 
@@ -102,11 +104,11 @@ TEST(IndividualRaceWindowTest, ReaderTimeTriggerLapsFromTheSpinBoxesAndClearAsks
 
   // One result not yet recorded is enough to ask; No keeps it.
   rig.See(2);
-  rig.window.btnClear->click();
+  testing::FindNamed<QPushButton>(rig.window, "btnClear")->click();
   EXPECT_EQ(rig.questions, std::vector<QString>{"1 record(s) not recorded - discard them?"});
   EXPECT_EQ(rig.window.Race().RunnerCount(), 2);
   rig.answer = true;
-  rig.window.btnClear->click();
+  testing::FindNamed<QPushButton>(rig.window, "btnClear")->click();
   EXPECT_EQ(rig.window.Race().RunnerCount(), 0);
   EXPECT_TRUE(rig.Cell(0, 0).isEmpty());
   EXPECT_TRUE(rig.warnings.empty());

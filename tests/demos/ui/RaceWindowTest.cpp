@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/AppContext.h"
+#include "common/ui/FindNamed.h"
 #include "demos/DemoTestSupport.h"
 #include "demos/ui/RaceWindow.h"
 #include "support/RecordingStatus.h"
@@ -27,7 +28,7 @@ TEST(RaceWindowTest, TriggerStartsThePlacesFillTheGridAndTheClockRuns) {
 
   std::string bad = testing::TriggerLine("", false);
   context.spine().dispatcher.DispatchMessage(1, 0, bad.data(), static_cast<int>(bad.size()));
-  EXPECT_EQ(window.lblResult->text(), "LRC error");
+  EXPECT_EQ(testing::FindNamed<QLabel>(window, "lblResult")->text(), "LRC error");
   std::string trigger = testing::TriggerLine("");
   context.spine().dispatcher.DispatchMessage(1, 0, trigger.data(),
                                              static_cast<int>(trigger.size()));

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "common/ui/FindNamed.h"
 #include "protocol/ReceiveSpine.h"
 #include "tags/TagTable.h"
 #include "testkit/ReaderLines.h"
@@ -57,8 +58,8 @@ TEST_F(ImportProgressWindowTest, ReplaysTheChosenFileAndEndsAtOneHundredPercent)
   window_.ImportLogFile();
   EXPECT_EQ(table_->SeenLength(), 2);
   EXPECT_EQ(window_.LastSummary().comments, 1);
-  EXPECT_EQ(window_.lblLineNo->text(), "Line: 3");
-  EXPECT_EQ(window_.cgLoadLogFileProgress->value(), 100);
+  EXPECT_EQ(testing::FindNamed<QLabel>(window_, "lblLineNo")->text(), "Line: 3");
+  EXPECT_EQ(testing::FindNamed<QProgressBar>(window_, "cgLoadLogFileProgress")->value(), 100);
   EXPECT_FALSE(window_.isVisible());
   EXPECT_FALSE(window_.Running());
 }
@@ -79,10 +80,10 @@ TEST_F(ImportProgressWindowTest, StopEndsAfterTheCurrentRecordAndPauseTogglesIts
     ++starts;
     // Events run between records: pause, try a second import, then stop.
     QTimer::singleShot(0, [&] {
-      window_.btnPause->click();
-      EXPECT_EQ(window_.btnPause->text(), "Resume");
+      testing::FindNamed<QPushButton>(window_, "btnPause")->click();
+      EXPECT_EQ(testing::FindNamed<QPushButton>(window_, "btnPause")->text(), "Resume");
       EXPECT_EQ(window_.ReplayLogFile(path), 0);  // refused while running
-      QTimer::singleShot(0, [&] { window_.btnStop->click(); });
+      QTimer::singleShot(0, [&] { testing::FindNamed<QPushButton>(window_, "btnStop")->click(); });
     });
   });
   EXPECT_EQ(window_.ReplayLogFile(path), 0);
@@ -90,7 +91,7 @@ TEST_F(ImportProgressWindowTest, StopEndsAfterTheCurrentRecordAndPauseTogglesIts
   EXPECT_TRUE(window_.LastSummary().stopped);
   EXPECT_LT(table_->ReadsSeen(0), 50);
   EXPECT_GE(table_->ReadsSeen(0), 1);
-  EXPECT_EQ(window_.btnPause->text(), "Pause");
+  EXPECT_EQ(testing::FindNamed<QPushButton>(window_, "btnPause")->text(), "Pause");
 }
 
 }  // namespace

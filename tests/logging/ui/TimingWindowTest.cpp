@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/AppContext.h"
+#include "common/ui/FindNamed.h"
 #include "logging/TimingTestSupport.h"
 #include "logging/ui/TimingWindow.h"
 #include "support/RecordingStatus.h"
@@ -32,7 +33,7 @@ struct TimingWindows {
 
 TEST(TimingWindowTest, ListsAndRanksWhileShownAndGivesWayToAnotherMode) {
   TimingWindows windows;
-  windows.ranking.ckbChannel[0]->setChecked(true);
+  testing::FindNamed<QCheckBox>(windows.ranking, "ckbChannel1")->setChecked(true);
   windows.ranking.show();
   EXPECT_TRUE(windows.context.specialModes().IsOn(SpecialMode::MsTimingRanking));
 
@@ -42,17 +43,19 @@ TEST(TimingWindowTest, ListsAndRanksWhileShownAndGivesWayToAnotherMode) {
   frame.id = "0123456789ab5678";
   windows.Dispatch(0, frame.At(5, 31, 0).Text());
   windows.Dispatch(1, frame.Text());  // channel 2 not ticked
-  EXPECT_EQ(windows.ranking.lstTimes->count(), 2);
-  ASSERT_NE(windows.ranking.stgRanking->item(1, 3), nullptr);
-  EXPECT_EQ(windows.ranking.stgRanking->item(1, 3)->text(), " 0.5000");
-  EXPECT_EQ(windows.ranking.findChild<QTableWidget*>("stgRanking"), windows.ranking.stgRanking);
+  EXPECT_EQ(testing::FindNamed<QListWidget>(windows.ranking, "lstTimes")->count(), 2);
+  auto* ranking = testing::FindNamed<QTableWidget>(windows.ranking, "stgRanking");
+  ASSERT_NE(ranking, nullptr);
+  ASSERT_NE(ranking->item(1, 3), nullptr);
+  EXPECT_EQ(ranking->item(1, 3)->text(), " 0.5000");
 
   windows.raw.show();  // takes over: the ranking window stops and closes
   EXPECT_TRUE(windows.context.specialModes().IsOn(SpecialMode::MsTimingRaw));
   EXPECT_FALSE(windows.ranking.isVisible());
   windows.Dispatch(0, frame.Text());
-  EXPECT_EQ(windows.ranking.lstTimes->count(), 2);
-  EXPECT_EQ(windows.raw.lstTimes->count(), 0);  // its channels are not ticked
+  EXPECT_EQ(testing::FindNamed<QListWidget>(windows.ranking, "lstTimes")->count(), 2);
+  EXPECT_EQ(testing::FindNamed<QListWidget>(windows.raw, "lstTimes")->count(),
+            0);  // its channels are not ticked
   windows.raw.hide();
   EXPECT_FALSE(windows.context.specialModes().AnyOn());
 }
