@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QEvent>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QString>
+#include <QTimer>
 
 #include <string_view>
+
+#include "common/SpecialModes.h"
 
 namespace corvalis {
 
@@ -30,6 +34,20 @@ inline QPushButton* NamedButton(const QString& text, const char* name) {
 inline QString TargetPanelStyle(bool green) {
   return green ? QStringLiteral("background: #22aa22; color: white;")
                : QStringLiteral("background: #cc2222; color: white;");
+}
+
+// A race window's mode and 100 ms clock follow its showing and hiding;
+// minimising and restoring (spontaneous events) keep them as they are.
+inline void FollowVisibility(const QEvent& event, SpecialModes& modes, SpecialMode mode,
+                             QTimer& clock) {
+  if (event.spontaneous()) return;
+  if (event.type() == QEvent::Show) {
+    modes.SwitchOn(mode);
+    clock.start(100);
+  } else {
+    clock.stop();
+    modes.SwitchOff(mode);
+  }
 }
 
 }  // namespace corvalis

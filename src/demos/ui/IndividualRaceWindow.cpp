@@ -179,20 +179,13 @@ void IndividualRaceWindow::SpecialModeSwitchedOff(SpecialMode) {
   hide();
 }
 
-// Minimising and restoring (spontaneous events) keep the mode as it is.
 void IndividualRaceWindow::showEvent(QShowEvent* event) {
-  if (!event->spontaneous()) {
-    modes_.SwitchOn(SpecialMode::RaceIndividualStart);
-    timer_->start(100);
-  }
+  FollowVisibility(*event, modes_, SpecialMode::RaceIndividualStart, *timer_);
   QWidget::showEvent(event);
 }
 
 void IndividualRaceWindow::hideEvent(QHideEvent* event) {
-  if (!event->spontaneous()) {
-    timer_->stop();
-    modes_.SwitchOff(SpecialMode::RaceIndividualStart);
-  }
+  FollowVisibility(*event, modes_, SpecialMode::RaceIndividualStart, *timer_);
   QWidget::hideEvent(event);
 }
 

@@ -139,18 +139,12 @@ void SimultaneousRaceWindow::SpecialModeSwitchedOff(SpecialMode) {
 }
 
 void SimultaneousRaceWindow::showEvent(QShowEvent* event) {
-  if (!event->spontaneous()) {
-    modes_.SwitchOn(SpecialMode::RaceSimultaneousStart);
-    timer_->start(100);
-  }
+  FollowVisibility(*event, modes_, SpecialMode::RaceSimultaneousStart, *timer_);
   QWidget::showEvent(event);
 }
 
 void SimultaneousRaceWindow::hideEvent(QHideEvent* event) {
-  if (!event->spontaneous()) {
-    timer_->stop();
-    modes_.SwitchOff(SpecialMode::RaceSimultaneousStart);
-  }
+  FollowVisibility(*event, modes_, SpecialMode::RaceSimultaneousStart, *timer_);
   QWidget::hideEvent(event);
 }
 
