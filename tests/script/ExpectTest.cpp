@@ -231,6 +231,24 @@ TEST_F(ExpectTest, BadPatternIsReportedOnceAndNeverMatches) {
   EXPECT_EQ(reports, 1);
 }
 
+// Stacked repetitions would make the C library's matcher take gigabytes.
+TEST_F(ExpectTest, StackedRepetitionsAreRefusedLikeBadPatterns) {
+  Expect expect(list());
+  expect.Arm("", 1, 1000,
+             {{"a" + std::string(27, '+'), done}, {"b{9}{9}", done}, {"^c\\+\\+\\+$", other}},
+             &result, record, 0, -10);
+  expect.Go();
+  machines().RunAllMachines();
+  Line(0, "aaa");
+  Line(0, "c+++");
+  Tick();
+  EXPECT_EQ(result, 2);
+  int reports = 0;
+  for (const std::string& line : fixture.status.debugLines)
+    reports += line == "Error setting regex Stacked repetitions" ? 1 : 0;
+  EXPECT_EQ(reports, 2);
+}
+
 TEST_F(ExpectTest, DoneCallbackMayDestroyItsExpect) {
   const int before = list().Count();
   auto expect = std::make_unique<Expect>(list());
