@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "script/MachineRegistry.h"
+#include "script/RegexGuard.h"
 
 namespace corvalis {
 namespace {
@@ -64,43 +65,12 @@ void Expect::FreePatterns() {
   patterns_.clear();
 }
 
-namespace {
-
-// True when repetitions are stacked on one another ("a+++", "a{9}{9}"): the
-// C library's matcher grows exponentially with each, and an operator's typo
-// must not exhaust the console's memory.
-bool StacksRepetitions(const std::string& text) {
-  int run = 0;
-  int bounds = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\\') {
-      ++i;
-      run = bounds = 0;
-    } else if (c == '*' || c == '+' || c == '?') {
-      ++run;
-    } else if (c == '{') {
-      const size_t close = text.find('}', i);
-      if (close == std::string::npos) return false;
-      i = close;
-      ++run;
-      ++bounds;
-    } else {
-      run = bounds = 0;
-    }
-    if (run > 2 || bounds > 1) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
 void Expect::Compile(const std::vector<ExpectPattern>& patterns) {
   FreePatterns();
   for (const ExpectPattern& source : patterns) {
     auto p = std::make_unique<CompiledPattern>();
     p->source = source;
-    if (StacksRepetitions(source.text)) {
+    if (StacksRepetitions(source.text, RegexSyntax::kExtended)) {
       list_.Show("Error setting regex Stacked repetitions");
       patterns_.push_back(std::move(p));
       continue;

@@ -1,5 +1,7 @@
 #include "script/LineWatchTable.h"
 
+#include "script/RegexGuard.h"
+
 namespace corvalis {
 
 LineWatchTable::~LineWatchTable() {
@@ -13,6 +15,11 @@ bool LineWatchTable::Compile(std::string_view pattern, std::vector<regex_t>& out
   while (true) {
     const size_t nl = pattern.find('\n', start);
     const std::string part(pattern.substr(start, nl == std::string_view::npos ? nl : nl - start));
+    if (StacksRepetitions(part, RegexSyntax::kBasic)) {
+      if (error != nullptr) *error = "Error setting regex Stacked repetitions";
+      Free(out);
+      return false;
+    }
     regex_t re;
     const int rc = regcomp(&re, part.c_str(), REG_NOSUB | REG_NEWLINE);
     if (rc != 0) {

@@ -141,6 +141,19 @@ TEST_F(ScriptFlowTest, FullWatchTableIsReported) {
   EXPECT_EQ(interpreter.Watches().WatchTableSize(), 0);
 }
 
+// Stacked repetitions would make the C library's matcher take gigabytes.
+TEST_F(ScriptFlowTest, WatchRefusesStackedRepetitions) {
+  std::string error;
+  EXPECT_LT(interpreter.Watches().AddWatch(-1, "a" + std::string(12, '*'), nullptr, &error), 0);
+  EXPECT_EQ(error, "Error setting regex Stacked repetitions");
+  EXPECT_LT(interpreter.Watches().AddWatch(-1, "x\nb\\+\\+\\+", nullptr, &error), 0);
+  EXPECT_LT(interpreter.Watches().AddWatch(-1, "a\\{2\\}\\{3\\}", nullptr, &error), 0);
+  EXPECT_EQ(interpreter.Watches().WatchTableSize(), 0);
+  // Escaped or single repetitions are ordinary patterns.
+  EXPECT_GE(interpreter.Watches().AddWatch(-1, "a\\*\\*\\*b+++", nullptr, &error), 0);
+  EXPECT_GE(interpreter.Watches().AddWatch(-1, "a\\{2\\}b*", nullptr, &error), 0);
+}
+
 TEST_F(ScriptFlowTest, ChannelAndButtonStatements) {
   channels.open[2] = false;
   RunMemo(
