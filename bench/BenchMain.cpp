@@ -18,6 +18,8 @@ const std::map<std::string, std::string> kFigureUnits = {
     {"tcp_lines_per_s", "lines/s"},
     {"tcp_lines_per_s_4_channels", "lines/s"},
     {"cpu_percent_at_1500_reads_per_s", "%"},
+    {"cpu_percent_4x1000_reads_per_s", "%"},
+    {"flood_rss_mb", "MB"},
     {"table_lines_per_s_600_tags", "lines/s"},
     {"table_lines_per_s_10000_passes", "lines/s"},
     {"reference_lines_per_s_10000_passes", "lines/s"},

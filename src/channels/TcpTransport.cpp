@@ -17,6 +17,11 @@ namespace {
 constexpr int kKeepAliveIdleS = 10;
 constexpr int kKeepAliveIntervalS = 5;
 constexpr int kKeepAliveProbes = 3;
+// What the socket takes from the system per connection before the receive
+// path has read it. Unbounded, a peer sending faster than the GUI thread
+// decodes fills memory; bounded, the system's window closes and TCP slows
+// the peer down. Four staging areas: the receive path drains it in pieces.
+constexpr qint64 kReadBufferBytes = 64 * 1024;
 
 void EnableKeepAlive(QTcpSocket& socket) {
   socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
@@ -37,6 +42,7 @@ void EnableKeepAlive(QTcpSocket& socket) {
 TcpTransport::TcpTransport(int channel, const ChannelSettings& settings, TransportEvents& events,
                            StatusReporter& status, bool receives)
     : channel_(channel), events_(events), status_(status), receives_(receives) {
+  socket_.setReadBufferSize(kReadBufferBytes);
   QObject::connect(&socket_, &QTcpSocket::readyRead, &socket_, [this] { OnReadyRead(); });
   QObject::connect(&socket_, &QTcpSocket::connected, &socket_, [this] { OnConnected(); });
   QObject::connect(&socket_, &QTcpSocket::disconnected, &socket_, [this] { OnDisconnected(); });

@@ -20,6 +20,7 @@
 #include <QStackedWidget>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -34,6 +35,11 @@ namespace corvalis {
 namespace {
 
 constexpr int kCommsMemoLines = 1000;
+// Comms lines come with every read event, thousands a second from busy
+// readers, and laying out each one in the memo cost more than the reads
+// themselves. They are held and shown together at this pace while the memo
+// is on screen, and not laid out at all while it is not.
+constexpr int kCommsLinesEveryMs = 200;
 
 }  // namespace
 
@@ -56,6 +62,7 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
     : QWidget(parent),
       readerControl_(new ReaderControlPanel(context)),
       commsMemo_(Named(new QPlainTextEdit, QStringLiteral("Memo2"))),
+      commsLinesDue_(new QTimer(this)),
       rbtShowCommsMessages(Named(new QRadioButton(QStringLiteral("Show Comms Messages")),
                                  QStringLiteral("rbtShowCommsMessages"))),
       rbtShowDecoderStats(Named(new QRadioButton(QStringLiteral("Show Decoder Statistics")),
@@ -86,6 +93,9 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
     memo->setFont(QFont(QStringLiteral("Monospace")));
   }
   commsMemo_->setMaximumBlockCount(kCommsMemoLines);
+  commsLinesDue_->setSingleShot(true);
+  commsLinesDue_->setInterval(kCommsLinesEveryMs);
+  connect(commsLinesDue_, &QTimer::timeout, this, &DiagnosticsPage::ShowHeldCommsLines);
   edtWaitTime->setMaximumWidth(80);
   edtWaitTime->setValidator(new QIntValidator(edtWaitTime));
   edtWaitTime->setToolTip(QStringLiteral(
@@ -155,8 +165,10 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
   commsOrStats_->addWidget(commsMemo_);
   commsOrStats_->addWidget(stats);
   rbtShowCommsMessages->setChecked(true);
-  connect(rbtShowCommsMessages, &QRadioButton::toggled, this,
-          [this](bool on) { commsOrStats_->setCurrentIndex(on ? 0 : 1); });
+  connect(rbtShowCommsMessages, &QRadioButton::toggled, this, [this](bool on) {
+    commsOrStats_->setCurrentIndex(on ? 0 : 1);
+    if (on) ShowHeldCommsLines();
+  });
   auto* choice = new QHBoxLayout;
   choice->addWidget(rbtShowCommsMessages);
   choice->addWidget(rbtShowDecoderStats);
@@ -174,7 +186,21 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
 }
 
 void DiagnosticsPage::AddCommsLine(const QString& line) {
-  if (rbtShowCommsMessages->isChecked()) commsMemo_->appendPlainText(line);
+  if (!rbtShowCommsMessages->isChecked()) return;
+  if (heldCommsLines_.size() >= kCommsMemoLines) heldCommsLines_.removeFirst();
+  heldCommsLines_.append(line);
+  if (!commsLinesDue_->isActive()) commsLinesDue_->start();
+}
+
+void DiagnosticsPage::ShowHeldCommsLines() {
+  if (heldCommsLines_.isEmpty() || !commsMemo_->isVisible()) return;
+  commsMemo_->appendPlainText(heldCommsLines_.join(QLatin1Char('\n')));
+  heldCommsLines_.clear();
+}
+
+void DiagnosticsPage::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  ShowHeldCommsLines();
 }
 
 void DiagnosticsPage::ShowCounters(const TagTable& table, const QString& lastError) {
@@ -248,6 +274,7 @@ void DiagnosticsPage::ClearCounters() {
   context_.status().SetLastError({});
   context_.status().SetPurgedText({});
   commsMemo_->clear();
+  heldCommsLines_.clear();
   memRawData->clear();
   ClearUniqueTags();
   ShowPurged({});

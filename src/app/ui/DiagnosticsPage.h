@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -19,6 +20,7 @@ class QPushButton;
 class QRadioButton;
 class QStackedWidget;
 class QSpinBox;
+class QTimer;
 
 namespace corvalis {
 
@@ -72,14 +74,21 @@ class DiagnosticsPage final : public QWidget {
   const ReaderControlPanel& ReaderControl() const { return *readerControl_; }
   void ShowLastError(const QString& text);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void WaitTimeEntered();
+  // The comms lines held since the memo last showed them, appended at once.
+  void ShowHeldCommsLines();
   // Appends the tags new to the channel lists and rewrites changed counts.
   void ShowUniqueTags(const TagTable& table);
   void ClearUniqueTags();
 
   ReaderControlPanel* readerControl_;
-  QPlainTextEdit* commsMemo_;  // "Memo2"
+  QPlainTextEdit* commsMemo_;   // "Memo2"
+  QStringList heldCommsLines_;  // at most the memo's length
+  QTimer* commsLinesDue_;
   QRadioButton* rbtShowCommsMessages;
   QRadioButton* rbtShowDecoderStats;
   QStackedWidget* commsOrStats_;  // the memo or the decoder statistics

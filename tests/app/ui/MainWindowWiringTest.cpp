@@ -180,7 +180,14 @@ TEST_F(WiredConsole, CommsMessagesReachTheMemoOnlyWhileChosen) {
 
   Find<QRadioButton>(Diagnostics(), "rbtShowCommsMessages")->click();
   context_.status().DebugLog("RXCHAR SIGNAL shown");
+  // Held while the tab is not on screen, shown together once it is.
+  ShowPage(Page::kTagsSeen);
+  QTest::qWait(300);
+  EXPECT_FALSE(memo->toPlainText().contains("shown"));
+  ShowPage(Page::kDiagnostics);
   EXPECT_TRUE(memo->toPlainText().contains("shown"));
+  context_.status().DebugLog("RXCHAR SIGNAL later");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return memo->toPlainText().contains("later"); }, 2000));
 
   const QByteArray dir = qgetenv("CORVALIS_SCREENSHOT_DIR");
   if (!dir.isEmpty()) {
