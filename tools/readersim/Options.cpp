@@ -82,6 +82,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     if (name == "-h" || name == "--help") {
       result.help = true;
       return result;
+    } else if (name == "--version") {
+      result.version = true;
+      return result;
     } else if (name == "--tcp") {
       const auto port = integer(0, 65535);
       if (!port) return fail("--tcp needs a port number 0 to 65535");
@@ -253,6 +256,7 @@ Boot loader (after a boot command):
   --rw-corrupt N        tag pages read back with their first N digits changed
 
   -h, --help            show this text
+  --version             show the version
 
 Stops cleanly on SIGINT or SIGTERM. Exit code 2 for bad options or a link that cannot open.
 )";

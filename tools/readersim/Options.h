@@ -62,6 +62,7 @@ struct Options {
 struct ParseResult {
   Options options;
   bool help = false;
+  bool version = false;
   std::string error;  // empty when the arguments were good
 };
 

@@ -10,6 +10,7 @@
 #include "Options.h"
 #include "Simulator.h"
 #include "common/Clock.h"
+#include "common/ProgramInfo.h"
 #include "common/SignalWatcher.h"
 
 namespace corvalis::readersim {
@@ -133,6 +134,10 @@ int Run(int argc, char** argv) {
   const ParseResult parsed = ParseOptions(args);
   if (parsed.help) {
     std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (parsed.version) {
+    std::fputs(VersionLine("corvalis-readersim").c_str(), stdout);
     return 0;
   }
   if (!parsed.error.empty()) return Fail(parsed.error + " (see --help)");

@@ -11,6 +11,7 @@
 
 #include "HeadlessReplay.h"
 #include "app/Settings.h"
+#include "common/ProgramInfo.h"
 
 namespace {
 
@@ -20,9 +21,13 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 const char kUsage[] =
-    "usage: corvalis-replay [-i=SETTINGS] [--log=PATH] CAPTURE...\n"
+    "Usage: corvalis-replay [-i=SETTINGS] [--log=PATH] CAPTURE...\n"
     "  -i=SETTINGS  settings file (default: Corvalis.ini in the working directory)\n"
-    "  --log=PATH   tag log to append to (default: the settings' FilteredFileName)\n";
+    "  --log=PATH   tag log to append to (default: the settings' FilteredFileName)\n"
+    "  --help       show this text\n"
+    "  --version    show the version\n"
+    "Exit codes: 0 replayed, 1 a file that cannot be read or written or a stop by a\n"
+    "signal, 2 bad arguments.\n";
 
 struct Arguments {
   QString settingsPath;
@@ -66,6 +71,7 @@ int Fail(int code, const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerStandardOption(argc, argv, "corvalis-replay", kUsage)) return 0;
   QCoreApplication app(argc, argv);
   Arguments args;
   std::string error;

@@ -26,6 +26,8 @@ inline constexpr const char* kRunnerUsage =
     "  --channel=N        script channel 1..5 (default 1)\n"
     "  --reader=ID        reader ID for built commands, 0..255 (default 0)\n"
     "  --timeout=SECONDS  stop the script after this long (exit code 3)\n"
+    "  --help             show this text\n"
+    "  --version          show the version\n"
     "Exit codes: 0 the script ended, 1 it ended on an error, 2 bad arguments or an\n"
     "unreadable script, 3 the time-out ran out.\n";
 

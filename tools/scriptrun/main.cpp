@@ -8,6 +8,7 @@
 #include "RunnerOptions.h"
 #include "StreamScriptOutput.h"
 #include "app/AppContext.h"
+#include "common/ProgramInfo.h"
 #include "common/SignalWatcher.h"
 #include "script/ScriptInterpreter.h"
 
@@ -22,6 +23,7 @@ constexpr int kExitTimeout = 3;
 
 int main(int argc, char** argv) {
   using namespace corvalis;
+  if (AnswerStandardOption(argc, argv, "corvalis-script", kRunnerUsage)) return 0;
   QCoreApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string error;
