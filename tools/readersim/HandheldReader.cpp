@@ -138,7 +138,8 @@ std::string HandheldReader::LoggingCommand(int dataCount, bool query,
   if (dataCount == 0) {
     // "One": the next record, then the status.
     if (played_ >= stored) return StatusReply();
-    return records_[static_cast<size_t>(played_++)] + StatusReply();
+    const std::string& record = records_[static_cast<size_t>(played_++)];
+    return record + StatusReply();  // the status counts the record just sent
   }
   const uint8_t sub = data[0];
   if (dataCount == 1) {

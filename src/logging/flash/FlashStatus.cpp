@@ -86,6 +86,8 @@ MemoryBarLayout LayoutMemoryBar(const LoggingStatus& status, int width) {
   bar.dirty = Scaled(width, status.DirtyRecords(), total);
   bar.free = Scaled(width, status.FreeRecords(), total);
   bar.played = Scaled(width, status.PlayedRecords(), total);
+  bar.unplayed =
+      Scaled(width, std::max<int64_t>(0, status.RecordedRecords() - status.PlayedRecords()), total);
   if (status.totalBlocks > 0)
     bar.pixelsPer100Blocks = static_cast<int>(int64_t{width} * 100 / status.totalBlocks);
   return bar;

@@ -59,6 +59,7 @@ struct MemoryBarLayout {
   int dirty = 0;
   int free = 0;
   int played = 0;
+  int unplayed = 0;  // recorded, not yet played
   int pixelsPer100Blocks = 0;
 };
 MemoryBarLayout LayoutMemoryBar(const LoggingStatus& status, int width);

@@ -257,7 +257,7 @@ void FlashLogWindow::ShowStatus(const LoggingStatus& status, int dataLength) {
 void FlashLogWindow::LayoutBar() {
   logger_.LayoutBar(pnlMemory->PartsWidth());
   const MemoryBarLayout& bar = logger_.Bar();
-  pnlMemory->SetParts(bar.dirty, bar.played, bar.free);
+  pnlMemory->SetParts(bar.dirty, bar.played, bar.unplayed);
 }
 
 void FlashLogWindow::ShowFormatProgress(const FormatProgress& progress, bool finished) {

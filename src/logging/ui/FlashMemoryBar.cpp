@@ -13,10 +13,10 @@ FlashMemoryBar::FlashMemoryBar(QWidget* parent) : QWidget(parent) {
          "Drag the handle to move the played mark; double-click for the status."));
 }
 
-void FlashMemoryBar::SetParts(int dirty, int played, int free) {
+void FlashMemoryBar::SetParts(int dirty, int played, int unplayed) {
   dirty_ = std::max(0, dirty);
   played_ = std::max(0, played);
-  free_ = std::max(0, free);
+  unplayed_ = std::max(0, unplayed);
   dragOffset_ = 0;
   update();
 }
@@ -25,7 +25,7 @@ void FlashMemoryBar::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const int w = std::max(0, PartsWidth());
   const int h = height();
-  const int unplayedBase = std::max(0, w - dirty_ - played_ - free_);
+  const int unplayedBase = std::min(unplayed_, std::max(0, w - dirty_ - played_));
   const int played = std::clamp(played_ + dragOffset_, 0, played_ + unplayedBase);
   const int unplayed = unplayedBase - (played - played_);
   int x = 0;

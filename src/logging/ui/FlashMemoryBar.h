@@ -15,7 +15,7 @@ class FlashMemoryBar final : public QWidget {
   explicit FlashMemoryBar(QWidget* parent = nullptr);
 
   // Parts in pixels of the width without the handle.
-  void SetParts(int dirty, int played, int free);
+  void SetParts(int dirty, int played, int unplayed);
   // The width the parts share.
   int PartsWidth() const { return width() - kHandleWidth; }
 
@@ -36,7 +36,7 @@ class FlashMemoryBar final : public QWidget {
 
   int dirty_ = 0;
   int played_ = 0;
-  int free_ = 0;
+  int unplayed_ = 0;
   bool dragging_ = false;
   int dragStart_ = 0;
   int dragOffset_ = 0;
