@@ -127,6 +127,7 @@ void ReaderCommandSender::RecordTransmit(int channel, const char* text, int leng
 void ReaderCommandSender::SendLine(int channel, const char* text, int length) {
   if (!IsValidChannel(channel) || length < 0) return;
   ++generation_;
+  acceptedErrorCode_ = -1;
   RecordTransmit(channel, text, length);
   if (!ChannelOpen(channel)) {
     lastSendResult_ = WaitResult::kChannelClosed;
@@ -238,9 +239,11 @@ void ReaderCommandSender::HandleReply(int channel, const char* text, int length)
   // The LRC is read only once the length says it is inside the line.
   const bool lengthOk = length == kMinReplyLength + 2 * dataLength;
   const bool lrcOk = lengthOk && CheckLrc(text + 2, length - 2);
-  const char* error = lrcOk ? ErrorReplyText(code) : nullptr;
   const bool matched =
       (expectedReaderId_ == 0 || readerId == expectedReaderId_) && channel == expectedChannel_;
+  const bool acceptedError = lrcOk && matched && awaiting_ && code == acceptedErrorCode_;
+  const char* error = lrcOk && !acceptedError ? ErrorReplyText(code) : nullptr;
+  if (acceptedError) acceptedErrorCode_ = -1;
   if (matched) {
     EndWait(error != nullptr ? WaitResult::kErrorReply : WaitResult::kReplied);
     if (warnings_ != nullptr) warnings_->HideNoReply();

@@ -269,5 +269,25 @@ TEST_F(SenderTest, NestingIsBoundedAndAStoppedTimerCannotHangTheWait) {
   EXPECT_EQ(sender.NestedWaits(), 0);
 }
 
+// A reader that refuses a new serial number answers f7: the window that
+// asked takes it as its answer, so it shows no bad-command window; an f7 to
+// any other command still does, and the next send forgets the acceptance.
+TEST_F(SenderTest, AcceptedErrorCodeIsTheAnswerOnlyToTheCommandThatExpectsIt) {
+  sender.AddReplyRoute(0xf7, &fakes);
+  sender.SendCommand(0, 0, "0365414243");
+  sender.AcceptErrorReply(0xf7);
+  Receive(0, Reply("0000f7"));
+  EXPECT_FALSE(sender.Awaiting());
+  EXPECT_EQ(fakes.badCommand, "");
+  EXPECT_EQ(sender.WarningCountdown(), 0);
+  EXPECT_EQ(fakes.routed.size(), 1u);
+
+  sender.AcceptErrorReply(0xf7);
+  sender.SendCommand(0, 0, "ff4b");
+  Receive(0, Reply("0000f7"));
+  EXPECT_EQ(fakes.badCommand, "Illegal Command");
+  EXPECT_EQ(fakes.routed.size(), 2u);
+}
+
 }  // namespace
 }  // namespace corvalis

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "BootLoader.h"
 #include "FormatPresets.h"
@@ -83,6 +84,10 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
   if (!CheckLrc(line.data() + 2, static_cast<int>(line.size()) - 2)) {
     return Error(reply_code::kBadLrc);
   }
+
+  // The handheld reads its length bytes by its own rule.
+  if (std::optional<std::string> reply = state_.handheld.HandleLine(state_.readerId, line, NowMs()))
+    return *reply;
 
   uint8_t ll = 0;
   uint8_t cc = 0;

@@ -195,6 +195,19 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       const auto n = integer(0, 16);
       if (!n) return fail("--rw-corrupt needs a number of digits 0 to 16");
       o.rwFaults.corruptDigits = static_cast<int>(*n);
+    } else if (name == "--handheld") {
+      const auto type = value();
+      if (!type || type->empty() || type->size() > 15)
+        return fail("--handheld needs a reader type text of 1 to 15 characters");
+      o.handheld.type = *type;
+    } else if (name == "--flash-records") {
+      const auto n = integer(0, 0xffff);
+      if (!n) return fail("--flash-records needs a number of records 0 to 65535");
+      o.handheld.storedRecords = static_cast<int>(*n);
+    } else if (name == "--flash-blocks") {
+      const auto n = integer(0, 255);
+      if (!n) return fail("--flash-blocks needs a number of blocks 0 to 255");
+      o.handheld.totalBlocks = static_cast<int>(*n);
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -254,6 +267,11 @@ Boot loader (after a boot command):
   --rw-drop K           lose the first K replies of the read/write controller
   --rw-late MS          send every read/write controller reply MS late
   --rw-corrupt N        tag pages read back with their first N digits changed
+
+Handheld flash logging:
+  --handheld TYPE       a handheld that logs to flash; TYPE is its "0066" type text
+  --flash-records N     records in its flash at start (default 40, 16 per block)
+  --flash-blocks N      blocks of flash, 0 to 255 (default 64)
 
   -h, --help            show this text
   --version             show the version

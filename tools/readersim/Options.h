@@ -6,6 +6,7 @@
 
 #include "BootLoader.h"
 #include "DisplaySink.h"
+#include "HandheldReader.h"
 #include "RwController.h"
 
 namespace corvalis::readersim {
@@ -57,6 +58,8 @@ struct Options {
   bool loaderXon = false;
   // The read/write controller's faults.
   RwFaults rwFaults;
+  // "--handheld TYPE": a handheld flash-logging reader of that type.
+  HandheldConfig handheld;
 };
 
 struct ParseResult {

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <vector>
 
+#include "HandheldReader.h"
 #include "RwController.h"
 #include "common/Clock.h"
 #include "protocol/MessageFormat.h"
@@ -45,6 +46,8 @@ struct ReaderState {
   uint8_t decoderControl = 0x00;  // K: bit 1 modulate, bit 0 reset
   // The read/write controller and its tag.
   RwController rw;
+  // The handheld's flash log ("--handheld TYPE"); disabled otherwise.
+  HandheldReader handheld;
   // Fault injection, see Options.
   int faultCommand = -1;
   int faultError = 0xF2;

@@ -62,6 +62,24 @@ Simulator::Simulator(const Options& options, const Clock& clock)
   state_.format = MakePresetFormat(options.format);
   state_.rfOn = !options.rfOff;
   state_.rw = RwController(options.rwFaults);
+  if (!options.handheld.type.empty()) PreloadFlash(options.handheld, options.tags);
+}
+
+// The records the handheld holds when it starts: reads of the tags round
+// robin, a second apart, ending now.
+void Simulator::PreloadFlash(const HandheldConfig& config, int tags) {
+  state_.handheld = HandheldReader(config);
+  const WallTime now = clock_.Now();
+  const int64_t nowMs = int64_t{now.sec} * 1000 + now.ms;
+  for (int i = 0; i < config.storedRecords && tags > 0; ++i) {
+    const ScheduledRead read{.tag = i % tags,
+                             .atMs = nowMs - int64_t{config.storedRecords - i} * 1000,
+                             .readInPass = 1,
+                             .pass = i / tags + 1};
+    state_.handheld.Preload(
+        encoder_.Encode(state_.format, state_.readerId, read, ToWallTime(read.atMs), status_) +
+        Trailer(state_.format));
+  }
 }
 
 void Simulator::StartStream() {
@@ -143,6 +161,9 @@ void Simulator::Poll(std::vector<std::string>& chunks) {
   state_.rw.TakeDue(int64_t{now.sec} * 1000 + now.ms, rwReplies);
   for (std::string& reply : rwReplies) Emit(std::move(reply), chunks);
   if (!streaming_ || inLoader_ || inModbus_) return;
+  std::vector<std::string> flashLines;
+  state_.handheld.TakeDue(int64_t{now.sec} * 1000 + now.ms, flashLines);
+  for (std::string& line : flashLines) Emit(std::move(line), chunks);
   if (triggerEveryMs_ > 0 && int64_t{now.sec} * 1000 + now.ms >= nextTriggerMs_) {
     // The start beam is wired to the reader, not to its radio: it triggers
     // with the transmitter off too.
@@ -153,9 +174,13 @@ void Simulator::Poll(std::vector<std::string>& chunks) {
   due_.clear();
   scheduler_.Poll(due_);
   for (const ScheduledRead& read : due_) {
-    const int noiseLines =
-        RenderRead(read, [&](std::string bytes) { Emit(std::move(bytes), chunks); });
+    std::string message;
+    const int noiseLines = RenderRead(read, [&](std::string bytes) {
+      message = bytes;
+      Emit(std::move(bytes), chunks);
+    });
     if (noiseLines < 0) continue;
+    state_.handheld.Record(message);
     ++state_.stats.readsSent;
     state_.stats.noiseLines = static_cast<uint16_t>(state_.stats.noiseLines + noiseLines);
   }
@@ -237,6 +262,8 @@ int64_t Simulator::MsUntilNextPoll() const {
     if (next < 0 || slot < next) next = slot;
   }
   if (triggerEveryMs_ > 0 && (next < 0 || nextTriggerMs_ < next)) next = nextTriggerMs_;
+  const int64_t flashDue = state_.handheld.NextDueMs();
+  if (flashDue >= 0 && (next < 0 || flashDue < next)) next = flashDue;
   return next < 0 ? -1 : std::max<int64_t>(0, next - nowMs);
 }
 

@@ -61,6 +61,7 @@ class Simulator {
   // Renders the cycle "--rate max" replays: the reads of the configured tags
   // passing at the rate that keeps the field busy, in reader time from now.
   void RenderCycle();
+  void PreloadFlash(const HandheldConfig& config, int tags);
 
   const Clock& clock_;
   ReaderState state_;

@@ -47,6 +47,7 @@
 #include "control/ui/RfControlsGroup.h"
 #include "control/ui/SteppingGroup.h"
 #include "demos/ui/DemosPage.h"
+#include "logging/ui/FlashLogMenu.h"
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
@@ -467,6 +468,9 @@ void MainWindow::BuildMenus() {
       rwStatus->raise();
     });
   }
+  if (auto* view = findChild<QMenu*>(QStringLiteral("mnuView")))
+    AddFlashLogWindows(
+        view, context_, [this] { return SendChannel(); }, this);
   if (auto* readPage15 = findChild<QAction*>(QStringLiteral("mnuReadPage15"))) {
     readPage15->setEnabled(true);
     connect(readPage15, &QAction::triggered, this, [this] { context_.tto().ReadConfig(); });
