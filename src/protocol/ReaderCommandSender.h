@@ -22,6 +22,8 @@ inline constexpr int kLongReplyTicks = 600;  // 60 s while a logging window reco
 inline constexpr int kWarningTicks = 30;     // no-reply and bad-command windows
 inline constexpr int kClosedTicks = 30;      // channel-closed window
 inline constexpr int kCommandLineMax = 255;  // framed line, CR LF included
+// Commands to this address reach every device on the line.
+inline constexpr int kBroadcastReaderId = 255;
 inline constexpr int kInfoLineMax = 199;     // information memo line
 inline constexpr int kMaxNestedWaits = 4;
 

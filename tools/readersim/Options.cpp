@@ -192,6 +192,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       const auto n = integer(0, 16);
       if (!n) return fail("--rw-corrupt needs a number of digits 0 to 16");
       o.rwFaults.corruptDigits = static_cast<int>(*n);
+    } else if (name == "--tagsim-id") {
+      const auto n = integer(1, 254);
+      if (!n) return fail("--tagsim-id needs an address 1 to 254");
+      o.tagSimAddress = static_cast<int>(*n);
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -251,6 +255,10 @@ Boot loader (after a boot command):
   --rw-drop K           lose the first K replies of the read/write controller
   --rw-late MS          send every read/write controller reply MS late
   --rw-corrupt N        tag pages read back with their first N digits changed
+
+Tag simulator:
+  --tagsim-id N         a tag simulator answers at address N (1 to 254) and at the
+                        broadcast address 255; it acknowledges each command with its data
 
   -h, --help            show this text
 

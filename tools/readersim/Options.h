@@ -57,6 +57,8 @@ struct Options {
   bool loaderXon = false;
   // The read/write controller's faults.
   RwFaults rwFaults;
+  // "--tagsim-id N": a tag simulator answers at address N (-1: none).
+  int tagSimAddress = -1;
 };
 
 struct ParseResult {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "RwController.h"
+#include "TagSimulator.h"
 #include "common/Clock.h"
 #include "protocol/MessageFormat.h"
 
@@ -45,6 +46,9 @@ struct ReaderState {
   uint8_t decoderControl = 0x00;  // K: bit 1 modulate, bit 0 reset
   // The read/write controller and its tag.
   RwController rw;
+  // A tag simulator at its own address (-1: none on the line).
+  int tagSimAddress = -1;
+  TagSimulator tagSim;
   // Fault injection, see Options.
   int faultCommand = -1;
   int faultError = 0xF2;

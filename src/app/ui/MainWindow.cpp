@@ -32,6 +32,7 @@
 #include "app/ui/EngineeringPages.h"
 #include "app/ui/LinkedSelection.h"
 #include "app/ui/ModbusScriptLink.h"
+#include "app/ui/TabStatementLink.h"
 #include "app/ui/ShuttingDown.h"
 #include "channels/ui/CommPortSettingsDialog.h"
 #include "common/ui/Named.h"
@@ -54,7 +55,9 @@
 #include "script/firmware/ui/DownloadTab.h"
 #include "script/ui/ScriptTab.h"
 #include "tagrw/ui/RWStatusWindow.h"
+#include "tagrw/ui/MultiPagePage.h"
 #include "tagrw/ui/RWTagTestPage.h"
+#include "tagrw/ui/TagSimPage.h"
 #include "tags/ui/DisplaySetupDialog.h"
 #include "tags/ui/DisplayWindow.h"
 #include "tags/ui/TTODisplayPage.h"
@@ -279,6 +282,13 @@ void MainWindow::BuildPages() {
   modbusScript_ = std::make_unique<ModbusScriptLink>(context_.interpreter(), *scriptTab_, *modbus_);
   modbus_->SetPeriodicReadRunner(modbusScript_.get());
   host(Page::kModbusTCP, modbus_);
+  tagSim_ = Named(new TagSimPage(context_), "TagSimPage");
+  host(Page::kTagSimControls, tagSim_);
+  multiPage_ = Named(new MultiPagePage(context_, *scriptTab_), "MultiPagePage");
+  host(Page::kMultiPage, multiPage_);
+  tabStatements_ = std::make_unique<TabStatementLink>(
+      context_, TabStatementLink::Tabs{*tagSim_, *commander_, *tagsSeen_, readerConfig_->Panel()},
+      *modbusScript_);
   download_ = new DownloadTab(context_.download());
   host(Page::kDownload, download_);
 
@@ -518,6 +528,7 @@ void MainWindow::ApplySettingsToControls() {
   tagsSeen_->ApplySettings(SeenSettingsFrom(settings_));
   diagnostics_->ReaderControl().LoadFromSettings(settings_);
   commander_->LoadFromSettings(settings_);
+  tagSim_->LoadFromSettings(settings_);
   rwData_->LoadFromSettings(settings_);
   tempTest_->LoadFromSettings(settings_);
   scriptTab_->LoadFromSettings(settings_);
@@ -533,6 +544,7 @@ void MainWindow::StoreControlsToSettings() {
   StoreSeenSettings();
   diagnostics_->ReaderControl().StoreToSettings(settings_);
   commander_->StoreToSettings(settings_);
+  tagSim_->StoreToSettings(settings_);
   rwData_->StoreToSettings(settings_);
   tempTest_->StoreToSettings(settings_);
   scriptTab_->StoreToSettings(settings_);
