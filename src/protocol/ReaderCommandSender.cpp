@@ -240,10 +240,9 @@ void ReaderCommandSender::HandleReply(int channel, const char* text, int length)
   const bool lengthOk = length == kMinReplyLength + 2 * dataLength;
   const bool lrcOk = lengthOk && CheckLrc(text + 2, length - 2);
   const char* error = lrcOk ? ErrorReplyText(code) : nullptr;
-  const bool matched =
-      (expectedReaderId_ == 0 || expectedReaderId_ == kBroadcastReaderId ||
-       readerId == expectedReaderId_) &&
-      channel == expectedChannel_;
+  const bool matched = (expectedReaderId_ == 0 || expectedReaderId_ == kBroadcastReaderId ||
+                        readerId == expectedReaderId_) &&
+                       channel == expectedChannel_;
   if (matched) {
     EndWait(error != nullptr ? WaitResult::kErrorReply : WaitResult::kReplied);
     if (warnings_ != nullptr) warnings_->HideNoReply();

@@ -125,8 +125,7 @@ BufferPage BufferPageOfReply(std::string_view line) {
   // "ab" rid "09" "2e" page data(16) LRC
   constexpr size_t kLength = 2 + 2 + 2 + 2 + 2 + kPageDigits + 2;
   BufferPage out;
-  if (line.size() < kLength || line.substr(0, 2) != "ab" || line.substr(4, 4) != "092e")
-    return out;
+  if (line.size() < kLength || line.substr(0, 2) != "ab" || line.substr(4, 4) != "092e") return out;
   uint8_t page = 0;
   if (!ReadHexByte(line.data() + 8, page) || page >= kTagPages) return out;
   const std::string_view data = line.substr(10, kPageDigits);

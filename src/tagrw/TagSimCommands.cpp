@@ -62,7 +62,7 @@ std::string SimSendIdBody(std::string_view id, bool generateCrc, uint16_t seed) 
 }
 
 std::string SimSetTagBody(int position, std::string_view id, bool generateCrc,
-                       std::string_view crcShown) {
+                          std::string_view crcShown) {
   const std::string where = Byte(position);
   if (generateCrc) return "0915" + where + IdDigits(id) + std::string(crcShown);
   return "0915" + where + LowerCase(PadRight(id, kSimIdDigits));

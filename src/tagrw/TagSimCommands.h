@@ -34,13 +34,13 @@ std::string SimSendIdBody(std::string_view id, bool generateCrc, uint16_t seed);
 // "0915" + position + the ID as Send ID builds it, the CRC digits as the
 // field shows them.
 std::string SimSetTagBody(int position, std::string_view id, bool generateCrc,
-                       std::string_view crcShown);
-std::string SimNumTagsBody(int count);                   // "0115" + count
+                          std::string_view crcShown);
+std::string SimNumTagsBody(int count);                     // "0115" + count
 std::string SimAlgorithmBody(int algorithm, int period4);  // "0413" a "00" p "00"
 // "0216" + 65536 - delay, limited to 0..65535 (delay 0 sends ffff).
 std::string SimDelayBody(int delay);
-std::string SimTtoPagesBody(int pages);          // "011d" + count
-std::string SimRepeatsBody(int repeats);         // "011c" + count
+std::string SimTtoPagesBody(int pages);           // "011d" + count
+std::string SimRepeatsBody(int repeats);          // "011c" + count
 std::string SimIncrementRoutineBody(bool newer);  // "011e01" / "011e00"
 inline constexpr const char* kSimNvWriteBody = "001b";
 

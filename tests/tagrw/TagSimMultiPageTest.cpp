@@ -90,8 +90,8 @@ TEST(MultiPageTest, UseTextPacksLatin1AndRefusesWhatDoesNotFit) {
   // 14 pages hold 112 characters, or 84 with CRCs; more is refused, not cut.
   EXPECT_EQ(PackTextIntoPages(std::string(112, 'x'), false, MultiPageCrcKind::kKvq).pages.size(),
             14u);
-  EXPECT_FALSE(PackTextIntoPages(std::string(113, 'x'), false, MultiPageCrcKind::kKvq)
-                   .error.empty());
+  EXPECT_FALSE(
+      PackTextIntoPages(std::string(113, 'x'), false, MultiPageCrcKind::kKvq).error.empty());
   EXPECT_TRUE(PackTextIntoPages(std::string(84, 'x'), true, MultiPageCrcKind::kKvq).error.empty());
   const PackedText over = PackTextIntoPages(std::string(85, 'x'), true, MultiPageCrcKind::kKvq);
   EXPECT_TRUE(over.pages.empty());

@@ -72,8 +72,7 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
   // on the line, else this reader, as 0 does.
   const bool toTagSim = haveId && state_.tagSimAddress >= 0 &&
                         (readerId == state_.tagSimAddress || readerId == kBroadcast);
-  if (haveId && !toTagSim && readerId != 0 && readerId != kBroadcast &&
-      readerId != state_.readerId)
+  if (haveId && !toTagSim && readerId != 0 && readerId != kBroadcast && readerId != state_.readerId)
     return {};
   ++state_.stats.commands;
 
@@ -97,9 +96,7 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
   ReadHexByte(line.data() + 6, cc);
   const size_t dataChars = line.size() - 10;
   // LL f1 to fe: a read-back that carries (LL & 0f) bytes, such as "f12e".
-  const size_t expectedChars = ll == kQuery          ? 0
-                               : (ll & 0xF0) == 0xF0 ? 2u * (ll & 0x0F)
-                                                     : 2u * ll;
+  const size_t expectedChars = ll == kQuery ? 0 : (ll & 0xF0) == 0xF0 ? 2u * (ll & 0x0F) : 2u * ll;
   if (dataChars != expectedChars) return Error(reply_code::kLengthError);
 
   if (cc == state_.faultCommand) {

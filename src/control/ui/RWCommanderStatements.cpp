@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <string>
 
+#include "control/ui/CommandWordEditor.h"
 #include "control/ui/RWCommanderPage.h"
 #include "script/ScriptVariables.h"
 
@@ -99,8 +100,8 @@ TabOutcome RunCommanderStatement(RWCommanderPage& page, std::string_view stateme
     return Choose(Child<QComboBox>(page, "cbxCmdDelay"), args,
                   "Illegal delay configuration option: \"", "Illegal delay configuration: \"");
   if (is("RWCmdrSetConfigTagTxRate"))
-    return Choose(Child<QComboBox>(page, "cbxCmdTagTxRate"), args,
-                  "Illegal Tag TX rate option: \"", "Illegal Tax TX rate: \"");
+    return Choose(Child<QComboBox>(page, "cbxCmdTagTxRate"), args, "Illegal Tag TX rate option: \"",
+                  "Illegal Tax TX rate: \"");
   if (is("RWCmdrSetTarget"))
     return Choose(Child<QComboBox>(page, "cbxCmdTarget"), args, "Illegal target option: \"",
                   "Illegal target option: \"");

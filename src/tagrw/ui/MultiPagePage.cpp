@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "app/AppContext.h"
 #include "common/ui/ChannelCombo.h"
 #include "common/ui/Named.h"
@@ -103,8 +105,8 @@ void MultiPagePage::BuildControls() {
   rbtMPR5180 = Named(new QRadioButton(QStringLiteral("R5180"), crcBox), "rbtMPR5180");
   rbtMPKVQ->setChecked(true);
   auto* crcRow = new QHBoxLayout(crcBox);
-  for (QWidget* w : std::initializer_list<QWidget*>{ckbMPGenerateDataCRC, rbtMPCCITT, rbtMPKVQ,
-                                                    rbtMPR5180})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{ckbMPGenerateDataCRC, rbtMPCCITT, rbtMPKVQ, rbtMPR5180})
     crcRow->addWidget(w);
 
   auto* targetBox = Named(new QGroupBox(QStringLiteral("Target"), this), "grpMPTarget");
@@ -115,7 +117,8 @@ void MultiPagePage::BuildControls() {
   rbtMPImmediate =
       Named(new QRadioButton(QStringLiteral("Immediate"), targetBox), "rbtMPImmediate");
   rbtMPAddressed->setChecked(true);
-  ckbMPContinuous = Named(new QCheckBox(QStringLiteral("Continuous"), targetBox), "ckbMPContinuous");
+  ckbMPContinuous =
+      Named(new QCheckBox(QStringLiteral("Continuous"), targetBox), "ckbMPContinuous");
   ckbMPAutoSusp = Named(new QCheckBox(QStringLiteral("Auto Suspend"), targetBox), "ckbMPAutoSusp");
   ckbMPAutoSusp->setChecked(true);
   cmbMPTagID = new QComboBox(targetBox);
@@ -235,8 +238,8 @@ void MultiPagePage::ShowPages() {
     lblMPPage[k]->setText(QString::number(p));
     const auto stored = static_cast<size_t>(p & 15);
     cmbMPData[k]->lineEdit()->setMaxLength(crc ? kDataWithCrc : kPageDigits);
-    cmbMPData[k]->setEditText(Text(crc ? pageData_[stored].substr(0, kDataWithCrc)
-                                       : pageData_[stored]));
+    cmbMPData[k]->setEditText(
+        Text(crc ? pageData_[stored].substr(0, kDataWithCrc) : pageData_[stored]));
     edtMPCRC[k]->setText(Text(pageCrc_[stored]));
     edtMPCRC[k]->setVisible(crc && used);
     lblMPRead[k]->setText(Text(readBack_[stored]));
@@ -321,16 +324,17 @@ void MultiPagePage::Get() {
 
 void MultiPagePage::Write() {
   lblMPSuccess->setText(QStringLiteral("--------------"));
-  const QString tagId = PadRight(cmbMPTagID->currentText().toStdString(), kPageDigits).c_str();
+  const QString tagId =
+      QString::fromStdString(PadRight(cmbMPTagID->currentText().toStdString(), kPageDigits));
   cmbMPTagID->setEditText(tagId);
   AddToHistory(cmbMPTagID);
   TransmitTarget target = TransmitTarget::kAddressed;
   if (rbtMPSpecific->isChecked()) target = TransmitTarget::kSpecific;
   if (rbtMPAnyTag->isChecked()) target = TransmitTarget::kAllTags;
   if (rbtMPImmediate->isChecked()) target = TransmitTarget::kImmediate;
-  const std::string body = MultiPageWriteBody(
-      context_.transmitSequence(), StartPage(), NumPages(), target, ckbMPContinuous->isChecked(),
-      ckbMPAutoSusp->isChecked(), tagId.toStdString());
+  const std::string body = MultiPageWriteBody(context_.transmitSequence(), StartPage(), NumPages(),
+                                              target, ckbMPContinuous->isChecked(),
+                                              ckbMPAutoSusp->isChecked(), tagId.toStdString());
   context_.console().SendCapturable(cmbMPChannel->currentIndex(), speMPReaderID->value(), body);
 }
 

@@ -142,10 +142,10 @@ QWidget* TagSimPage::BuildCommandsBox() {
   grid->addWidget(speTagSimNumRepeats, row, 4);
   grid->addWidget(button("btnSimSendRepeats", "Send", [this] { SendRepeats(); }), row, 5);
   ++row;
-  grid->addWidget(button("btnSimNewInc", "New Inc", [this] { SendIncrementRoutine(true); }),
-                  row, 0);
-  grid->addWidget(button("btnSimOldInc", "Old Inc", [this] { SendIncrementRoutine(false); }),
-                  row, 1);
+  grid->addWidget(button("btnSimNewInc", "New Inc", [this] { SendIncrementRoutine(true); }), row,
+                  0);
+  grid->addWidget(button("btnSimOldInc", "Old Inc", [this] { SendIncrementRoutine(false); }), row,
+                  1);
   grid->addWidget(button("btnSimNVWrite", "NV Write", [this] { NvWrite(); }), row, 2);
   grid->addWidget(new QLabel(QStringLiteral("Tx"), box), row, 3);
   grid->addWidget(button("btnSimTxOn", "On", [this] { Transmitter(true); }), row, 4);
