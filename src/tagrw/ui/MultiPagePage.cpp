@@ -96,6 +96,8 @@ void MultiPagePage::BuildControls() {
     grid->addWidget(lblMPRead[k], i + 1, 3);
     connect(cmbMPData[k], &QComboBox::editTextChanged, this, [this, i] { PageEdited(i); });
   }
+  grid->setRowStretch(kMultiPageMaxPages + 1, 1);  // spare height below the pages
+  grid->setColumnStretch(3, 1);
 
   auto* crcBox = Named(new QGroupBox(QStringLiteral("Data CRC"), this), "grpMPCRC");
   ckbMPGenerateDataCRC =
@@ -157,6 +159,7 @@ void MultiPagePage::BuildControls() {
   auto* get = Named(new QPushButton(QStringLiteral("Get"), this), "btnMPGet");
   auto* write = Named(new QPushButton(QStringLiteral("Write"), this), "btnMPWrite");
   lblMPSuccess = Named(new QLabel(QStringLiteral("--------------"), this), "lblMPSuccess");
+  lblMPSuccess->setMinimumWidth(110);
   lblMPStatus = Named(new QLabel(this), "lblMPStatus");
   lblMPStatus->setStyleSheet(QStringLiteral("color: #a00000;"));
   lblMPProgress = Named(new QLabel(this), "lblMPProgress");

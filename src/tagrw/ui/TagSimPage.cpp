@@ -57,7 +57,9 @@ TagSimPage::TagSimPage(AppContext& context, QWidget* parent) : QWidget(parent), 
   edtSimCRC = Named(new QLineEdit(this), "edtSimCRC");
   edtSimCRC->setReadOnly(true);
   edtSimCRC->setMaxLength(4);
+  edtSimCRC->setMaximumWidth(70);
   edtSimCRCSeed = Named(new QLineEdit(QStringLiteral("0xffff"), this), "edtSimCRCSeed");
+  edtSimCRCSeed->setMaximumWidth(70);
   lblSimCRCSeed = new QLabel(QStringLiteral("CRC Seed"), this);
   speTSTagNo = Spin(this, "speTSTagNo", 0, kSimStackPositions - 1, 0);
   ckbTSInc = Named(new QCheckBox(QStringLiteral("Inc"), this), "ckbTSInc");
@@ -150,6 +152,7 @@ QWidget* TagSimPage::BuildCommandsBox() {
   grid->addWidget(new QLabel(QStringLiteral("Tx"), box), row, 3);
   grid->addWidget(button("btnSimTxOn", "On", [this] { Transmitter(true); }), row, 4);
   grid->addWidget(button("btnSimTxOff", "Off", [this] { Transmitter(false); }), row, 5);
+  grid->setColumnStretch(7, 1);  // spare width right of the controls
   return box;
 }
 

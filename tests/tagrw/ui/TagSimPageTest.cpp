@@ -114,15 +114,15 @@ TEST_F(TagSimPageTest, SendIdWithSeedReachesTheSimulatorAndIncrements) {
 TEST_F(TagSimPageTest, BadIdOrSeedSendsNothing) {
   auto* id = FindNamed<QLineEdit>(page, "edtSimTagID");
   auto* seed = FindNamed<QLineEdit>(page, "edtSimCRCSeed");
-  auto* status = FindNamed<QLabel>(page, "lblSimStatus");
+  auto* statusLabel = FindNamed<QLabel>(page, "lblSimStatus");
   id->setText("12345678zz");
   FindNamed<QPushButton>(page, "btnSimSendID")->click();
   FindNamed<QPushButton>(page, "btnSimSetTag")->click();
-  EXPECT_FALSE(status->text().isEmpty());
+  EXPECT_FALSE(statusLabel->text().isEmpty());
   id->setText("123456789abc");
   seed->setText("0x10000");
   FindNamed<QPushButton>(page, "btnSimSendID")->click();
-  EXPECT_TRUE(status->text().contains("0xffff")) << status->text().toStdString();
+  EXPECT_TRUE(statusLabel->text().contains("0xffff")) << statusLabel->text().toStdString();
   EXPECT_TRUE(log.sent.empty()) << log.sent.front();
   // Without a generated CRC, 16 digits as typed.
   FindNamed<QCheckBox>(page, "ckbSimGenerateCRC")->setChecked(false);
