@@ -58,6 +58,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   tagTable_.hooks().dataPageHandler = &scriptTaps_;
   tagTable_.hooks().tagSeenListener = &scriptTaps_;
   interpreter_.SetMachines(&machines_);
+  console_.SetCapture(&pressCapture_);
   spine_.dispatcher.SetScriptLineHook(&interpreter_);
   channels_.Hooks().script = &scriptReceive_;
   scriptRecorder_.SetOwnSendFlag(scriptChannels_.SendingFlag());

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/ChannelTakeover.h"
+#include "app/ScriptPressCapture.h"
 #include "app/ScriptReceiveTaps.h"
 #include "channels/ChannelSet.h"
 #include "common/Clock.h"
@@ -165,6 +166,9 @@ class AppContext {
   ExpectList& expects() { return expects_; }
   // The read/write tag test and its exchanges.
   TagRwTest& tagRw() { return tagRw_; }
+  // The one transmit sequence counter of the second-generation transmits
+  // (RW Commander, Multi Page).
+  TransmitSequence& transmitSequence() { return transmitSequence_; }
   // The TTO programmer over the page test's pages 0 and 15; polls on the tick.
   TtoProgrammer& tto() { return tto_; }
   // Which of the mutually exclusive special receive modes (tolling, race
@@ -209,6 +213,8 @@ class AppContext {
   ScriptOutputRelay scriptOutput_;
   ScriptChannelBinding scriptChannels_;
   ScriptInterpreter interpreter_;
+  ScriptPressCapture pressCapture_{interpreter_};
+  TransmitSequence transmitSequence_;
   ScriptReceiveHook scriptReceive_;
   ScriptReceiveTaps scriptTaps_;
   ScriptRecorder scriptRecorder_;

@@ -235,12 +235,14 @@ void ReaderCommandSender::HandleReply(int channel, const char* text, int length)
 
   // The match comes before the length and LRC checks: a garbled reply from
   // the right reader still ends the wait, so the operator is not also told
-  // that nothing came back. Reader ID 0 takes any reader, never any channel.
+  // that nothing came back. Reader IDs 0 and 255 (broadcast) take any
+  // reader, never any channel: a device answers a broadcast with its own ID.
   // The LRC is read only once the length says it is inside the line.
   const bool lengthOk = length == kMinReplyLength + 2 * dataLength;
   const bool lrcOk = lengthOk && CheckLrc(text + 2, length - 2);
-  const bool matched =
-      (expectedReaderId_ == 0 || readerId == expectedReaderId_) && channel == expectedChannel_;
+  const bool matched = (expectedReaderId_ == 0 || expectedReaderId_ == kBroadcastReaderId ||
+                        readerId == expectedReaderId_) &&
+                       channel == expectedChannel_;
   const bool acceptedError = lrcOk && matched && awaiting_ && code == acceptedErrorCode_;
   const char* error = lrcOk && !acceptedError ? ErrorReplyText(code) : nullptr;
   if (acceptedError) acceptedErrorCode_ = -1;

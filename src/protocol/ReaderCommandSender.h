@@ -24,13 +24,15 @@ inline constexpr int kClosedTicks = 30;      // channel-closed window
 inline constexpr int kCommandLineMax = 255;  // framed line, CR LF included
 inline constexpr int kInfoLineMax = 199;     // information memo line
 inline constexpr int kMaxNestedWaits = 4;
+// Commands to this address reach every device on the line.
+inline constexpr int kBroadcastReaderId = 255;
 
 // The text of an error reply code (240-245, 247), or nullptr for any other.
 const char* ErrorReplyText(int code);
 
 // How a WaitForReply ended.
 enum class WaitResult {
-  kReplied,        // a matching reply (or any reply when reader ID 0 was framed)
+  kReplied,        // a matching reply (or any reply when reader ID 0 or 255 was framed)
   kErrorReply,     // an error reply ended the wait; the bad-command window shows
   kTimedOut,       // no reply; the no-reply time ran out
   kChannelClosed,  // the last send found its channel closed; nothing was sent

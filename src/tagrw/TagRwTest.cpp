@@ -354,6 +354,12 @@ void TagRwTest::FillByPageNumber() {
   Changed();
 }
 
+void TagRwTest::SetPageData(int page, std::string_view data) {
+  if (page < 0 || page >= kTagPages) return;
+  pages_[static_cast<size_t>(page)].data = std::string(data);
+  Changed();
+}
+
 void TagRwTest::IncrementPages() {
   for (int p = 0; p < kTagPages - 1; ++p) {
     RwPage& page = pages_[static_cast<size_t>(p)];

@@ -73,6 +73,8 @@ class TagRwTest {
   void SetTtoSink(TtoPageSink* sink) { tto_ = sink; }
 
   std::array<RwPage, kTagPages>& pages() { return pages_; }
+  // A page's write data set from another tab or a script; the view follows.
+  void SetPageData(int page, std::string_view data);
   const std::array<RwPage, kTagPages>& pages() const { return pages_; }
   RwTestOptions& options() { return options_; }
   const RwCounters& counters() const { return counters_; }

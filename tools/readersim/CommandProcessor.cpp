@@ -16,6 +16,7 @@ namespace corvalis::readersim {
 namespace {
 
 constexpr int kQuery = 0xFF;
+constexpr int kBroadcast = 0xFF;
 constexpr uint8_t kSetIoConfig = 0x19;
 constexpr uint8_t kGetIoConfig = 0x1b;
 constexpr int kControllerBootCode = 0x0c;
@@ -68,7 +69,12 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
 
   uint8_t readerId = 0;
   const bool haveId = line.size() >= 4 && ReadHexByte(line.data() + 2, readerId);
-  if (haveId && readerId != 0 && readerId != state_.readerId) return {};
+  // 255 is the broadcast address: it reaches the tag simulator when one is
+  // on the line, else this reader, as 0 does.
+  const bool toTagSim = haveId && state_.tagSimAddress >= 0 &&
+                        (readerId == state_.tagSimAddress || readerId == kBroadcast);
+  if (haveId && !toTagSim && readerId != 0 && readerId != kBroadcast && readerId != state_.readerId)
+    return {};
   ++state_.stats.commands;
 
   bool wellFormed = haveId && line.size() >= 10 && line.size() % 2 == 0;
@@ -94,7 +100,8 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
   ReadHexByte(line.data() + 4, ll);
   ReadHexByte(line.data() + 6, cc);
   const size_t dataChars = line.size() - 10;
-  const size_t expectedChars = ll == kQuery ? 0 : 2u * ll;
+  // LL f1 to fe: a read-back that carries (LL & 0f) bytes, such as "f12e".
+  const size_t expectedChars = ll == kQuery ? 0 : (ll & 0xF0) == 0xF0 ? 2u * (ll & 0x0F) : 2u * ll;
   if (dataChars != expectedChars) return Error(reply_code::kLengthError);
 
   if (cc == state_.faultCommand) {
@@ -104,6 +111,10 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
 
   std::vector<uint8_t> data(dataChars / 2);
   for (size_t i = 0; i < data.size(); ++i) ReadHexByte(line.data() + 8 + 2 * i, data[i]);
+  if (toTagSim) {
+    std::string ack = state_.tagSim.Handle(state_.tagSimAddress, ll, cc, data);
+    return ack.empty() ? ErrorReply(state_.tagSimAddress, reply_code::kUnknownCommand) : ack;
+  }
   return Dispatch(ll, cc, data);
 }
 

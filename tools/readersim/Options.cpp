@@ -208,6 +208,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       const auto n = integer(0, 255);
       if (!n) return fail("--flash-blocks needs a number of blocks 0 to 255");
       o.handheld.totalBlocks = static_cast<int>(*n);
+    } else if (name == "--tagsim-id") {
+      const auto n = integer(1, 254);
+      if (!n) return fail("--tagsim-id needs an address 1 to 254");
+      o.tagSimAddress = static_cast<int>(*n);
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -272,6 +276,10 @@ Handheld flash logging:
   --handheld TYPE       a handheld that logs to flash; TYPE is its "0066" type text
   --flash-records N     records in its flash at start (default 40, 16 per block)
   --flash-blocks N      blocks of flash, 0 to 255 (default 64)
+
+Tag simulator:
+  --tagsim-id N         a tag simulator answers at address N (1 to 254) and at the
+                        broadcast address 255; it acknowledges each command with its data
 
   -h, --help            show this text
   --version             show the version

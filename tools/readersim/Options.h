@@ -60,6 +60,8 @@ struct Options {
   RwFaults rwFaults;
   // "--handheld TYPE": a handheld flash-logging reader of that type.
   HandheldConfig handheld;
+  // "--tagsim-id N": a tag simulator answers at address N (-1: none).
+  int tagSimAddress = -1;
 };
 
 struct ParseResult {

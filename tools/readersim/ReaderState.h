@@ -7,6 +7,7 @@
 
 #include "HandheldReader.h"
 #include "RwController.h"
+#include "TagSimulator.h"
 #include "common/Clock.h"
 #include "protocol/MessageFormat.h"
 
@@ -48,6 +49,9 @@ struct ReaderState {
   RwController rw;
   // The handheld's flash log ("--handheld TYPE"); disabled otherwise.
   HandheldReader handheld;
+  // A tag simulator at its own address (-1: none on the line).
+  int tagSimAddress = -1;
+  TagSimulator tagSim;
   // Fault injection, see Options.
   int faultCommand = -1;
   int faultError = 0xF2;

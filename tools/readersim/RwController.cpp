@@ -30,6 +30,7 @@ char OtherDigit(char c) {
 
 RwController::RwController(const RwFaults& faults) : faults_(faults) {
   pages_.fill("0000000000000000");
+  pageBuffer_.fill("0000000000000000");
   pages_[15] = "d0006000ffff8001";
 }
 
@@ -150,6 +151,37 @@ bool RwController::Handle(int readerId, int ll, int cc, const std::vector<uint8_
       if ((code & 1) == 0) RunTagCommand(code >> 1, page, true, nowMs);
       return true;
     }
+    case 0x2e: {  // page buffer: "092e" page + data stores, "f12e" page reads back
+      if ((ll != 9 && ll != 0xf1) || data.empty()) return false;
+      const int page = data[0] & 15;
+      if (ll == 9) {
+        pageBuffer_[static_cast<size_t>(page)] = HexOf(data, 1, 8);
+        Reply(readerId, 0x2e, {data[0]}, nowMs, false);
+        return true;
+      }
+      std::vector<uint8_t> reply = bytesOf(pageBuffer_[static_cast<size_t>(page)]);
+      reply.insert(reply.begin(), data[0]);
+      Reply(readerId, 0x2e, reply, nowMs, false);
+      return true;
+    }
+    case 0x2d: {  // multi-page transmit: seq, A B, code flags (+ ID)
+      if (ll != 3 && ll != 11) return false;
+      const int first = data[1] >> 4;
+      const int count = data[1] & 15;
+      const int code = data[2] >> 4;
+      if (ll == 11) targetId_ = HexOf(data, 5, 6);
+      Reply(readerId, 0x2d, {}, nowMs);
+      if (code >> 1 == kCmdWrite) {
+        for (int p = first; p < first + count && p < kPages; ++p)
+          pages_[static_cast<size_t>(p)] = pageBuffer_[static_cast<size_t>(p)];
+      }
+      return true;
+    }
+    case 0x22:  // match mask
+      if (ll == 8) mask_ = HexOf(data, 0, 8);
+      if (ll != 8 && ll != 0xff && ll != 0) return false;
+      Reply(readerId, 0x22, bytesOf(mask_), nowMs, false);
+      return true;
     case 0x21:
       if (ll != 8) return false;
       writeData_ = HexOf(data, 0, 8);

@@ -40,6 +40,9 @@ class RwController {
   // The period count "0038" reports: 670000 / count is the rate in k.
   int TtoPeriod() const;
   bool Suspended() const { return suspended_; }
+  const std::string& BufferPage(int page) const {
+    return pageBuffer_[static_cast<size_t>(page & 15)];
+  }
 
  private:
   struct Pending {
@@ -66,6 +69,10 @@ class RwController {
   int period4_ = 45;
   uint8_t options_ = 0;
   uint8_t dataCrc_ = 0;
+  // The multi-page transmit's page buffer, by page number, and the match
+  // mask.
+  std::array<std::string, kPages> pageBuffer_;
+  std::string mask_ = "0000000000000000";
   std::deque<Pending> queue_;
 };
 

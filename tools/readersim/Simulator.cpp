@@ -62,6 +62,7 @@ Simulator::Simulator(const Options& options, const Clock& clock)
   state_.format = MakePresetFormat(options.format);
   state_.rfOn = !options.rfOff;
   state_.rw = RwController(options.rwFaults);
+  state_.tagSimAddress = options.tagSimAddress;
   if (!options.handheld.type.empty()) PreloadFlash(options.handheld, options.tags);
 }
 

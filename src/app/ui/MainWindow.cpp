@@ -33,6 +33,7 @@
 #include "app/ui/LinkedSelection.h"
 #include "app/ui/ModbusScriptLink.h"
 #include "app/ui/ShuttingDown.h"
+#include "app/ui/TabStatementLink.h"
 #include "channels/ui/CommPortSettingsDialog.h"
 #include "common/ui/Named.h"
 #include "control/ui/ConfigReader2Window.h"
@@ -54,8 +55,10 @@
 #include "modbus/ui/ModbusTab.h"
 #include "script/firmware/ui/DownloadTab.h"
 #include "script/ui/ScriptTab.h"
+#include "tagrw/ui/MultiPagePage.h"
 #include "tagrw/ui/RWStatusWindow.h"
 #include "tagrw/ui/RWTagTestPage.h"
+#include "tagrw/ui/TagSimPage.h"
 #include "tags/ui/DisplaySetupDialog.h"
 #include "tags/ui/DisplayWindow.h"
 #include "tags/ui/TTODisplayPage.h"
@@ -280,6 +283,13 @@ void MainWindow::BuildPages() {
   modbusScript_ = std::make_unique<ModbusScriptLink>(context_.interpreter(), *scriptTab_, *modbus_);
   modbus_->SetPeriodicReadRunner(modbusScript_.get());
   host(Page::kModbusTCP, modbus_);
+  tagSim_ = Named(new TagSimPage(context_), "TagSimPage");
+  host(Page::kTagSimControls, tagSim_);
+  multiPage_ = Named(new MultiPagePage(context_, *scriptTab_), "MultiPagePage");
+  host(Page::kMultiPage, multiPage_);
+  tabStatements_ = std::make_unique<TabStatementLink>(
+      context_, TabStatementLink::Tabs{*tagSim_, *commander_, *tagsSeen_, readerConfig_->Panel()},
+      *modbusScript_);
   download_ = new DownloadTab(context_.download());
   host(Page::kDownload, download_);
 
@@ -522,6 +532,7 @@ void MainWindow::ApplySettingsToControls() {
   tagsSeen_->ApplySettings(SeenSettingsFrom(settings_));
   diagnostics_->ReaderControl().LoadFromSettings(settings_);
   commander_->LoadFromSettings(settings_);
+  tagSim_->LoadFromSettings(settings_);
   rwData_->LoadFromSettings(settings_);
   tempTest_->LoadFromSettings(settings_);
   scriptTab_->LoadFromSettings(settings_);
@@ -537,6 +548,7 @@ void MainWindow::StoreControlsToSettings() {
   StoreSeenSettings();
   diagnostics_->ReaderControl().StoreToSettings(settings_);
   commander_->StoreToSettings(settings_);
+  tagSim_->StoreToSettings(settings_);
   rwData_->StoreToSettings(settings_);
   tempTest_->StoreToSettings(settings_);
   scriptTab_->StoreToSettings(settings_);

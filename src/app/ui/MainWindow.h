@@ -37,6 +37,9 @@ class LinkedSelection;
 class ReaderConfigWindows;
 class MemoStatus;
 class ModbusScriptLink;
+class MultiPagePage;
+class TabStatementLink;
+class TagSimPage;
 class ModbusTab;
 class ModbusTarget;
 class RWCommanderPage;
@@ -169,6 +172,10 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   DownloadTab* download_ = nullptr;
   std::unique_ptr<ModbusTarget> modbusTarget_;
   std::unique_ptr<ModbusScriptLink> modbusScript_;
+  TagSimPage* tagSim_ = nullptr;
+  MultiPagePage* multiPage_ = nullptr;
+  // After modbusScript_: it hands the statements it does not own on to it.
+  std::unique_ptr<TabStatementLink> tabStatements_;
   LinkedSelection* linked_ = nullptr;
   ReaderConfigWindows* readerConfig_ = nullptr;
 

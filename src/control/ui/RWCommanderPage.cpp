@@ -375,7 +375,7 @@ void RWCommanderPage::SendCapturable(const QString& body) {
 
 void RWCommanderPage::Load() {
   if (editor->SecondGeneration()) {
-    Send(QStringLiteral("ff20"));
+    SendCapturable(QStringLiteral("ff20"));
     return;
   }
   const QString command = PadRight(editor->CommandText(), 16);
@@ -403,7 +403,7 @@ void RWCommanderPage::Transmit() {
   const QString tagId = PadRight(typedId, 16).toLower();
   editor->SetTagIdText(PadRight(typedId, 16));
   editor->RememberTagId();
-  const QString block = QString::fromStdString(sequence_.NextBlock(
+  const QString block = QString::fromStdString(context_.transmitSequence().NextBlock(
       f, target, ckbCmdContinuous->isChecked(), ckbCmdAutoSuspend->isChecked()));
   if (target == TransmitTarget::kAddressed || target == TransmitTarget::kAllTags) {
     SendCapturable(QStringLiteral("0320") + block);

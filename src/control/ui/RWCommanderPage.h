@@ -152,7 +152,6 @@ class RWCommanderPage final : public QWidget, private ReplyRoute, private Messag
   void SendCapturable(const QString& body);
 
   AppContext& context_;
-  TransmitSequence sequence_;
   bool resumeAdvice_ = true;
   QString partialLine_;
   std::function<void(ResumeAdviceWindow&)> runAdvice_;

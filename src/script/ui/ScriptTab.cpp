@@ -368,6 +368,22 @@ void ScriptTab::RunMemoScript(const QString& text) {
   SendClicked();
 }
 
+void ScriptTab::RunGeneratedScript(int channel, const QString& text) {
+  rbtRTMemo->setChecked(true);
+  SourceClicked();
+  if (channel >= 0 && channel < cmbRTChan->count()) cmbRTChan->setCurrentIndex(channel);
+  interpreter_.SetChannel(cmbRTChan->currentIndex());
+  QTextCursor cursor(redRTCommands->document());
+  cursor.select(QTextCursor::Document);
+  cursor.insertText(text);
+  RewindClicked();
+  SendClicked();
+}
+
+bool ScriptTab::ScriptBusy() const {
+  return interpreter_.Running() || interpreter_.SingleStepping();
+}
+
 void ScriptTab::StopRunningScript() {
   if (interpreter_.Running()) interpreter_.StopScript();
 }

@@ -53,6 +53,10 @@ class ScriptTab final : public QWidget,
   // Another tab's program: memo source, the memo replaced, run from the top.
   void RunMemoScript(const QString& text);
   void StopRunningScript();
+  // Another tab's generated lines, run on `channel` from the memo. The
+  // operator's memo is replaced as one edit, so Undo brings it back.
+  void RunGeneratedScript(int channel, const QString& text);
+  bool ScriptBusy() const;
 
   // ScriptOutput
   void ScriptMessage(std::string_view line) override;
