@@ -192,6 +192,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       const auto n = integer(0, 16);
       if (!n) return fail("--rw-corrupt needs a number of digits 0 to 16");
       o.rwFaults.corruptDigits = static_cast<int>(*n);
+    } else if (name == "--tolling") {
+      if (!flag(o.tolling)) return fail("--tolling takes no value");
+    } else if (name == "--toll-no-mode") {
+      if (!flag(o.tollNoMode)) return fail("--toll-no-mode takes no value");
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -251,6 +255,12 @@ Boot loader (after a boot command):
   --rw-drop K           lose the first K replies of the read/write controller
   --rw-late MS          send every read/write controller reply MS late
   --rw-corrupt N        tag pages read back with their first N digits changed
+
+Tolling reader:
+  --tolling             run the road-tolling application: one "a1" transaction report
+                        per pass instead of tag messages, and the tolling commands
+                        (see README.md, "Tolling reader")
+  --toll-no-mode        leave the mode out of the reports
 
   -h, --help            show this text
 

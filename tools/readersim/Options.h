@@ -57,6 +57,10 @@ struct Options {
   bool loaderXon = false;
   // The read/write controller's faults.
   RwFaults rwFaults;
+  // A tolling reader: "a1" transaction reports instead of tag messages, with
+  // the mode first unless `tollNoMode`.
+  bool tolling = false;
+  bool tollNoMode = false;
 };
 
 struct ParseResult {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "RwController.h"
+#include "TollingReader.h"
 #include "common/Clock.h"
 #include "protocol/MessageFormat.h"
 
@@ -45,6 +46,9 @@ struct ReaderState {
   uint8_t decoderControl = 0x00;  // K: bit 1 modulate, bit 0 reset
   // The read/write controller and its tag.
   RwController rw;
+  // The road-tolling application ("--tolling"): its commands and reports.
+  bool tolling = false;
+  TollingReader toll;
   // Fault injection, see Options.
   int faultCommand = -1;
   int faultError = 0xF2;
