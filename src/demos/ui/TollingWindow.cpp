@@ -27,7 +27,7 @@ namespace {
 constexpr int kIncomingLines = 100;
 constexpr int kDesignedHeight = 760;
 constexpr int kShrunkHeight = 487;
-constexpr int kWidth = 760;
+constexpr int kWidth = 1180;
 // The reader's transmitter, as the main window's command set sends it.
 constexpr const char* kTxOn = "010601";
 constexpr const char* kTxOff = "010600";
@@ -72,17 +72,27 @@ TollingWindow::TollingWindow(AppContext& context, QWidget* parent)
   target->addStretch(1);
   target->addWidget(ckbModeInMessage);
 
-  auto* settings = new QGridLayout;
-  settings->addWidget(BuildModeGroup(), 0, 0);
-  settings->addWidget(BuildPagesGroup(), 0, 1);
-  settings->addWidget(BuildReadPointGroup(), 1, 0);
-  settings->addWidget(BuildTariffGroup(), 1, 1);
-  settings->addWidget(BuildTimeoutGroup(), 2, 0, 1, 2);
+  auto* left = new QVBoxLayout;
+  left->addWidget(BuildModeGroup());
+  left->addWidget(BuildPagesGroup());
+  auto* middle = new QVBoxLayout;
+  middle->addWidget(BuildReadPointGroup());
+  middle->addWidget(BuildTariffGroup());
+  middle->addWidget(BuildTimeoutGroup());
+  middle->addStretch(1);
+  left->addStretch(1);
+  auto* right = new QVBoxLayout;
+  right->addWidget(BuildDisplay());
+  right->addWidget(BuildReaderGroup(), 0, Qt::AlignLeft);
+  right->addStretch(1);
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left);
+  columns->addLayout(middle);
+  columns->addLayout(right, 1);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(target);
-  layout->addLayout(settings);
-  layout->addWidget(BuildDisplay());
+  layout->addLayout(columns);
   layout->addWidget(BuildIncoming(), 1);
   ShowIncoming(false);
 
@@ -225,8 +235,8 @@ QWidget* TollingWindow::BuildTimeoutGroup() {
   for (int i = 0; i < kTollingTimeouts; ++i) {
     const Spin& s = spins[i];
     speTimeout[static_cast<size_t>(i)] = NamedSpinBox(s.name, s.minimum, 255, s.value);
-    grid->addWidget(new QLabel(tr(s.caption)), 0, i);
-    grid->addWidget(speTimeout[static_cast<size_t>(i)], 1, i);
+    grid->addWidget(new QLabel(tr(s.caption)), 2 * (i / 3), i % 3);
+    grid->addWidget(speTimeout[static_cast<size_t>(i)], 2 * (i / 3) + 1, i % 3);
   }
   speTimeout[1]->setToolTip(tr("Units of 25.6 us"));
   speTimeout[3]->setToolTip(tr("Units of 25.6 us"));
@@ -238,9 +248,12 @@ QWidget* TollingWindow::BuildTimeoutGroup() {
     for (size_t i = 0; i < values.size(); ++i) values[i] = speTimeout[i]->value();
     Send(TollingTimeoutsBody(values));
   });
-  grid->addWidget(get, 1, kTollingTimeouts);
-  grid->addWidget(send, 1, kTollingTimeouts + 1);
+  grid->addWidget(get, 1, 3);
+  grid->addWidget(send, 3, 3);
+  return group;
+}
 
+QWidget* TollingWindow::BuildReaderGroup() {
   auto* crc = NamedButton(tr("Set CRC gen/test"), "btnSetCrc");
   auto* save = NamedButton(tr("Save"), "btnSave");
   save->setToolTip(tr("Save all tolling parameters to non-volatile memory"));
@@ -250,11 +263,13 @@ QWidget* TollingWindow::BuildTimeoutGroup() {
   connect(save, &QPushButton::clicked, this, [this] { Send(kTollingSave); });
   connect(txOn, &QPushButton::clicked, this, [this] { Send(kTxOn); });
   connect(txOff, &QPushButton::clicked, this, [this] { Send(kTxOff); });
-  auto* row = new QHBoxLayout;
-  for (QPushButton* b : {crc, save, txOn, txOff}) row->addWidget(b);
-  row->addStretch(1);
-  grid->addLayout(row, 2, 0, 1, kTollingTimeouts + 2);
-  return group;
+  auto* reader = Named(new QGroupBox(tr("Reader")), "grpReader");
+  auto* row = new QGridLayout(reader);
+  row->addWidget(crc, 0, 0);
+  row->addWidget(save, 0, 1);
+  row->addWidget(txOn, 1, 0);
+  row->addWidget(txOff, 1, 1);
+  return reader;
 }
 
 QWidget* TollingWindow::BuildDisplay() {

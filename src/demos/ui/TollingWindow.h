@@ -59,6 +59,8 @@ class TollingWindow final : public QWidget, public TollingView, public SpecialMo
   QWidget* BuildReadPointGroup();
   QWidget* BuildTariffGroup();
   QWidget* BuildTimeoutGroup();
+  // CRC, Save and the transmitter.
+  QWidget* BuildReaderGroup();
   QWidget* BuildDisplay();
   QWidget* BuildIncoming();
   void Send(const std::string& body);

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <cstdio>
@@ -122,7 +123,7 @@ TEST_F(TollingWindowTest, EachButtonSendsItsLineAndTheReaderAnswersIt) {
       {"btnSendReadpoint", "02580201"},
       {"btnSendTariffs", "0b570503e807d00bb80fa01388"},
       {"btnGetTimeouts", "ff24"},
-      {"btnSendTimeouts", "062400dc056d0503"},
+      {"btnSendTimeouts", "06240ac805640402"},  // what Get read back
       {"btnSetCrc", "0228000e"},
       {"btnSave", "0027"},
       {"btnTxOff", "010600"},
