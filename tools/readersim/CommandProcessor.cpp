@@ -121,6 +121,9 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
 std::string CommandProcessor::Dispatch(int ll, int cc, const std::vector<uint8_t>& data) {
   const int rid = state_.readerId;
   if (state_.rw.Handle(rid, ll, cc, data, NowMs())) return {};
+  if (state_.tolling) {
+    if (auto reply = state_.toll.Handle(rid, ll, cc, data)) return *reply;
+  }
   switch (cc) {
     case reply_code::kMessageFormat:
       // The short form (nine bytes) leaves the second flags byte alone.

@@ -212,6 +212,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       const auto n = integer(1, 254);
       if (!n) return fail("--tagsim-id needs an address 1 to 254");
       o.tagSimAddress = static_cast<int>(*n);
+    } else if (name == "--tolling") {
+      if (!flag(o.tolling)) return fail("--tolling takes no value");
+    } else if (name == "--toll-no-mode") {
+      if (!flag(o.tollNoMode)) return fail("--toll-no-mode takes no value");
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -280,6 +284,12 @@ Handheld flash logging:
 Tag simulator:
   --tagsim-id N         a tag simulator answers at address N (1 to 254) and at the
                         broadcast address 255; it acknowledges each command with its data
+
+Tolling reader:
+  --tolling             run the road-tolling application: one "a1" transaction report
+                        per pass instead of tag messages, and the tolling commands
+                        (see README.md, "Tolling reader")
+  --toll-no-mode        leave the mode out of the reports
 
   -h, --help            show this text
   --version             show the version

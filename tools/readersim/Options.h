@@ -62,6 +62,10 @@ struct Options {
   HandheldConfig handheld;
   // "--tagsim-id N": a tag simulator answers at address N (-1: none).
   int tagSimAddress = -1;
+  // A tolling reader: "a1" transaction reports instead of tag messages, with
+  // the mode first unless `tollNoMode`.
+  bool tolling = false;
+  bool tollNoMode = false;
 };
 
 struct ParseResult {

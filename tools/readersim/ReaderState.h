@@ -8,6 +8,7 @@
 #include "HandheldReader.h"
 #include "RwController.h"
 #include "TagSimulator.h"
+#include "TollingReader.h"
 #include "common/Clock.h"
 #include "protocol/MessageFormat.h"
 
@@ -52,6 +53,9 @@ struct ReaderState {
   // A tag simulator at its own address (-1: none on the line).
   int tagSimAddress = -1;
   TagSimulator tagSim;
+  // The road-tolling application ("--tolling"): its commands and reports.
+  bool tolling = false;
+  TollingReader toll;
   // Fault injection, see Options.
   int faultCommand = -1;
   int faultError = 0xF2;

@@ -5,6 +5,7 @@
 
 #include "FormatPresets.h"
 #include "TimingFields.h"
+#include "protocol/Hex.h"
 
 namespace corvalis::readersim {
 namespace {
@@ -32,6 +33,15 @@ SchedulerConfig CycleConfigOf(const Options& o) {
 bool SameBytes(const FormatBytes& a, const FormatBytes& b) {
   static_assert(sizeof(FormatBytes) == 10, "ten plain bytes");
   return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+std::string IdText(const TagId& id) {
+  std::string text;
+  for (const uint8_t b : id) {
+    text += kLowerHexDigits[b >> 4];
+    text += kLowerHexDigits[b & 0x0F];
+  }
+  return text;
 }
 
 WallTime ToWallTime(int64_t ms) {
@@ -63,6 +73,8 @@ Simulator::Simulator(const Options& options, const Clock& clock)
   state_.rfOn = !options.rfOff;
   state_.rw = RwController(options.rwFaults);
   state_.tagSimAddress = options.tagSimAddress;
+  state_.tolling = options.tolling;
+  state_.toll = TollingReader(options.tags, !options.tollNoMode);
   if (!options.handheld.type.empty()) PreloadFlash(options.handheld, options.tags);
 }
 
@@ -203,6 +215,12 @@ bool Simulator::PollUnlimited(size_t maxBytes, std::vector<std::string>& chunks)
 
 template <class Sink>
 int Simulator::RenderRead(const ScheduledRead& read, Sink&& sink) {
+  if (state_.tolling) {
+    // The tolling application reports each pass once, at its first read.
+    if (read.readInPass != 1) return -1;
+    sink(state_.toll.Pass(read.tag, IdText(encoder_.Id(read.tag))));
+    return 0;
+  }
   const MessageFormat& format = state_.format;
   std::string message =
       encoder_.Encode(format, state_.readerId, read, ToWallTime(read.atMs), status_);

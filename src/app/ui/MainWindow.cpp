@@ -49,6 +49,7 @@
 #include "control/ui/SteppingGroup.h"
 #include "demos/ui/DemosPage.h"
 #include "logging/ui/FlashLogMenu.h"
+#include "demos/ui/TollingWindow.h"
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
@@ -261,7 +262,14 @@ void MainWindow::BuildPages() {
   tempTest_ = Named(new TempTestPage, "TempTestPage");
   host(Page::kTempTest, tempTest_);
   // The race, plug-test and ms-timing windows open from here.
-  host(Page::kDemos, Named(new DemosPage(context_, this), "DemosPage"));
+  auto* demos = Named(new DemosPage(context_, this), "DemosPage");
+  host(Page::kDemos, demos);
+  // The tolling window's channel and reader ID become the main window's.
+  ReaderControlPanel& sendTarget = diagnostics_->ReaderControl();
+  connect(demos->tolling(), &TollingWindow::channelChosen, sendTarget.ChannelControl(),
+          &QComboBox::setCurrentIndex);
+  connect(demos->tolling(), &TollingWindow::readerIdChosen, sendTarget.ReaderIdControl(),
+          &QSpinBox::setValue);
   scriptTab_ = Named(new ScriptTab(context_), "ScriptTab");
   host(Page::kReaderTester, scriptTab_);
   BuildReaderConfig();

@@ -10,6 +10,7 @@
 #include "demos/ui/IndividualRaceWindow.h"
 #include "demos/ui/PlugTestWindow.h"
 #include "demos/ui/RaceWindow.h"
+#include "demos/ui/TollingWindow.h"
 #include "logging/ui/TimingWindow.h"
 
 namespace corvalis {
@@ -49,6 +50,7 @@ DemosPage::DemosPage(AppContext& context, QWidget* windowParent, QWidget* parent
       new TimingWindow(SpecialMode::MsTimingRaw, context.specialModes(), context.dispatcher(),
                        context.formats(), &context.tagNames(), context.status(), windowParent);
   timingRaw_->AddRfControls(new RfControlsBox(context));
+  tolling_ = new TollingWindow(context, windowParent);
 
   btnRaceSimultaneous = NamedButton(tr("Race Timing Simultaneous Start"), "btnRaceSimultaneous");
   btnRaceIndividual = NamedButton(tr("Race Timing Individual Start"), "btnRaceIndividual");
@@ -60,11 +62,14 @@ DemosPage::DemosPage(AppContext& context, QWidget* windowParent, QWidget* parent
   connect(btnPlugTest, &QPushButton::clicked, this, [this] { Open(plugTest_); });
   connect(btnMsTiming, &QPushButton::clicked, this, [this] { Open(timingRanking_); });
   connect(btnMsTimingRaw, &QPushButton::clicked, this, [this] { Open(timingRaw_); });
+  btnTolling = NamedButton(tr("Tolling"), "btnTolling");
+  connect(btnTolling, &QPushButton::clicked, this, [this] { Open(tolling_); });
 
   auto* columns = new QHBoxLayout;
   columns->addWidget(Group(tr("Race timing"), {btnRaceSimultaneous, btnRaceIndividual}));
   columns->addWidget(Group(tr("Reader testing"), {btnPlugTest}));
   columns->addWidget(Group(tr("Millisecond timing"), {btnMsTiming, btnMsTimingRaw}));
+  columns->addWidget(Group(tr("Road tolling"), {btnTolling}));
   columns->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(columns);

@@ -11,8 +11,9 @@ class IndividualRaceWindow;
 class PlugTestWindow;
 class SimultaneousRaceWindow;
 class TimingWindow;
+class TollingWindow;
 
-// The "Demos" tab: opens the race-timing, plug-test and millisecond-timing
+// The "Demos" tab: opens the tolling, race-timing, plug-test and millisecond-timing
 // windows. The windows are made once with the page and live as long as it;
 // each switches its own receive mode on when shown, and the others off.
 class DemosPage final : public QWidget {
@@ -27,6 +28,7 @@ class DemosPage final : public QWidget {
   PlugTestWindow* plugTest() const { return plugTest_; }
   TimingWindow* timingRanking() const { return timingRanking_; }
   TimingWindow* timingRaw() const { return timingRaw_; }
+  TollingWindow* tolling() const { return tolling_; }
 
  private:
   SimultaneousRaceWindow* simultaneousRace_;
@@ -34,12 +36,14 @@ class DemosPage final : public QWidget {
   PlugTestWindow* plugTest_;
   TimingWindow* timingRanking_;
   TimingWindow* timingRaw_;
+  TollingWindow* tolling_;
 
   QPushButton* btnRaceSimultaneous;
   QPushButton* btnRaceIndividual;
   QPushButton* btnPlugTest;
   QPushButton* btnMsTiming;
   QPushButton* btnMsTimingRaw;
+  QPushButton* btnTolling;
 };
 
 }  // namespace corvalis

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,11 +23,13 @@
 #include "app/ui/MainWindow.h"
 #include "channels/ChannelTestSupport.h"
 #include "common/ui/FindNamed.h"
+#include "control/ui/ReaderControlPanel.h"
 #include "control/ui/RfControlsBox.h"
 #include "demos/ui/DemosPage.h"
 #include "demos/ui/IndividualRaceWindow.h"
 #include "demos/ui/PlugTestWindow.h"
 #include "demos/ui/RaceWindow.h"
+#include "demos/ui/TollingWindow.h"
 #include "logging/ui/TimingWindow.h"
 
 namespace corvalis {
@@ -186,6 +189,20 @@ TEST_F(DemosWindowsTest, EachWindowOpensFromTheDemosPageWorksAndTakesOverTheRece
   EXPECT_FALSE(secondFileName->font().bold());
 
   plug->hide();
+  EXPECT_FALSE(context_.specialModes().AnyOn());
+}
+
+TEST_F(DemosWindowsTest, TheTollingWindowsChannelAndReaderIdBecomeTheMainWindows) {
+  testing::FindNamed<QPushButton>(page_, "btnTolling")->click();
+  TollingWindow* tolling = page_->tolling();
+  EXPECT_TRUE(On(SpecialMode::Tolling));
+  testing::FindNamed<QComboBox>(tolling, "cmbSendChannel")->setCurrentIndex(2);
+  testing::FindNamed<QSpinBox>(tolling, "speReaderID")->setValue(9);
+  auto* panel = window_->findChild<ReaderControlPanel*>();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->ChannelControl()->currentIndex(), 2);
+  EXPECT_EQ(panel->ReaderIdControl()->value(), 9);
+  tolling->hide();
   EXPECT_FALSE(context_.specialModes().AnyOn());
 }
 
