@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QTimer>
 #include <string>
 
 #include "app/AppContext.h"
@@ -21,14 +22,18 @@ int main(int argc, char** argv) {
 
   corvalis::MainWindow window(session, context, status);
   window.show();
-  window.ShowStartupProblems();
   // SIGINT and SIGTERM shut down like Exit: channels closed, settings saved.
+  // Watched before any box opens, so a stop at an unattended start is
+  // orderly too.
   corvalis::SignalWatcher stopSignals;
   std::string signalError;
   if (stopSignals.Install(signalError)) {
     QObject::connect(&stopSignals, &corvalis::SignalWatcher::Stop, &window,
                      &corvalis::MainWindow::ExitOnSignal);
   }
+  // From inside the application's loop: a stop that ends a box's own loop
+  // then ends this one too.
+  QTimer::singleShot(0, &window, &corvalis::MainWindow::ShowStartupProblems);
   QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &corvalis::MainWindow::ShutDown);
   return app.exec();
 }
