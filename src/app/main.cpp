@@ -14,6 +14,12 @@ int main(int argc, char** argv) {
   app.setApplicationName("Corvalis");
   const QString workingDir = QDir::currentPath();
   corvalis::RedirectErrorStream(workingDir);
+  // SIGINT and SIGTERM shut down like Exit: channels closed, settings saved.
+  // Caught from the start, so a stop while the console starts (unattended,
+  // a problem box open) waits in the pipe for the window instead of killing.
+  corvalis::SignalWatcher stopSignals;
+  std::string signalError;
+  const bool watching = stopSignals.Install(signalError);
   corvalis::SystemClock clock;
   corvalis::MemoStatus status;
   corvalis::AppContext context(clock, status);
@@ -22,12 +28,7 @@ int main(int argc, char** argv) {
 
   corvalis::MainWindow window(session, context, status);
   window.show();
-  // SIGINT and SIGTERM shut down like Exit: channels closed, settings saved.
-  // Watched before any box opens, so a stop at an unattended start is
-  // orderly too.
-  corvalis::SignalWatcher stopSignals;
-  std::string signalError;
-  if (stopSignals.Install(signalError)) {
+  if (watching) {
     QObject::connect(&stopSignals, &corvalis::SignalWatcher::Stop, &window,
                      &corvalis::MainWindow::ExitOnSignal);
   }

@@ -38,6 +38,7 @@ void ChannelSet::Start() {
 void ChannelSet::WatchLink(int channel) {
   Channel& c = channels_[channel];
   if (c.transport->IsUp()) {
+    if (c.reconnect.Attempts() > 0) framer_.DropPartial(channel);
     c.reconnect.Reset();
   } else if (c.settings.open && !shutDown_ && !c.transport->IsOpen() &&
              c.transport->CanReconnect()) {

@@ -203,7 +203,7 @@ TEST(ConsoleProcessTest, SigtermWhileAStartupProblemBoxIsOpenShutsDownInOrder) {
   const QString errors = dir.filePath("ERRROR.FIL");
   ASSERT_TRUE(QTest::qWaitFor([&] { return ReadAll(errors).contains("missing/tags.log"); }, 10000))
       << ReadAll(errors).constData();
-  QTest::qWait(700);  // the box is up by now
+  QTest::qWait(1500);  // the box is up by now (a stop before it is orderly too)
 
   ::kill(static_cast<pid_t>(console.processId()), SIGTERM);
   ASSERT_TRUE(console.waitForFinished(10000));
