@@ -80,6 +80,7 @@ void AppContext::ApplySettings(const Settings& settings) {
   logWriter_.SetSettings(LogSettingsFrom(settings));
   commands_.SetRecordOutgoing(settings.Bool(Setting::RecordOutgoing));
   display_.SetSettings(DisplaySettingsFrom(settings));
+  channels_.SetReconnectFirstStepMs(settings.Integer(Setting::ReconnectFirstMs));
 }
 
 void AppContext::StoreSettings(Settings& settings) const {
@@ -90,6 +91,7 @@ void AppContext::StoreSettings(Settings& settings) const {
 }
 
 void AppContext::Tick() {
+  channels_.Tick(clock_.Now());
   machines_.Tick();
   spine_.framer.Tick();
   modbus_.Tick();

@@ -151,6 +151,9 @@ constexpr std::array<SettingDef, kSettingCount> kTable = {{
     Int(KEY(MaxHoppingSpaces), kM, 18, kNotSaved),
     Int(KEY(TempTestInterval), kM, 6, kSaved),
     Int(KEY(TempTestTripTemp), kM, 70, kSaved),
+    // A lost reader's first retry wait; a hand-set key for tests and sites
+    // with readers that restart slowly.
+    Int(KEY(ReconnectFirstMs), kM, 1000, kNotSaved),
 
     Str(KEY(DisplayType), kD, "MessageBoard", kSaved),
     Int(KEY(DisplayAddress), kD, 0, kSaved),

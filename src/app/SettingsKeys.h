@@ -145,6 +145,7 @@ enum class Setting {
   MaxHoppingSpaces,
   TempTestInterval,
   TempTestTripTemp,
+  ReconnectFirstMs,
   // DISPLAY (the on-screen window's per-row "Window<n>" keys are a family of
   // their own, kept next to these in the settings model)
   DisplayType,

@@ -28,8 +28,8 @@ void AppSession::Start(const QString& workingDir, const QStringList& arguments,
   context_.status().DebugLog(location_.memoLine.toStdString());
   settings_.applicationDir = location_.applicationDir;
   if (!LoadIniSettings(location_.path, settings_)) {
-    problems_.append({QStringLiteral("Open Failure"),
-                      QStringLiteral("Unable to open %1 for reading").arg(location_.path)});
+    AddProblem(QStringLiteral("Open Failure"),
+               QStringLiteral("Unable to open %1 for reading").arg(location_.path));
   }
   LoadComboHistories(location_.path, settings_);
   settings_.SetInteger(Setting::WaitTime, NormaliseWaitTime(settings_.Integer(Setting::WaitTime)));
@@ -42,9 +42,9 @@ void AppSession::Start(const QString& workingDir, const QStringList& arguments,
       open = context_.recordings().Open(channel, workingDir.toStdString());
     }
     if (!open && !retryRecording) {
-      problems_.append({QStringLiteral("File Open Error"),
-                        QStringLiteral("Unable to re-open \"%1\" for appending\n")
-                            .arg(QString::fromStdString(RecordingFiles::FileName(channel)))});
+      AddProblem(QStringLiteral("File Open Error"),
+                 QStringLiteral("Unable to re-open \"%1\" for appending\n")
+                     .arg(QString::fromStdString(RecordingFiles::FileName(channel))));
     }
   }
 
@@ -58,12 +58,19 @@ void AppSession::Start(const QString& workingDir, const QStringList& arguments,
   const LogOpenResult log = context_.logWriter().OpenAtStartup();
   if (!log.ok) {
     settings_.SetBool(Setting::WriteFiltered, false);
-    problems_.append({QString::fromStdString(log.title), QString::fromStdString(log.message)});
+    AddProblem(QString::fromStdString(log.title), QString::fromStdString(log.message));
   }
 
   context_.channels().SetSettingsPath(location_.path);
   context_.channels().Start();
   started_ = true;
+}
+
+// The box may find nobody to read it: the error stream keeps a trace.
+void AppSession::AddProblem(const QString& title, const QString& text) {
+  problems_.append({title, text});
+  std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(),
+               text.trimmed().toLocal8Bit().constData());
 }
 
 bool AppSession::Shutdown(const std::function<void(int)>& progress) {

@@ -54,6 +54,8 @@ class AppSession {
   const QList<StartupProblem>& Problems() const { return problems_; }
 
  private:
+  void AddProblem(const QString& title, const QString& text);
+
   AppContext& context_;
   SettingsLocation location_;
   Settings settings_;

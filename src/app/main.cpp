@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QTimer>
 #include <string>
 
 #include "app/AppContext.h"
@@ -33,6 +34,12 @@ int main(int argc, char** argv) {
   app.setDesktopFileName("org.corvalis.Corvalis");
   const QString workingDir = QDir::currentPath();
   corvalis::RedirectErrorStream(workingDir);
+  // SIGINT and SIGTERM shut down like Exit: channels closed, settings saved.
+  // Caught from the start, so a stop while the console starts (unattended,
+  // a problem box open) waits in the pipe for the window instead of killing.
+  corvalis::SignalWatcher stopSignals;
+  std::string signalError;
+  const bool watching = stopSignals.Install(signalError);
   corvalis::SystemClock clock;
   corvalis::MemoStatus status;
   corvalis::AppContext context(clock, status);
@@ -41,14 +48,13 @@ int main(int argc, char** argv) {
 
   corvalis::MainWindow window(session, context, status);
   window.show();
-  window.ShowStartupProblems();
-  // SIGINT and SIGTERM shut down like Exit: channels closed, settings saved.
-  corvalis::SignalWatcher stopSignals;
-  std::string signalError;
-  if (stopSignals.Install(signalError)) {
+  if (watching) {
     QObject::connect(&stopSignals, &corvalis::SignalWatcher::Stop, &window,
                      &corvalis::MainWindow::ExitOnSignal);
   }
+  // From inside the application's loop: a stop that ends a box's own loop
+  // then ends this one too.
+  QTimer::singleShot(0, &window, &corvalis::MainWindow::ShowStartupProblems);
   QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &corvalis::MainWindow::ShutDown);
   return app.exec();
 }

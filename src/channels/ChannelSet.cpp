@@ -20,15 +20,56 @@ ChannelSet::ChannelSet(ReceiveFramer& framer, StatusReporter& status)
 ChannelSet::~ChannelSet() = default;
 
 void ChannelSet::Start() {
+  shutDown_ = false;
   for (int ch = 0; ch < kChannelCount; ++ch) {
     Channel& c = channels_[ch];
     c.settings =
         settingsPath_.isEmpty() ? ChannelSettings{} : ReadChannelSettings(settingsPath_, ch);
     c.saved = c.settings;
     c.transport = MakeTransport(ch, c.settings, *this, status_);
+    c.reconnect.Reset();
     if (c.settings.open) c.transport->Open();
+    // A reader not there yet at start is waited for like one that went away.
+    WatchLink(ch);
   }
   RefreshStatus();
+}
+
+void ChannelSet::WatchLink(int channel) {
+  Channel& c = channels_[channel];
+  if (c.transport->IsUp()) {
+    if (c.reconnect.Attempts() > 0) framer_.DropPartial(channel);
+    c.reconnect.Reset();
+  } else if (c.settings.open && !shutDown_ && !c.transport->IsOpen() &&
+             c.transport->CanReconnect()) {
+    c.reconnect.LinkDown();
+  }
+}
+
+void ChannelSet::SetReconnectFirstStepMs(int ms) {
+  for (Channel& c : channels_) c.reconnect.SetFirstStepMs(ms);
+}
+
+bool ChannelSet::IsReconnecting(int channel) const {
+  if (!IsValidChannel(channel)) return false;
+  const Channel& c = channels_[channel];
+  return !c.transport->IsUp() && (c.reconnect.Waiting() || c.reconnect.Attempts() > 0);
+}
+
+void ChannelSet::Tick(WallTime now) {
+  for (int ch = 0; ch < kChannelCount; ++ch) {
+    Channel& c = channels_[ch];
+    if (!c.reconnect.AttemptDue(now)) continue;
+    if (!c.settings.open || shutDown_ || c.transport->IsOpen()) continue;
+    char line[256];
+    std::snprintf(line, sizeof line, "%s: reconnecting to %s (attempt %d)",
+                  ChannelLabel(ch).toLatin1().constData(), c.transport->Name().c_str(),
+                  c.reconnect.Attempts());
+    status_.DebugLog(line);
+    c.transport->Reconnect();
+    WatchLink(ch);
+    RefreshStatus();
+  }
 }
 
 void ChannelSet::WriteSection(int channel) {
@@ -49,18 +90,22 @@ void ChannelSet::RecordOpen(int channel) {
 
 void ChannelSet::Open(int channel) {
   if (!IsValidChannel(channel)) return;
+  channels_[channel].reconnect.Reset();
   channels_[channel].transport->Open();
   RecordOpen(channel);
 }
 
 void ChannelSet::Close(int channel) {
   if (!IsValidChannel(channel)) return;
+  channels_[channel].reconnect.Reset();
   channels_[channel].transport->CloseByOperator();
   RecordOpen(channel);
 }
 
 void ChannelSet::CloseAll() {
+  shutDown_ = true;
   for (Channel& c : channels_) {
+    c.reconnect.Reset();
     if (c.transport->IsOpen()) c.transport->CloseByOperator();
   }
   RefreshStatus();
@@ -75,8 +120,11 @@ void ChannelSet::SaveSections() {
 void ChannelSet::ApplySettings(int channel, const ChannelSettings& wanted) {
   if (!IsValidChannel(channel)) return;
   Channel& c = channels_[channel];
-  const bool wasOpen = c.view.open;
+  // A channel waiting to reconnect counts as open: new settings (the right
+  // address, say) are tried at once.
+  const bool wasOpen = c.view.open || IsReconnecting(channel);
   const bool keepOpen = c.settings.open;
+  c.reconnect.Reset();
   if (wanted.port != c.settings.port) {
     c.transport->Close();
     c.transport = MakeTransport(channel, wanted, *this, status_);
@@ -87,12 +135,14 @@ void ChannelSet::ApplySettings(int channel, const ChannelSettings& wanted) {
   c.settings.open = keepOpen;
   c.temporaryBaud = 0;
   if (wasOpen && !c.transport->IsOpen()) c.transport->Open();
+  WatchLink(channel);
   WriteSection(channel);
   RefreshStatus();
 }
 
 QString ChannelSet::PanelText(int channel) const {
   const Channel& c = channels_[channel];
+  if (IsReconnecting(channel)) return ChannelLabel(channel) + QStringLiteral(": reconnecting");
   return ChannelLabel(channel) + QStringLiteral(": ") + c.transport->PanelText(c.view.open);
 }
 
@@ -162,6 +212,7 @@ QStringList ChannelSet::AvailablePorts() {
 
 void ChannelSet::TransportChanged(int channel, bool marksError) {
   if (marksError) Mark(channel, kMarkError);
+  WatchLink(channel);
   RefreshStatus();
 }
 

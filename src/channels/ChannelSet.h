@@ -10,8 +10,10 @@
 
 #include "channels/ChannelHooks.h"
 #include "channels/ChannelSettings.h"
+#include "channels/ReconnectBackoff.h"
 #include "channels/Transport.h"
 #include "common/ChannelIndex.h"
+#include "common/Clock.h"
 #include "common/StatusReporter.h"
 #include "protocol/CommandHooks.h"
 #include "protocol/MessageDispatcher.h"
@@ -67,8 +69,15 @@ class ChannelSet final : public ChannelWriter, public TransmitIndicator, private
   // The settings dialog's OK with the values it shows; "open" is ignored.
   // Writes the channel's section.
   void ApplySettings(int channel, const ChannelSettings& settings);
-  // Shutdown: closes every channel without touching the "open" keys.
+  // Shutdown: closes every channel without touching the "open" keys; none
+  // reconnects after it.
   void CloseAll();
+  // Once per tick: a channel meant to be open whose link went down tries
+  // again when its back-off has passed, one comms line per attempt.
+  void Tick(WallTime now);
+  // The first wait before a retry (it doubles up to 30 s).
+  void SetReconnectFirstStepMs(int ms);
+  bool IsReconnecting(int channel) const;
   // At shutdown: writes the sections that changed since they were last read
   // or written, so hand edits made meanwhile survive.
   void SaveSections();
@@ -108,10 +117,13 @@ class ChannelSet final : public ChannelWriter, public TransmitIndicator, private
     std::unique_ptr<Transport> transport;
     bool readQueued = false;
     int temporaryBaud = 0;  // 0: the settings' rate
+    ReconnectBackoff reconnect;
   };
 
   void WriteSection(int channel);
   void RecordOpen(int channel);
+  // A channel meant to be open whose link is down starts waiting to retry.
+  void WatchLink(int channel);
   QString PanelText(int channel) const;
   void Mark(int channel, int mark);
   void Log(const char* prefix, const std::string& label);
@@ -127,6 +139,7 @@ class ChannelSet final : public ChannelWriter, public TransmitIndicator, private
   ChannelStatusListener* listener_ = nullptr;
   QString settingsPath_;
   bool eventLines_ = true;
+  bool shutDown_ = false;  // CloseAll ran: no channel reconnects
   std::array<Channel, kChannelCount> channels_;
   char staging_[kStagingSize + 1];
   // Context of the queued read events: they die with the channel set.

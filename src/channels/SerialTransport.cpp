@@ -1,5 +1,7 @@
 #include "channels/SerialTransport.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -80,12 +82,23 @@ void SerialTransport::Configure(const ChannelSettings& settings) {
   if (settings.name != port_.DeviceName()) {
     port_.Close();
     port_.SetDeviceName(settings.name);
+    wasOpen_ = false;
   }
   name_ = settings.name.toStdString();
 }
 
 void SerialTransport::Open() {
   port_.Open();  // closes first; reports through the open event
+}
+
+void SerialTransport::Reconnect() {
+  // As the serial library finds a device given by its bare name.
+  const QString name = port_.DeviceName();
+  const QString path = name.startsWith('/') || name.startsWith('.') ? name : "/dev/" + name;
+  if (!QFileInfo::exists(path)) return;
+  quietFailure_ = true;
+  port_.Open();
+  quietFailure_ = false;
 }
 
 void SerialTransport::Close() {
@@ -135,10 +148,16 @@ void SerialTransport::Log(const char* prefix, const char* suffix) {
 
 void SerialTransport::PortOpened(SerialPort&, int errorCode, int providerSubtype) {
   if (errorCode != 0) {
+    // A retry's failure is told by the channel's attempt line.
+    if (quietFailure_) {
+      events_.TransportChanged(channel_, false);
+      return;
+    }
     char code[48];
     std::snprintf(code, sizeof code, " (code: %d)", errorCode);
     Log("Error accessing device: ", code);
   } else {
+    wasOpen_ = true;
     Log("Device ready: ", " (code: 0)");
     status_.DebugLog(ProviderSubtypeText(providerSubtype));
   }

@@ -24,6 +24,11 @@ class SerialTransport final : public Transport, private SerialPortEvents {
   void Close() override;
   void CloseByOperator() override;
   bool IsOpen() const override;
+  // A device that was open in this run and went away (a USB adapter
+  // pulled) is waited for; one never found is left to the operator.
+  bool CanReconnect() const override { return wasOpen_; }
+  // Tries the device only once it exists again.
+  void Reconnect() override;
   int Write(const char* bytes, int count) override;
   int BytesWaiting() const override;
   int Read(char* dest, int max) override;
@@ -52,6 +57,8 @@ class SerialTransport final : public Transport, private SerialPortEvents {
   StatusReporter& status_;
   SerialPort port_;
   std::string name_;
+  bool quietFailure_ = false;  // a retry: its failure is not reported
+  bool wasOpen_ = false;       // the device opened since its name was set
 };
 
 }  // namespace corvalis

@@ -77,13 +77,25 @@ void TcpTransport::Open() {
   socket_.connectToHost(host_, static_cast<quint16>(port_));
 }
 
+void TcpTransport::Reconnect() {
+  if (!CanReconnect()) return;
+  Close();
+  quietFailure_ = true;
+  socket_.connectToHost(host_, static_cast<quint16>(port_));
+}
+
 void TcpTransport::Close() {
+  quietFailure_ = false;
   if (socket_.state() == QAbstractSocket::UnconnectedState) return;
   // What already arrived still belongs to the reader's stream.
   if (socket_.bytesAvailable() > 0) OnReadyRead();
   closing_ = true;
   socket_.abort();
   closing_ = false;
+}
+
+bool TcpTransport::IsUp() const {
+  return socket_.state() == QAbstractSocket::ConnectedState;
 }
 
 bool TcpTransport::IsOpen() const {
@@ -126,6 +138,7 @@ void TcpTransport::OnReadyRead() {
 }
 
 void TcpTransport::OnConnected() {
+  quietFailure_ = false;
   EnableKeepAlive(socket_);
   events_.TransportChanged(channel_, false);
 }
@@ -147,6 +160,12 @@ void TcpTransport::OnDisconnected() {
 
 void TcpTransport::OnError(QAbstractSocket::SocketError error) {
   if (closing_ || error == QAbstractSocket::RemoteHostClosedError) return;
+  const bool quiet = quietFailure_ && socket_.state() == QAbstractSocket::UnconnectedState;
+  quietFailure_ = false;
+  if (quiet) {
+    events_.TransportChanged(channel_, false);
+    return;
+  }
   const std::string reason = socket_.errorString().toStdString();
   char text[160];
   std::snprintf(text, sizeof text, "TCP error on %s:%d: %s", address_.c_str(), port_,

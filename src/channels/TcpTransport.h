@@ -21,6 +21,9 @@ class TcpTransport final : public Transport {
   void Open() override;
   void Close() override;
   bool IsOpen() const override;
+  bool IsUp() const override;
+  bool CanReconnect() const override { return !host_.isEmpty(); }
+  void Reconnect() override;
   int Write(const char* bytes, int count) override;
   int BytesWaiting() const override;
   int Read(char* dest, int max) override;
@@ -47,6 +50,7 @@ class TcpTransport final : public Transport {
   int port_ = 0;
   std::string address_;  // host_, for the memo lines
   bool closing_ = false;
+  bool quietFailure_ = false;  // a retry: its failure is not reported
 };
 
 }  // namespace corvalis

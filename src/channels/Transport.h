@@ -40,6 +40,15 @@ class Transport : public SerialByteSource {
   // The operator's Close: as Close, with the line the memo shows for it.
   virtual void CloseByOperator() { Close(); }
   virtual bool IsOpen() const = 0;
+  // The link carries bytes (a connection counts as open while it connects,
+  // but is up only once connected).
+  virtual bool IsUp() const { return IsOpen(); }
+  // Whether trying again could help: a connection without a peer address
+  // never tries.
+  virtual bool CanReconnect() const { return true; }
+  // The channel's own retry after the link was lost: as Open, but a failure
+  // leaves no memo line (the channel writes one per attempt).
+  virtual void Reconnect() { Open(); }
   // Never blocks; the count accepted (0 when nothing could be sent).
   virtual int Write(const char* bytes, int count) = 0;
   virtual int BytesWaiting() const = 0;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 namespace corvalis {
 
 LogFile::LogFile() {
@@ -68,15 +70,19 @@ bool LogFile::WritePending() {
   }
   // Lines written to a file that has been deleted would vanish without an
   // error; open the path anew so they land where the operator looks.
-  if (!file_.isOpen() || !QFile::exists(QString::fromStdString(path_))) {
+  const int lines = std::max(1, static_cast<int>(std::count(buffer_.begin(), buffer_.end(), '\n')));
+  const bool gone = !QFile::exists(QString::fromStdString(path_));
+  if (!file_.isOpen() || gone) {
     file_.close();
     if (!OpenFile()) {
-      error_ =
-          "log file was removed and cannot be created again: " + file_.errorString().toStdString();
+      error_ = (gone ? "log file was removed and cannot be created again: "
+                     : "log file cannot be opened again: ") +
+               file_.errorString().toStdString();
       buffer_.clear();
+      linesLost_ = lines;
       return false;
     }
-    reopened_ = true;
+    reopened_ = gone;
   }
 
   const qint64 before = file_.size();
@@ -87,7 +93,8 @@ bool LogFile::WritePending() {
 
   error_ = file_.errorString().toStdString();
   if (written > 0) file_.resize(before);
-  file_.unsetError();
+  linesLost_ = lines;
+  file_.close();
   return false;
 }
 

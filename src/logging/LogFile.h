@@ -9,6 +9,8 @@ namespace corvalis {
 // The tag log on disk: opened for appending, every line ending in CR LF and
 // on disk once Write returns. A failed write is reported, and the part of it
 // that reached the file is cut off again so the next line starts clean.
+// After a failure the next write opens the path anew, so a disk with room
+// again, or a path pointed elsewhere, takes the lines without help.
 //
 // Batched (the headless replay only): lines gather in memory and go to the
 // file in one write once kBatchBytes have gathered, at Flush and at Close.
@@ -34,9 +36,12 @@ class LogFile {
   // Sends what has gathered; false when it did not all reach the file.
   bool Flush();
   const std::string& ErrorText() const { return error_; }
-  // True when the last Write found the file gone (or closed by an earlier
-  // failure) and opened it anew.
+  // True when the last Write found the file gone and opened it anew.
   bool Reopened() const { return reopened_; }
+  // Batched lines wait in memory for their write.
+  bool HasPending() const { return !buffer_.empty(); }
+  // The lines the last failed write or flush lost (a batch holds many).
+  int LinesLost() const { return linesLost_; }
 
  private:
   bool OpenFile();
@@ -47,6 +52,7 @@ class LogFile {
   std::string buffer_;
   std::string error_;
   bool reopened_ = false;
+  int linesLost_ = 0;
   bool active_ = false;
   bool batched_ = false;
 };

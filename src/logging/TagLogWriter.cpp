@@ -171,23 +171,34 @@ bool TagLogWriter::BuildLogLine(const TagRecord& pass, std::string_view name) {
 }
 
 bool TagLogWriter::WriteToLog(std::string_view text) {
-  const bool ok = file_.Write(text);
+  return NoteWrite(file_.Write(text));
+}
+
+// The memo and the error stream both hear of a run of failures once, at its
+// start and at its end: an unattended console leaves the trace in the error
+// file, and a full disk does not flood either.
+bool TagLogWriter::NoteWrite(bool ok) {
   if (file_.Reopened()) {
     status_.DebugLog("Log file " + file_.Path() + " had been removed; it was created again");
   }
   if (ok) {
-    if (failing_) {
-      status_.DebugLog("Log file " + file_.Path() + " is written again; " +
-                       std::to_string(lostLines_) + " log lines were lost");
+    // Gathered in memory is not written yet.
+    if (failing_ && !file_.HasPending()) {
+      const std::string line = "Log file " + file_.Path() + " is written again; " +
+                               std::to_string(lostLines_) + " log lines were lost";
+      status_.DebugLog(line);
+      std::fprintf(stderr, "%s\n", line.c_str());
       failing_ = false;
     }
     return true;
   }
-  ++lostLines_;
+  lostLines_ += file_.LinesLost();
   status_.SetLastError("Log write failed");
-  // One memo line per run of failures, not one per pass.
   if (!failing_) {
-    status_.DebugLog("Could not write to log file " + file_.Path() + ": " + file_.ErrorText());
+    const std::string line =
+        "Could not write to log file " + file_.Path() + ": " + file_.ErrorText();
+    status_.DebugLog(line);
+    std::fprintf(stderr, "%s\n", line.c_str());
     failing_ = true;
   }
   return false;
@@ -195,9 +206,7 @@ bool TagLogWriter::WriteToLog(std::string_view text) {
 
 bool TagLogWriter::FlushLog() {
   if (file_.Flush()) return lostLines_ == 0;
-  ++lostLines_;
-  status_.SetLastError("Log write failed");
-  status_.DebugLog("Could not write to log file " + file_.Path() + ": " + file_.ErrorText());
+  NoteWrite(false);
   return false;
 }
 
@@ -236,7 +245,11 @@ std::string TagLogWriter::StatusLabelText() const {
   if (!IsLogging()) return std::string(kNotLoggingText);
   const std::string& path = file_.Path();
   const size_t slash = path.find_last_of("/\\");
-  return "Logging to " + (slash == std::string::npos ? path : path.substr(slash + 1));
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (failing_) {
+    return "Cannot write to " + name + ": " + std::to_string(lostLines_) + " lines lost";
+  }
+  return "Logging to " + name;
 }
 
 RecordResult TagLogWriter::RecordTagsSeen(std::span<const TagRecord> seen, SeenLabel label) {

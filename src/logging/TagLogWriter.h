@@ -89,8 +89,11 @@ class TagLogWriter final : public PassCompleter {
   void SetBatchedWrites(bool on) { file_.SetBatched(on); }
   bool FlushLog();
   const std::string& LastWriteError() const { return file_.ErrorText(); }
-  // The Tags Seen tab's status label and its warning label.
+  // The Tags Seen tab's status label and its warning label. While writes
+  // fail the label says so and counts the lines lost.
   std::string StatusLabelText() const;
+  // The last write failed; the next one that works ends it.
+  bool WriteFailing() const { return failing_; }
   bool ManualWarningVisible() const { return settings_.showLogging && IsLogging(); }
 
   RecordControls& Record() { return record_; }
@@ -104,6 +107,7 @@ class TagLogWriter final : public PassCompleter {
  private:
   bool BuildLogLine(const TagRecord& pass, std::string_view name);
   bool WriteToLog(std::string_view text);
+  bool NoteWrite(bool ok);
 
   TagNames& names_;
   const Clock& clock_;

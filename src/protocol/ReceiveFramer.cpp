@@ -218,6 +218,12 @@ void ReceiveFramer::ClearReaderChannels() {
   }
 }
 
+void ReceiveFramer::DropPartial(int channel) {
+  if (channel < 0 || channel >= kChannelCount) return;
+  buffers_[channel].length = buffers_[channel].start = 0;
+  idleCountdown_[channel] = 0;
+}
+
 void ReceiveFramer::Tick() {
   for (int channel = 0; channel < kChannelCount; ++channel) {
     if (idleCountdown_[channel] <= 0) continue;

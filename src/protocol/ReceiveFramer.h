@@ -61,6 +61,9 @@ class ReceiveFramer {
 
   // The Clear command: empties the buffers of the reader channels (1..4).
   void ClearReaderChannels();
+  // A link that came back starts a fresh stream: the part of a message the
+  // old one ended in would spoil the first message of the new.
+  void DropPartial(int channel);
 
   // One tick of the 100 ms timer: a binary channel quiet for five ticks after
   // receiving gets one flushing cut, so a truncated frame cannot sit in front

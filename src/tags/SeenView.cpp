@@ -279,6 +279,8 @@ void SeenView::ReadRateStep() {
 
   TagTableLock::Guard guard(table_.Lock());
   ReadRateBuckets& buckets = table_.ReadRate();
+  const WallTime now = clock_.Now();
+  const int64_t nowMs = int64_t{now.sec} * 1000 + now.ms;
   const int32_t previousI = iSum_;
   const int32_t previousQ = qSum_;
   int64_t iSum = 0;
@@ -300,12 +302,21 @@ void SeenView::ReadRateStep() {
   }
   buckets.allI[buckets.current] = 0;
   buckets.allQ[buckets.current] = 0;
+  buckets.startedMs[buckets.current] = nowMs;
 
   iSum_ = static_cast<int32_t>(std::min<int64_t>(iSum, INT32_MAX));
   qSum_ = static_cast<int32_t>(std::min<int64_t>(qSum, INT32_MAX));
   // Measured from the oldest bucket with reads: a burst that just began is
-  // not diluted by the quiet buckets before it.
-  const double seconds = (oldestActive + 1) * 0.1 * period;
+  // not diluted by the quiet buckets before it. The span is the clock's, not
+  // the ticks': a busy window or a lax timer stretches the ticks, and
+  // counting them would show too high a rate. Only a bucket whose start is
+  // not known (the first, or one cleared since) falls back to the ticks.
+  const int oldestBucket =
+      (buckets.current - 1 - oldestActive + 2 * kReadRateBuckets) % kReadRateBuckets;
+  const int64_t startedMs = buckets.startedMs[oldestBucket];
+  const double nominal = (oldestActive + 1) * 0.1 * period;
+  const double seconds =
+      startedMs > 0 && nowMs > startedMs ? static_cast<double>(nowMs - startedMs) / 1000 : nominal;
   const double iRate = static_cast<double>(settings_.separateIQ ? iSum : iSum + qSum) / seconds;
   char iText[sizeof rateIText_];
   char qText[sizeof rateQText_];

@@ -39,6 +39,9 @@ struct ReadRateBuckets {
   int32_t q[kChannelCount][kReadRateBuckets] = {};
   int32_t allI[kReadRateBuckets] = {};
   int32_t allQ[kReadRateBuckets] = {};
+  // When each bucket became the current one, in ms since 1970; 0 when not
+  // known (never started, or cleared since).
+  int64_t startedMs[kReadRateBuckets] = {};
   int current = 0;
 
   void Add(int channel, int32_t iCount, int32_t qCount) {

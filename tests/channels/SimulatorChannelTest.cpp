@@ -3,7 +3,10 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <cstdlib>
+
 #include "channels/ChannelTestSupport.h"
+#include "tags/SeenView.h"
 
 namespace corvalis {
 namespace {
@@ -46,6 +49,44 @@ TEST(SimulatorChannelTest, EveryPassTheSimulatorSendsBecomesOneLogLine) {
   sim.terminate();
   EXPECT_TRUE(sim.waitForFinished(3000));
   EXPECT_EQ(sim.exitCode(), 0);
+}
+
+// The Tags Seen rate against a simulator at a known rate: 200 reads a
+// second, each carrying one ID, shows 200 IDs/s once the window is full.
+TEST(SimulatorChannelTest, TheShownReadRateMatchesTheSimulatorsRate) {
+  QProcess sim;
+  const int port = testing::StartSimulator(sim, {"--tcp", "0", "--rate", "200", "--counts", "1,0",
+                                                 "--tags", "120", "--reads-per-pass", "5"});
+  ASSERT_GT(port, 0);
+  QTemporaryDir dir;
+  const QString ini = dir.filePath("Corvalis.ini");
+  testing::WriteSimulatorChannels(ini, port);
+  SystemClock clock;
+  testing::RecordingStatus status;
+  AppContext context(clock, status);
+  SeenView view(context.tagTable(), clock);
+  context.channels().SetSettingsPath(ini);
+  context.channels().Start();
+  double shown = 0;
+  int evaluations = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    context.Tick();
+    view.ReadRateStep();
+    if (view.TakeRateEvaluated()) {
+      shown = std::atof(view.RateIText());
+      ++evaluations;
+    }
+  });
+  tick.start(100);
+  // The window of ten half-second buckets full, and a little more.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return evaluations >= 13; }, 15000));
+  EXPECT_NEAR(shown, 200.0, 10.0);
+  EXPECT_EQ(context.tagTable().LostReads(0), 0);
+
+  context.channels().CloseAll();
+  sim.terminate();
+  EXPECT_TRUE(sim.waitForFinished(3000));
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST_F(TcpChannelTest, PortDebugOffKeepsReadEventsOutOfTheCommsMessages) {
   EXPECT_FALSE(LoggedPrefix("Reading "));
 }
 
-TEST_F(TcpChannelTest, PeerDropKeepsWhatArrivedAndClosesTheChannelUntilReopened) {
+TEST_F(TcpChannelTest, PeerDropKeepsWhatArrivedAndTheChannelWaitsToReconnect) {
   Connect(0);
   const std::string second = testing::ReaderLine(1, 0x42, 0);
   // One whole line and the first half of the next, then the reader goes away.
@@ -90,11 +90,12 @@ TEST_F(TcpChannelTest, PeerDropKeepsWhatArrivedAndClosesTheChannelUntilReopened)
   ASSERT_TRUE(QTest::qWaitFor([&] { return !context->channels().IsOpen(0); }, 3000));
   EXPECT_EQ(context->tagTable().ReadsSeen(0), 1);
   EXPECT_TRUE(Logged("Connection closed by " + Address()));
-  EXPECT_EQ(context->channels().View(0).panelText, "Chan 1: Closed");
+  // Still meant to be open: the channel waits to try again.
+  EXPECT_EQ(context->channels().View(0).panelText, "Chan 1: reconnecting");
   EXPECT_TRUE(context->channels().View(0).openEnabled);
   EXPECT_TRUE(ReadChannelSettings(iniPath, 0).open);
 
-  // Reopened, the reader's next bytes complete the line it had begun.
+  // Reopened by hand, the reader's next bytes complete the line it had begun.
   context->channels().Open(0);
   ASSERT_TRUE(server.waitForNewConnection(3000));
   peer = server.nextPendingConnection();
@@ -134,7 +135,7 @@ TEST_F(TcpChannelTest, OutputChannelSendsButReceivesNothing) {
   EXPECT_EQ(peer->readAll(), "hello\r\n");
 }
 
-TEST_F(TcpChannelTest, RefusedConnectionIsReportedAndTheChannelStaysClosed) {
+TEST_F(TcpChannelTest, RefusedConnectionIsReportedAndTheChannelWaitsToRetry) {
   const quint16 port = server.serverPort();
   server.close();
   ChannelSettings s;
@@ -145,7 +146,7 @@ TEST_F(TcpChannelTest, RefusedConnectionIsReportedAndTheChannelStaysClosed) {
   context->channels().Open(1);
   ASSERT_TRUE(QTest::qWaitFor([&] { return LoggedPrefix("TCP error on 127.0.0.1:"); }, 3000));
   EXPECT_FALSE(context->channels().IsOpen(1));
-  EXPECT_EQ(context->channels().View(1).panelText, "Chan 2: Closed");
+  EXPECT_EQ(context->channels().View(1).panelText, "Chan 2: reconnecting");
 }
 
 }  // namespace

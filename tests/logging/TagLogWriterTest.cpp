@@ -312,6 +312,47 @@ TEST_F(TagLogWriterTest, AFullDiskIsReportedNotLost) {
   EXPECT_FALSE(r.written);
 }
 
+// A path that leads to a full device (a symlink here): every lost line is
+// counted, the run of failures is told once and shows on the status label,
+// and writing resumes by itself once the path can take lines again.
+TEST_F(TagLogWriterTest, AFullDeviceCountsEveryLostLineAndLoggingResumesByItself) {
+  if (!QFile::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const std::string path = PathOf("tags.log");
+  ASSERT_EQ(::symlink("/dev/full", path.c_str()), 0);
+  writer_.SetSettings(LogSettings{});
+  ASSERT_TRUE(writer_.StartLogging(path).ok);
+  for (int k = 0; k < 3; ++k) {
+    TagRecord pass = MakePass(kGateId, 5);
+    EXPECT_EQ(writer_.FinishPass(pass), PassLogResult::kWriteFailed);
+  }
+  EXPECT_TRUE(writer_.WriteFailing());
+  EXPECT_EQ(writer_.LostLines(), 3);
+  EXPECT_EQ(writer_.StatusLabelText(), "Cannot write to tags.log: 3 lines lost");
+  ASSERT_EQ(status_.debugLines.size(), 1u);
+  EXPECT_EQ(status_.debugLines[0],
+            "Could not write to log file " + path + ": No space left on device");
+
+  // A batch lost at its flush counts all of its lines.
+  writer_.SetBatchedWrites(true);
+  for (int k = 0; k < 4; ++k) {
+    TagRecord pass = MakePass(kGateId, 5);
+    writer_.FinishPass(pass);
+  }
+  EXPECT_FALSE(writer_.FlushLog());
+  EXPECT_EQ(writer_.LostLines(), 7);
+  writer_.SetBatchedWrites(false);
+  EXPECT_EQ(status_.debugLines.size(), 1u);
+
+  ASSERT_EQ(::unlink(path.c_str()), 0);
+  TagRecord pass = MakePass(kGateId, 5);
+  EXPECT_EQ(writer_.FinishPass(pass), PassLogResult::kWritten);
+  EXPECT_FALSE(writer_.WriteFailing());
+  EXPECT_EQ(writer_.StatusLabelText(), "Logging to tags.log");
+  EXPECT_EQ(status_.debugLines.back(),
+            "Log file " + path + " is written again; 7 log lines were lost");
+  EXPECT_EQ(Log(), "Depot,Gate 4,2023/11/14,22:13:20\r\n");
+}
+
 // The headless replay's batched log: nothing is lost at a flush, a stop of
 // logging or a full disk, and the live log stays on disk line by line.
 TEST_F(TagLogWriterTest, BatchedLinesReachTheFileWhole) {

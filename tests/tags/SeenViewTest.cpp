@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <tuple>
@@ -241,6 +242,24 @@ TEST_F(SeenViewRateTest, SeparateIqSplitsTheRateAndTheRowShowsItWhenItChanges) {
   Refresh();
   Evaluate();  // still an empty window: nothing to rewrite
   EXPECT_EQ(Refresh().count({4, 1}), 0u);
+}
+
+// A steady 200 reads/s with one ID each, while the ticks come late (a busy
+// window, a lax timer): the rate follows the clock, not the tick count.
+TEST_F(SeenViewRateTest, ASteadyRateIsShownWhateverTheTickSpacing) {
+  for (const int tickMs : {100, 130, 250}) {
+    table.ReadRate().Clear();
+    double shown = 0;
+    for (int tick = 0; tick < 200; ++tick) {
+      for (int r = 0; r < tickMs / 5; ++r) {
+        ReadNow(static_cast<uint64_t>(r % 40 + 1), 1);
+        clock.AdvanceMs(5);
+      }
+      view.ReadRateStep();
+      if (view.TakeRateEvaluated()) shown = std::atof(view.RateIText());
+    }
+    EXPECT_NEAR(shown, 200.0, 10.0) << "ticks " << tickMs << " ms apart";
+  }
 }
 
 // ---- Small rules ----

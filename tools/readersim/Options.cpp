@@ -130,6 +130,16 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       const auto n = integer(1, 1000);
       if (!n) return fail("--reads-per-pass needs a number 1 to 1000");
       o.readsPerPass = static_cast<int>(*n);
+    } else if (name == "--counts") {
+      const auto text = value();
+      const size_t comma = text ? text->find(',') : std::string::npos;
+      const auto iCount =
+          comma == std::string::npos ? std::nullopt : ParseInteger(text->substr(0, comma), 0, 255);
+      const auto qCount =
+          comma == std::string::npos ? std::nullopt : ParseInteger(text->substr(comma + 1), 0, 255);
+      if (!iCount || !qCount) return fail("--counts needs I,Q, each 0 to 255");
+      o.fixedICount = static_cast<int>(*iCount);
+      o.fixedQCount = static_cast<int>(*qCount);
     } else if (name == "--seed") {
       const auto n = integer(0, 0xFFFFFFFFLL);
       if (!n) return fail("--seed needs a number 0 to 4294967295");
@@ -251,6 +261,7 @@ Tag stream:
                         sends as fast as the console takes them (TCP only)
   --reads-per-pass K    reads in one pass of a tag (default 5)
   --passes N            stop streaming after N complete passes (default 0: no limit)
+  --counts I,Q          every read carries these I and Q counts (default: random)
   --seed S              seed for tag IDs, timing and noise (default 1)
   --reader-id ID        this reader's ID, 0 to 255 (default 0)
   --tamper, --fs, --ls  set the tamper, FS or LS status bit on every read

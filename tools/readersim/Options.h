@@ -31,6 +31,9 @@ struct Options {
   bool unlimited = false;
   int passes = 0;  // 0 streams for ever
   int readsPerPass = 5;
+  // "--counts I,Q": every read carries these I and Q counts (-1: random).
+  int fixedICount = -1;
+  int fixedQCount = -1;
   uint32_t seed = 1;
   int readerId = 0;
   bool tamper = false;

@@ -42,8 +42,11 @@ std::string ReadEncoder::Encode(const MessageFormat& format, int readerId,
   m.readerId = readerId;
   const TagId& id = Id(read.tag);
   std::copy(id.begin(), id.end(), m.id);
-  m.iCount = std::uniform_int_distribution<int>(1, 12)(rng_);
-  m.qCount = std::uniform_int_distribution<int>(0, 12)(rng_);
+  // Drawn even when fixed, so the rest of the stream stays as the seed has it.
+  const int iCount = std::uniform_int_distribution<int>(1, 12)(rng_);
+  const int qCount = std::uniform_int_distribution<int>(0, 12)(rng_);
+  m.iCount = fixedI_ >= 0 ? fixedI_ : iCount;
+  m.qCount = fixedQ_ >= 0 ? fixedQ_ : qCount;
   const std::tm t = LocalCalendar(at);
   m.year = t.tm_year % 100;
   m.month = t.tm_mon + 1;

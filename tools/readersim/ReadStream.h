@@ -34,11 +34,18 @@ class ReadEncoder {
   // The message without its trailer; date and time from `at` in local time.
   std::string Encode(const MessageFormat& format, int readerId, const ScheduledRead& read,
                      WallTime at, uint8_t status);
+  // Every read carries these counts from now on (-1 keeps that one random).
+  void FixCounts(int iCount, int qCount) {
+    fixedI_ = iCount;
+    fixedQ_ = qCount;
+  }
 
  private:
   std::vector<TagId> ids_;
   std::vector<uint8_t> sequence_;
   std::mt19937 rng_;
+  int fixedI_ = -1;
+  int fixedQ_ = -1;
 };
 
 // Damage for robustness tests: bad LRCs, garbage between messages and writes

@@ -66,6 +66,7 @@ Simulator::Simulator(const Options& options, const Clock& clock)
       loaderXon_(options.loaderXon),
       modbus_(encoder_, options.tags) {
   state_.readerId = options.readerId;
+  encoder_.FixCounts(options.fixedICount, options.fixedQCount);
   state_.faultCommand = options.faultCommand;
   state_.faultError = options.faultError;
   state_.faultSilent = options.faultSilent;

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -178,6 +180,7 @@ bool MainWindow::AskRetryRecordingFile(const QString& fileName) {
 
 void MainWindow::ShowStartupProblems() {
   for (const StartupProblem& problem : session_.Problems()) {
+    if (shutDown_) return;  // a stop signal came while a box was open
     ShowMessage(QMessageBox::Warning, problem.title, problem.text);
   }
 }
@@ -531,6 +534,23 @@ void MainWindow::BuildStatusBar() {
     RefreshChannelStatus();
   };
   new ChannelPanelMenu(*statusBar_, std::move(commands), this);
+
+  logFailure_ = Named(new QLabel, "lblLogFailure");
+  logFailure_->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+  logFailure_->hide();
+  statusBar_->addPermanentWidget(logFailure_);
+}
+
+// A log that cannot be written is told where the eye goes first.
+void MainWindow::ShowLogWriteState() {
+  logControls_->ShowWriteState();
+  const TagLogWriter& writer = context_.logWriter();
+  const bool failing = writer.IsLogging() && writer.WriteFailing();
+  if (failing) {
+    const QString text = QString::fromStdString(writer.StatusLabelText());
+    if (text != logFailure_->text()) logFailure_->setText(text);
+  }
+  if (failing != logFailure_->isVisibleTo(statusBar_)) logFailure_->setVisible(failing);
 }
 
 // ---------------------------------------------------------------- settings
@@ -664,6 +684,7 @@ void MainWindow::Tick() {
   if (!active_) return;
   context_.Tick();
   tagsSeen_->Tick();
+  ShowLogWriteState();
   if (context_.SecondsTicked() != countersShownAt_) {
     countersShownAt_ = context_.SecondsTicked();
     ShowCounters();
@@ -793,6 +814,16 @@ void MainWindow::Exit() {
 
 void MainWindow::ExitOnSignal() {
   endingOnSignal_ = true;
+  // Nobody is there to answer an open box (a start-up problem, say): close
+  // it so that its own event loop ends with the shutdown.
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (!widget->isVisible() || !widget->isModal()) continue;
+    if (auto* dialog = qobject_cast<QDialog*>(widget)) {
+      dialog->reject();
+    } else {
+      widget->close();
+    }
+  }
   Exit();
 }
 

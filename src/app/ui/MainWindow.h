@@ -15,6 +15,7 @@
 #include "common/ChannelIndex.h"
 #include "protocol/ui/CommandWarningWindows.h"
 
+class QLabel;
 class QMenu;
 class QTabWidget;
 class QTimer;
@@ -143,6 +144,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   void ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text);
   void ReportSettingsNotSaved(const QString& path);
   void ShowCounters();
+  void ShowLogWriteState();
   void SaveFilteredData();
   void StoreSeenSettings();
   void CheckTagIdCrc();
@@ -182,6 +184,7 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   MainMenuCommands menuCommands_;
   MainMenuItems menu_;
   ChannelStatusBar* statusBar_ = nullptr;  // "StatusBar1"
+  QLabel* logFailure_ = nullptr;           // on the status bar while the log fails
   QMenu* pageMenu_ = nullptr;              // "pmnuPageControl"
 
   AboutBox* aboutBox_ = nullptr;

@@ -92,8 +92,19 @@ void TagLogControls::Refresh() {
     w->setVisible(manual);
   }
   for (auto* button : rbtLayout) button->setVisible(manual);
-  lblNotLogging->setText(QString::fromStdString(writer_.StatusLabelText()));
+  ShowWriteState();
   lblManualWarning->setVisible(writer_.ManualWarningVisible());
+}
+
+void TagLogControls::ShowWriteState() {
+  const QString text = QString::fromStdString(writer_.StatusLabelText());
+  if (text != lblNotLogging->text()) lblNotLogging->setText(text);
+  const bool failing = writer_.IsLogging() && writer_.WriteFailing();
+  if (failing != lblNotLogging->property("failing").toBool()) {
+    lblNotLogging->setProperty("failing", failing);
+    lblNotLogging->setStyleSheet(failing ? QStringLiteral("color: red; font-weight: bold;")
+                                         : QString());
+  }
 }
 
 RecordResult TagLogControls::RecordNow() {

@@ -36,6 +36,9 @@ class TagLogControls final : public QWidget {
   // text, the warning. Call after logging is switched, after ShowLogging
   // changes and after a script sets the test name or number.
   void Refresh();
+  // Each tick: the status text follows a run of write failures (in red, with
+  // the lines lost) and its end.
+  void ShowWriteState();
 
   // The Record button: a snapshot of the seen table under the table lock,
   // then the optional clear. A write failure reaches the operator through

@@ -98,6 +98,32 @@ TEST_F(TagLogControlsTest, SaveFilteredDataTogglesLoggingAndTheLabelsFollow) {
   EXPECT_EQ(failureText_, "Unable to open " + bad + " for appending");
 }
 
+TEST_F(TagLogControlsTest, AFailingLogTurnsTheStatusRedUntilItIsWrittenAgain) {
+  if (!QFile::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const QString path = dir_.filePath("tags.log");
+  ASSERT_TRUE(QFile::link("/dev/full", path));
+  LogSettings settings;
+  settings.onlyLogNamedTags = false;
+  writer_.SetSettings(settings);
+  ASSERT_TRUE(writer_.StartLogging(path.toStdString()).ok);
+  TagLogControls controls(writer_, table_);
+  auto* label = testing::FindNamed<QLabel>(controls, "lblNotLogging");
+  TagRecord pass;
+  pass.count = 5;
+  writer_.FinishPass(pass);
+  controls.ShowWriteState();
+  EXPECT_EQ(label->text(), "Cannot write to tags.log: 1 lines lost");
+  EXPECT_TRUE(label->styleSheet().contains("red"));
+
+  ASSERT_TRUE(QFile::remove(path));
+  TagRecord next;
+  next.count = 5;
+  writer_.FinishPass(next);
+  controls.ShowWriteState();
+  EXPECT_EQ(label->text(), "Logging to tags.log");
+  EXPECT_FALSE(label->styleSheet().contains("red"));
+}
+
 TEST_F(TagLogControlsTest, ShowLoggingShowsRecordControlsAndTheWarningOnlyWhileLogging) {
   TagLogControls controls(writer_, table_);
   controls.show();
