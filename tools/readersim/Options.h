@@ -55,8 +55,10 @@ struct Options {
   // line end: XON instead of CR LF.
   std::vector<LoaderFaultSpec> loaderFaults;
   bool loaderXon = false;
-  // The read/write controller's faults.
+  // The read/write controller's faults; with the other-channel fault a
+  // second TCP link listens on this port (0 picks a free one).
   RwFaults rwFaults;
+  int rwOtherChannelPort = 0;
 };
 
 struct ParseResult {
