@@ -245,7 +245,7 @@ TEST_F(TagRwSimulatorTest, RatePollFirstAtTickTenThenEveryEight) {
   tick.stop();
   TtoProgrammer& tto = context.tto();
   tto.Test(45);
-  EXPECT_EQ(sent.Count("ab00021745"), 1);
+  EXPECT_EQ(sent.Count("ab0001172d"), 1);
   std::vector<int> polls;
   for (int t = 1; t <= 30; ++t) {
     const int before = sent.Count("ab000038");
@@ -271,7 +271,7 @@ TEST_F(TagRwSimulatorTest, ProgramWritesIdAndConfigurationAndReadsThemBack) {
   EXPECT_EQ(tto.Id().substr(0, 12), "0123456789ac");
   EXPECT_EQ(tto.InvertedId(), InvertHex(tto.Id()));
   // The untrimmed-tag rate: Period/4 89 and the 128k tag baud to the decoder.
-  EXPECT_EQ(sent.Count("ab00021759"), 1);
+  EXPECT_EQ(sent.Count("ab00011759"), 1);
   EXPECT_EQ(sent.Count("ab0005810200020602"), 1);
   tto.Program();
   EXPECT_FALSE(tto.Polling());

@@ -77,7 +77,7 @@ TEST_F(RWTagTestPageTest, NormalRateSendsThePeriodThenTheTagBaudSequence) {
   // Each step of the sequence waits for the reply to the one before.
   ASSERT_TRUE(QTest::qWaitFor([&] { return lines.size() >= 4; }, 5000));
   context.commands().SetSentLineRecorder(nullptr);
-  EXPECT_EQ(lines[0].substr(0, 10), "ab00021745");
+  EXPECT_EQ(lines[0].substr(0, 10), "ab0001172d");
   EXPECT_EQ(lines[1].substr(0, 18), "ab0005810200020603");
   EXPECT_EQ(lines[2].substr(0, 10), "ab00011203");
   EXPECT_EQ(lines[3].substr(0, 18), "ab0005810300020603");
