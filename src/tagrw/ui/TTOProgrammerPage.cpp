@@ -92,7 +92,7 @@ TTOProgrammerPage::TTOProgrammerPage(AppContext& context,
       target_(std::move(target)),
       commanderFields_(std::move(commanderFields)),
       runDialog_([](QDialog& dialog) { return dialog.exec(); }),
-      configDialog_(new TtoConfigDialog(this)) {
+      configDialog_(std::make_unique<TtoConfigDialog>()) {
   auto* layout = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   left->addWidget(BuildFields());

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "control/CommandWord.h"
 #include "protocol/MessageDispatcher.h"
@@ -65,7 +66,9 @@ class TTOProgrammerPage final : public QWidget,
   std::function<RWTagTestPage::Target()> target_;
   std::function<CommandWordFields()> commanderFields_;
   std::function<int(QDialog&)> runDialog_;
-  TtoConfigDialog* configDialog_;
+  // Not a child: its controls carry the commander's names, which the main
+  // window finds among its children.
+  std::unique_ptr<TtoConfigDialog> configDialog_;
   QLineEdit* edtPrgID = nullptr;
   QLineEdit* edtPrgConfig = nullptr;
   QLabel* pnlPrgID = nullptr;
