@@ -85,7 +85,7 @@ PageCrcChoice PageCrcChoiceFrom(const Settings& settings) {
   PageCrcChoice choice;
   choice.shift = settings.Bool(Setting::TTOPageCrcShift);
   const int crc = settings.Integer(Setting::TTOPageCrc);
-  choice.kvq = crc == 0;
+  choice.kvq = crc != 1 && crc != 2;
   choice.ccitt = crc == 2;
   return choice;
 }
