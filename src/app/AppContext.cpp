@@ -35,7 +35,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       expectPort_(commands_, status_),
       expects_(machines_, &expectPort_),
       tagRw_(expects_, commands_, console_, status_),
-      tto_(tagRw_, commands_),
+      tto_(tagRw_, commands_, readerConfig_),
       display_(clock_, channels_, tagTable_),
       displayOutput_(display_),
       modbusChannels_(channels_, commands_),
@@ -57,6 +57,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   spine_.decoder.SetDataPageHandler(&scriptTaps_);
   tagTable_.hooks().dataPageHandler = &scriptTaps_;
   tagTable_.hooks().tagSeenListener = &scriptTaps_;
+  scriptTaps_.SetTtoProgrammer(&tto_);
   interpreter_.SetMachines(&machines_);
   console_.SetCapture(&pressCapture_);
   spine_.dispatcher.SetScriptLineHook(&interpreter_);

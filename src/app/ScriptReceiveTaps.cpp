@@ -1,6 +1,7 @@
 #include "app/ScriptReceiveTaps.h"
 
 #include "script/ScriptInterpreter.h"
+#include "tagrw/TtoProgrammer.h"
 
 namespace corvalis {
 namespace {
@@ -13,6 +14,7 @@ int PageOf(const TagRead& page) {
 
 void ScriptReceiveTaps::TagSeen(std::string_view hexId) {
   interpreter_.OnScriptTagID(hexId);
+  if (tto_ != nullptr) tto_->IdSeen(hexId);
 }
 
 void ScriptReceiveTaps::HandleDataPage(const TagRead& page) {

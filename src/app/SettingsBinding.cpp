@@ -81,6 +81,20 @@ void StorePageDisplayOptions(const PageDisplayOptions& live, Settings& settings)
   settings.SetBool(Setting::TTODisplayCRC, live.crc);
 }
 
+PageCrcChoice PageCrcChoiceFrom(const Settings& settings) {
+  PageCrcChoice choice;
+  choice.shift = settings.Bool(Setting::TTOPageCrcShift);
+  const int crc = settings.Integer(Setting::TTOPageCrc);
+  choice.kvq = crc != 1 && crc != 2;
+  choice.ccitt = crc == 2;
+  return choice;
+}
+
+void StorePageCrcChoice(const PageCrcChoice& live, Settings& settings) {
+  settings.SetBool(Setting::TTOPageCrcShift, live.shift);
+  settings.SetInteger(Setting::TTOPageCrc, live.ccitt ? 2 : live.kvq ? 0 : 1);
+}
+
 void StoreDisplaySettings(const DisplaySettings& live, Settings& settings) {
   const auto text = [&settings](Setting id, const std::string& value) {
     settings.SetString(id, QString::fromStdString(value));

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "logging/LogSettings.h"
 #include "protocol/ProtocolSettings.h"
+#include "tagrw/TtoConfig.h"
 #include "tags/PageDisplay.h"
 #include "tags/TagTableHooks.h"
 #include "tags/display/DisplaySettings.h"
@@ -26,5 +27,7 @@ void StoreLogSettings(const LogSettings& live, Settings& settings);
 // Every "DISPLAY" key (OutputPortUse is the Config dialog's).
 void StoreDisplaySettings(const DisplaySettings& live, Settings& settings);
 void StorePageDisplayOptions(const PageDisplayOptions& live, Settings& settings);
+PageCrcChoice PageCrcChoiceFrom(const Settings& settings);
+void StorePageCrcChoice(const PageCrcChoice& live, Settings& settings);
 
 }  // namespace corvalis

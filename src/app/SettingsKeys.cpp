@@ -148,6 +148,10 @@ constexpr std::array<SettingDef, kSettingCount> kTable = {{
     Bool(KEY(TTODisplayScroll), kM, false, kSaved),
     Bool(KEY(TTODisplayText), kM, true, kSaved),
     Bool(KEY(TTODisplayCRC), kM, true, kSaved),
+    // The TTO programmer's page CRCs: 1 tag CRC seeded 0x0000, 2 CRC-16
+    // CCITT, anything else the tag CRC seeded 0xFFFF (KVQ).
+    Bool(KEY(TTOPageCrcShift), kM, false, kSaved),
+    Int(KEY(TTOPageCrc), kM, 0, kSaved),
     Int(KEY(MaxHoppingSpaces), kM, 18, kNotSaved),
     Int(KEY(TempTestInterval), kM, 6, kSaved),
     Int(KEY(TempTestTripTemp), kM, 70, kSaved),

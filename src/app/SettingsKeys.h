@@ -142,6 +142,8 @@ enum class Setting {
   TTODisplayScroll,
   TTODisplayText,
   TTODisplayCRC,
+  TTOPageCrcShift,
+  TTOPageCrc,
   MaxHoppingSpaces,
   TempTestInterval,
   TempTestTripTemp,

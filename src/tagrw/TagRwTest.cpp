@@ -271,7 +271,16 @@ void TagRwTest::RfOn() {
   console_.SendPredefinedCommand(channel_, readerId_, kRfOn);
 }
 
+void TagRwTest::RfOff() {
+  console_.SendPredefinedCommand(channel_, readerId_, kRfOff);
+}
+
 void TagRwTest::Learn() {
+  SendBenchFormat();
+  ReadAllPages(false);
+}
+
+void TagRwTest::SendBenchFormat() {
   if (!options_.secondGen) {
     commands_.SendCommand(channel_, readerId_, kLearnFormat);
     // The channel's format follows the bench format, so the bare page lines
@@ -284,7 +293,6 @@ void TagRwTest::Learn() {
     commands_.SendCommand(channel_, readerId_, kIgnoreCrc);
     commands_.WaitForReply();
   }
-  ReadAllPages(false);
 }
 
 void TagRwTest::ReadPreset() {

@@ -104,6 +104,12 @@ class TagRwTest {
   void ReadPreset();
   void WritePreset();
   void WriteEnablePreset();
+  // First generation: the bench message format and ignore-CRC, each waited
+  // for ("Learn" and the TTO programmer's "Set&up").
+  void SendBenchFormat();
+  // RF on [31] and off [32].
+  void RfOn();
+  void RfOff();
 
   // Data tools.
   void FillPages(char digit);
@@ -137,7 +143,6 @@ class TagRwTest {
   void End();
   void Changed();
   ExchangeMachine& MachineFor(ExchangeKind kind);
-  void RfOn();
   void ReadAllPages(bool continuous);
 
   ExpectList& expects_;

@@ -4,8 +4,9 @@
 
 namespace corvalis {
 
-TtoProgrammer::TtoProgrammer(TagRwTest& test, ReaderCommandSender& commands)
-    : test_(test), commands_(commands) {
+TtoProgrammer::TtoProgrammer(TagRwTest& test, ReaderCommandSender& commands,
+                             ReaderConfiguration& config)
+    : test_(test), commands_(commands), config_(config) {
   commands_.AddReplyRoute(kRateReplyCode, this);
 }
 
@@ -24,6 +25,28 @@ void TtoProgrammer::RecomputeCrcs() {
   }
 }
 
+void TtoProgrammer::SelectRate(int period4, std::optional<int> tagBaud) {
+  chosenPeriod4_ = period4;
+  SendRate(period4);
+  // Refused while another sequence runs; that one then wins, as with the menu.
+  if (tagBaud) config_.SetTagBaud(test_.Channel(), test_.ReaderId(), *tagBaud);
+}
+
+void TtoProgrammer::SendRate(int period4) {
+  char body[8];
+  std::snprintf(body, sizeof body, "0117%02x", period4 & 0xFF);
+  commands_.SendCommand(test_.Channel(), test_.ReaderId(), body);
+}
+
+void TtoProgrammer::Setup() {
+  test_.SendBenchFormat();
+  test_.options().continuous = false;
+  test_.Stop();
+  test_.RfOn();
+  if (host_ != nullptr) host_->ClearTagsAndMemo();
+  Changed();
+}
+
 void TtoProgrammer::Next() {
   const std::string id = Id().size() >= 12 ? Id() : Id() + std::string(12 - Id().size(), '0');
   SetId(IncrementHex(id.substr(0, 12)) + id.substr(12));
@@ -33,18 +56,17 @@ void TtoProgrammer::Next() {
 void TtoProgrammer::Again() {
   RecomputeCrcs();
   SetConfig(WithTrim(Config(), kNewTagTrim));
-  StartPolling(kUntrimmedPeriod4);
+  SelectRate(kUntrimmedPeriod4, kTagBaud128k);
+  StartPolling();
 }
 
 void TtoProgrammer::Test(int period4) {
-  StartPolling(period4);
+  SendRate(period4);
+  StartPolling();
 }
 
-void TtoProgrammer::StartPolling(int period4) {
+void TtoProgrammer::StartPolling() {
   invertedId_ = InvertHex(Id());
-  char body[8];
-  std::snprintf(body, sizeof body, "0117%02x", period4 & 0xFF);
-  commands_.SendCommand(test_.Channel(), test_.ReaderId(), body);
   if (host_ != nullptr) host_->ClearTagsAndMemo();
   hasRate_ = false;
   poller_.Start();
@@ -121,6 +143,18 @@ void TtoProgrammer::CopyBias() {
   Changed();
 }
 
+void TtoProgrammer::TakeConfigReadBack(bool total) {
+  const std::string& actual = test_.pages()[15].readBack;
+  if (!total) {
+    SetConfig(actual);
+  } else if (actual.size() >= 6) {
+    SetConfig(actual.substr(0, 6) + "ebffff0001");
+    test_.Stop();
+    test_.SendResume();
+  }
+  Changed();
+}
+
 void TtoProgrammer::Tick() {
   if (poller_.Tick()) commands_.SendCommand(test_.Channel(), test_.ReaderId(), "0038");
 }
@@ -135,13 +169,19 @@ void TtoProgrammer::TakeReply(const ReplyView& reply) {
 }
 
 TtoProgrammer::IdMatch TtoProgrammer::IdSeen(std::string_view id) {
+  IdMatch match = IdMatch::kNone;
   if (SameHex(id, Id())) {
-    lastIdSeen_.assign(id);
-    return IdMatch::kOwnId;
+    match = IdMatch::kOwnId;
+  } else if (!test_.Running() || test_.CurrentPage() == 0) {
+    match = SameHex(id, invertedId_) ? IdMatch::kInverted : IdMatch::kOther;
   }
-  if (test_.Running() && test_.CurrentPage() != 0) return IdMatch::kNone;
+  if (match == IdMatch::kNone) return match;
+  // A busy reader repeats the same tag: redraw only when the panel changes.
+  const bool changed = match != lastMatch_ || !SameHex(id, lastIdSeen_);
   lastIdSeen_.assign(id);
-  return SameHex(id, invertedId_) ? IdMatch::kInverted : IdMatch::kOther;
+  lastMatch_ = match;
+  if (changed) Changed();
+  return match;
 }
 
 }  // namespace corvalis

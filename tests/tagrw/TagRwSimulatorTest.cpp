@@ -46,6 +46,32 @@ class TagRwSimulatorTest : public ::testing::Test {
         context, sim, QStringList{"--tcp", "0", "--rate", "2", "--reads-per-pass", "1"} + extra,
         dir.filePath("Corvalis.ini"), dir.path()));
   }
+  // The simulator answering its tag exchanges on a second port: channel 1 on
+  // the reader's port, channel 2 on the other one.
+  void StartWithOtherChannel() {
+    sim.start(READERSIM_EXECUTABLE,
+              {"--tcp", "0", "--rate", "2", "--reads-per-pass", "1", "--rw-other-channel", "0"});
+    ASSERT_TRUE(sim.waitForStarted(3000));
+    const QRegularExpression main("^listening on 127\\.0\\.0\\.1:(\\d+)$",
+                                  QRegularExpression::MultilineOption);
+    const QRegularExpression other("other channel listening on 127\\.0\\.0\\.1:(\\d+)");
+    QString out;
+    while (!other.match(out).hasMatch() && sim.waitForReadyRead(3000))
+      out += QString::fromLocal8Bit(sim.readAllStandardOutput());
+    ASSERT_TRUE(main.match(out).hasMatch() && other.match(out).hasMatch()) << out.toStdString();
+    const QString ini = dir.filePath("Corvalis.ini");
+    testing::WriteSimulatorChannels(ini, main.match(out).captured(1).toInt());
+    ChannelSettings second;
+    second.open = true;
+    second.port = false;
+    second.ipAddress = "127.0.0.1";
+    second.ipPort = other.match(out).captured(1).toInt();
+    WriteChannelSettings(ini, 1, second);
+    context.channels().SetSettingsPath(ini);
+    context.channels().Start();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return context.channels().IsOpen(0) && context.channels().IsOpen(1); }, 3000));
+  }
   bool RunToEnd(int ms = 15000) {
     return QTest::qWaitFor([&] { return !test().Running(); }, ms);
   }
@@ -103,6 +129,24 @@ TEST_F(TagRwSimulatorTest, FirstGenerationReadWithoutReplyIsRed) {
   EXPECT_EQ(test().counters().red, 1);
   EXPECT_TRUE(Logged("No reply to download command."));
   EXPECT_EQ(sent.Count("ab00091500"), 2);  // two tries of the load
+}
+
+TEST_F(TagRwSimulatorTest, RepliesOnAnotherChannelCountOnlyOnTheTestBed) {
+  StartWithOtherChannel();
+  page(15).data = "d0006000ffff8001";
+  page(15).read = true;
+  ASSERT_TRUE(test().StartPage(15));
+  ASSERT_TRUE(RunToEnd());
+  // The acks and the page line came on channel 2: no reply on channel 1.
+  EXPECT_EQ(page(15).result, PageResult::kNoData);
+  EXPECT_TRUE(Logged("No reply to download command."));
+  EXPECT_EQ(sent.Count("ab00091500"), 2);
+
+  test().options().testBed = true;
+  ASSERT_TRUE(test().StartPage(15));
+  ASSERT_TRUE(RunToEnd());
+  EXPECT_EQ(page(15).result, PageResult::kExact);
+  EXPECT_EQ(page(15).readBack, "d0006000ffff8001");
 }
 
 TEST_F(TagRwSimulatorTest, SecondGenerationWriteThenReadPageFive) {
@@ -196,6 +240,28 @@ TEST_F(TagRwSimulatorTest, FasterThenWriteMovesTheTagsRate) {
   EXPECT_EQ(FormatRate(tto.Rate()), "263 k");
 }
 
+TEST_F(TagRwSimulatorTest, RatePollFirstAtTickTenThenEveryEight) {
+  StartSimulator();
+  tick.stop();
+  TtoProgrammer& tto = context.tto();
+  tto.Test(45);
+  EXPECT_EQ(sent.Count("ab0001172d"), 1);
+  std::vector<int> polls;
+  for (int t = 1; t <= 30; ++t) {
+    const int before = sent.Count("ab000038");
+    context.Tick();
+    if (sent.Count("ab000038") > before) polls.push_back(t);
+  }
+  EXPECT_EQ(polls, (std::vector<int>{10, 18, 26}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tto.HasRate(); }, 3000));
+  EXPECT_EQ(FormatRate(tto.Rate()), "262 k");
+  // Reading stops the poll.
+  tto.ReadConfig();
+  const int before = sent.Count("ab000038");
+  for (int t = 0; t < 20; ++t) context.Tick();
+  EXPECT_EQ(sent.Count("ab000038"), before);
+}
+
 TEST_F(TagRwSimulatorTest, ProgramWritesIdAndConfigurationAndReadsThemBack) {
   StartSimulator();
   TtoProgrammer& tto = context.tto();
@@ -204,6 +270,9 @@ TEST_F(TagRwSimulatorTest, ProgramWritesIdAndConfigurationAndReadsThemBack) {
   EXPECT_TRUE(tto.Polling());
   EXPECT_EQ(tto.Id().substr(0, 12), "0123456789ac");
   EXPECT_EQ(tto.InvertedId(), InvertHex(tto.Id()));
+  // The untrimmed-tag rate: Period/4 89 and the 128k tag baud to the decoder.
+  EXPECT_EQ(sent.Count("ab00011759"), 1);
+  EXPECT_EQ(sent.Count("ab0005810200020602"), 1);
   tto.Program();
   EXPECT_FALSE(tto.Polling());
   ASSERT_TRUE(RunToEnd());

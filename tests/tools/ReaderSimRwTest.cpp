@@ -82,6 +82,24 @@ TEST_F(RwControllerTest, FaultsDropDelayAndCorruptReplies) {
   EXPECT_EQ(chunks[1], "01006000ffff8001\r\n");
 }
 
+TEST_F(RwControllerTest, OtherChannelFaultAnswersTheTagExchangesOnTheSecondLink) {
+  options.rwFaults.otherChannel = true;
+  Simulator sim(options, clock);
+  EXPECT_EQ(Command(sim, "091500" + Word(4, 15) + "000000000000"), "");
+  EXPECT_EQ(Send(sim, "ab00001627"), "");
+  std::vector<std::string> other;
+  sim.TakeOtherChannel(other);
+  ASSERT_EQ(other.size(), 3u);
+  EXPECT_EQ(other[0], Reply("ab000015"));
+  EXPECT_EQ(other[1], Reply("ab000016"));
+  EXPECT_EQ(other[2], "d0006000ffff8001\r\n");
+  // The controller's own status still answers where it was asked.
+  EXPECT_EQ(Command(sim, "0026").substr(4, 4), "1026");
+  other.clear();
+  sim.TakeOtherChannel(other);
+  EXPECT_TRUE(other.empty());
+}
+
 TEST_F(RwControllerTest, TtoPeriodFollowsTheTrimAndStatusRepliesHaveTheirLength) {
   Simulator sim(options, clock);
   EXPECT_EQ(Command(sim, "0038"), Reply("ab0004380000"

@@ -226,6 +226,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (!flag(o.tolling)) return fail("--tolling takes no value");
     } else if (name == "--toll-no-mode") {
       if (!flag(o.tollNoMode)) return fail("--toll-no-mode takes no value");
+    } else if (name == "--rw-other-channel") {
+      const auto port = integer(0, 65535);
+      if (!port) return fail("--rw-other-channel needs a port number 0 to 65535");
+      o.rwFaults.otherChannel = true;
+      o.rwOtherChannelPort = static_cast<int>(*port);
     } else {
       return fail("unknown option " + args[i]);
     }
@@ -233,6 +238,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
 
   if (links != 1) {
     result.error = "choose exactly one of --tcp PORT, --pty, --serial DEVICE";
+  } else if (o.rwFaults.otherChannel && o.link != LinkKind::kTcp) {
+    result.error = "--rw-other-channel needs --tcp";
   } else if (o.unlimited && o.link != LinkKind::kTcp) {
     result.error = "--rate max needs --tcp (the socket paces it)";
   } else if (o.readsPerPass > 1 && 1000.0 / o.rate > kMaxReadSpacingMs) {
@@ -286,6 +293,9 @@ Boot loader (after a boot command):
   --rw-drop K           lose the first K replies of the read/write controller
   --rw-late MS          send every read/write controller reply MS late
   --rw-corrupt N        tag pages read back with their first N digits changed
+  --rw-other-channel PORT
+                        answer the read/write controller's tag exchanges on a
+                        second link listening on 127.0.0.1:PORT (0 picks one)
 
 Handheld flash logging:
   --handheld TYPE       a handheld that logs to flash; TYPE is its "0066" type text

@@ -59,7 +59,8 @@ struct Options {
   // line end: XON instead of CR LF.
   std::vector<LoaderFaultSpec> loaderFaults;
   bool loaderXon = false;
-  // The read/write controller's faults.
+  // The read/write controller's faults; with the other-channel fault a
+  // second TCP link listens on this port (0 picks a free one).
   RwFaults rwFaults;
   // "--handheld TYPE": a handheld flash-logging reader of that type.
   HandheldConfig handheld;
@@ -69,6 +70,7 @@ struct Options {
   // the mode first unless `tollNoMode`.
   bool tolling = false;
   bool tollNoMode = false;
+  int rwOtherChannelPort = 0;
 };
 
 struct ParseResult {

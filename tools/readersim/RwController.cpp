@@ -45,7 +45,7 @@ void RwController::Queue(std::string text, int64_t nowMs, bool droppable) {
     --faults_.dropReplies;
     return;
   }
-  queue_.push_back({nowMs + faults_.lateMs, std::move(text)});
+  queue_.push_back({nowMs + faults_.lateMs, std::move(text), droppable && faults_.otherChannel});
 }
 
 void RwController::Reply(int readerId, uint8_t code, const std::vector<uint8_t>& data,
@@ -53,9 +53,10 @@ void RwController::Reply(int readerId, uint8_t code, const std::vector<uint8_t>&
   Queue(FrameReply(readerId, code, data), nowMs, droppable);
 }
 
-void RwController::TakeDue(int64_t nowMs, std::vector<std::string>& out) {
+void RwController::TakeDue(int64_t nowMs, std::vector<std::string>& out,
+                           std::vector<std::string>& elsewhere) {
   while (!queue_.empty() && queue_.front().dueMs <= nowMs) {
-    out.push_back(std::move(queue_.front().text));
+    (queue_.front().elsewhere ? elsewhere : out).push_back(std::move(queue_.front().text));
     queue_.pop_front();
   }
 }

@@ -10,9 +10,10 @@ namespace corvalis::readersim {
 
 // Fault injection of the read/write controller, see Options.
 struct RwFaults {
-  int dropReplies = 0;    // the first k replies to read/write commands are lost
-  int lateMs = 0;         // every read/write reply comes this late
-  int corruptDigits = 0;  // a page read back has its first n digits changed
+  int dropReplies = 0;        // the first k replies to read/write commands are lost
+  int lateMs = 0;             // every read/write reply comes this late
+  int corruptDigits = 0;      // a page read back has its first n digits changed
+  bool otherChannel = false;  // the tag exchanges are answered on the second link
 };
 
 // A read/write controller with one 16-page tag in its field, in both
@@ -30,8 +31,9 @@ class RwController {
   // The fixed first-generation transmit line.
   void Transmit1G(int readerId, int64_t nowMs);
 
-  // Replies due by `nowMs`, in order.
-  void TakeDue(int64_t nowMs, std::vector<std::string>& out);
+  // Replies due by `nowMs`, in order; with the other-channel fault the tag
+  // exchanges' replies go to `elsewhere`.
+  void TakeDue(int64_t nowMs, std::vector<std::string>& out, std::vector<std::string>& elsewhere);
   // The next reply's due time, -1 when none waits.
   int64_t NextDueMs() const { return queue_.empty() ? -1 : queue_.front().dueMs; }
 
@@ -48,9 +50,10 @@ class RwController {
   struct Pending {
     int64_t dueMs;
     std::string text;
+    bool elsewhere;
   };
-  // Only the tag exchanges' replies are lost to --rw-drop; the
-  // controller's own settings and status always answer.
+  // Only the tag exchanges' replies are lost to --rw-drop or sent to the
+  // other channel; the controller's own settings and status always answer.
   void Queue(std::string text, int64_t nowMs, bool droppable = true);
   void Reply(int readerId, uint8_t code, const std::vector<uint8_t>& data, int64_t nowMs,
              bool droppable = true);

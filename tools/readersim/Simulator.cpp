@@ -139,7 +139,7 @@ size_t Simulator::ReceiveCommands(const char* bytes, size_t count,
   const int idBefore = state_.readerId;
   const size_t taken = commands_.Receive(bytes, count, replies);
   const WallTime now = clock_.Now();
-  state_.rw.TakeDue(int64_t{now.sec} * 1000 + now.ms, replies);
+  state_.rw.TakeDue(int64_t{now.sec} * 1000 + now.ms, replies, otherChannel_);
   if (!SameBytes(FormatBytesOf(state_.format), layoutBefore) || state_.readerId != idBefore) {
     cycleStale_ = true;
   }
@@ -172,7 +172,7 @@ size_t Simulator::ReceiveCommands(const char* bytes, size_t count,
 void Simulator::Poll(std::vector<std::string>& chunks) {
   const WallTime now = clock_.Now();
   std::vector<std::string> rwReplies;
-  state_.rw.TakeDue(int64_t{now.sec} * 1000 + now.ms, rwReplies);
+  state_.rw.TakeDue(int64_t{now.sec} * 1000 + now.ms, rwReplies, otherChannel_);
   for (std::string& reply : rwReplies) Emit(std::move(reply), chunks);
   if (!streaming_ || inLoader_ || inModbus_) return;
   std::vector<std::string> flashLines;

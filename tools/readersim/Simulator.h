@@ -34,6 +34,12 @@ class Simulator {
   // "--rate max": whole reads of the pre-rendered cycle, at most `maxBytes`
   // (one read at least) as one chunk. False when there is nothing to send.
   bool PollUnlimited(size_t maxBytes, std::vector<std::string>& chunks);
+  // With --rw-other-channel: the replies for the second link since the last
+  // call.
+  void TakeOtherChannel(std::vector<std::string>& chunks) {
+    for (std::string& chunk : otherChannel_) chunks.push_back(std::move(chunk));
+    otherChannel_.clear();
+  }
   // Milliseconds until Poll has something to do; -1 when nothing is due
   // until a command or a new client changes that.
   int64_t MsUntilNextPoll() const;
@@ -88,6 +94,7 @@ class Simulator {
   bool loaderXon_;
   ModbusModule modbus_;
   bool inModbus_ = false;
+  std::vector<std::string> otherChannel_;
 };
 
 }  // namespace corvalis::readersim

@@ -34,8 +34,12 @@ constexpr int kUnlimitedPollMs = 1;
 // Moves bytes between the link and the simulator and wakes it for due reads.
 class Host final : public QObject {
  public:
-  Host(Simulator& sim, Link& link, bool unlimited, int onlyAtBaud)
-      : sim_(sim), link_(link), unlimited_(unlimited), onlyAtBaud_(onlyAtBaud) {
+  Host(Simulator& sim, Link& link, Link* otherLink, bool unlimited, int onlyAtBaud)
+      : sim_(sim),
+        link_(link),
+        otherLink_(otherLink),
+        unlimited_(unlimited),
+        onlyAtBaud_(onlyAtBaud) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] {
@@ -91,6 +95,12 @@ class Host final : public QObject {
   void Send() {
     for (const std::string& chunk : chunks_) link_.Write(chunk);
     chunks_.clear();
+    sim_.TakeOtherChannel(chunks_);
+    // Without a second link the other channel's replies are lost, like
+    // answers on a port nobody listens to.
+    if (otherLink_ != nullptr)
+      for (const std::string& chunk : chunks_) otherLink_->Write(chunk);
+    chunks_.clear();
     int64_t wait = sim_.MsUntilNextPoll();
     // Unlimited reads are always due: poll once a millisecond, not in a spin.
     if (unlimited_ && wait == 0) wait = kUnlimitedPollMs;
@@ -103,6 +113,7 @@ class Host final : public QObject {
 
   Simulator& sim_;
   Link& link_;
+  Link* otherLink_;
   bool unlimited_;
   int onlyAtBaud_;
   QTimer timer_;
@@ -175,9 +186,21 @@ int Run(int argc, char** argv) {
     return app.exec();
   }
 
+  std::unique_ptr<TcpLink> otherLink;
+  if (options.rwFaults.otherChannel) {
+    otherLink = std::make_unique<TcpLink>();
+    if (!otherLink->Listen(static_cast<quint16>(options.rwOtherChannelPort), error)) {
+      return Fail("cannot listen on 127.0.0.1:" + std::to_string(options.rwOtherChannelPort) +
+                  ": " + error);
+    }
+    std::printf("other channel listening on 127.0.0.1:%u\n",
+                static_cast<unsigned>(otherLink->Port()));
+    std::fflush(stdout);
+  }
+
   SystemClock clock;
   Simulator sim(options, clock);
-  Host host(sim, *link, options.unlimited, options.baudOnly ? options.baud : 0);
+  Host host(sim, *link, otherLink.get(), options.unlimited, options.baudOnly ? options.baud : 0);
   if (connectedFromStart) emit link->ClientArrived();
   return app.exec();
 }

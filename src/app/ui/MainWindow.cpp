@@ -38,6 +38,7 @@
 #include "app/ui/TabStatementLink.h"
 #include "channels/ui/CommPortSettingsDialog.h"
 #include "common/ui/Named.h"
+#include "control/ui/CommandWordEditor.h"
 #include "control/ui/ConfigReader2Window.h"
 #include "control/ui/ConfigureTagPage.h"
 #include "control/ui/DecoderControlPage.h"
@@ -50,8 +51,8 @@
 #include "control/ui/RfControlsGroup.h"
 #include "control/ui/SteppingGroup.h"
 #include "demos/ui/DemosPage.h"
-#include "logging/ui/FlashLogMenu.h"
 #include "demos/ui/TollingWindow.h"
+#include "logging/ui/FlashLogMenu.h"
 #include "logging/ui/ImportProgressWindow.h"
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
@@ -61,6 +62,7 @@
 #include "tagrw/ui/MultiPagePage.h"
 #include "tagrw/ui/RWStatusWindow.h"
 #include "tagrw/ui/RWTagTestPage.h"
+#include "tagrw/ui/TTOProgrammerPage.h"
 #include "tagrw/ui/TagSimPage.h"
 #include "tags/ui/DisplaySetupDialog.h"
 #include "tags/ui/DisplayWindow.h"
@@ -232,16 +234,17 @@ void MainWindow::BuildPages() {
   configureTag_ = Named(new ConfigureTagPage(*commander_), "ConfigureTagPage");
   host(Page::kConfigureTag, configureTag_);
   connect(tagsSeen_, &TagsSeenPage::copyIdToRwCommander, commander_, &RWCommanderPage::TakeTagId);
-  rwTagTest_ = Named(new RWTagTestPage(context_,
-                                       [this] {
-                                         const auto* tagId = commander_->findChild<QComboBox*>(
-                                             QStringLiteral("cmbCmdTagID"));
-                                         return RWTagTestPage::Target{
-                                             commander_->CommanderChannel(), commander_->ReaderId(),
-                                             tagId != nullptr ? tagId->currentText() : QString()};
-                                       }),
-                     "RWTagTestPage");
+  auto commanderTarget = [this] {
+    const auto* tagId = commander_->findChild<QComboBox*>(QStringLiteral("cmbCmdTagID"));
+    return RWTagTestPage::Target{commander_->CommanderChannel(), commander_->ReaderId(),
+                                 tagId != nullptr ? tagId->currentText() : QString()};
+  };
+  rwTagTest_ = Named(new RWTagTestPage(context_, commanderTarget), "RWTagTestPage");
   host(Page::kRWTagTest, rwTagTest_);
+  ttoProgrammer_ = Named(new TTOProgrammerPage(context_, commanderTarget,
+                                               [this] { return commander_->Editor().Fields(); }),
+                         "TTOProgrammerPage");
+  host(Page::kTTOProgrammer, ttoProgrammer_);
   connect(rwTagTest_, &RWTagTestPage::tagIdChosen, commander_, &RWCommanderPage::TakeTagId);
   connect(rwTagTest_, &RWTagTestPage::programRequested, this, [this] { context_.tto().Program(); });
 
@@ -479,14 +482,19 @@ void MainWindow::BuildMenus() {
   readerConfig_->BuildMenu(menu_.readerControl);
   if (auto* statusPanel = findChild<QAction*>(QStringLiteral("mnuRWStatusPanel"))) {
     ReaderControlPanel& send = diagnostics_->ReaderControl();
-    auto* rwStatus = new RWStatusWindow(
+    rwStatus_ = new RWStatusWindow(
         context_.commands(), [&send] { return send.SendChannel(); },
         [&send] { return send.ReaderIdControl()->value(); }, this);
     statusPanel->setEnabled(true);
-    connect(statusPanel, &QAction::triggered, this, [this, rwStatus] {
-      rwStatus->move(frameGeometry().topRight());
-      rwStatus->show();
-      rwStatus->raise();
+    // Ctrl+F6 toggles the window.
+    connect(statusPanel, &QAction::triggered, this, [this] {
+      if (rwStatus_->isVisible()) {
+        rwStatus_->hide();
+        return;
+      }
+      rwStatus_->move(frameGeometry().topRight());
+      rwStatus_->show();
+      rwStatus_->raise();
     });
   }
   if (auto* view = findChild<QMenu*>(QStringLiteral("mnuView")))
@@ -565,6 +573,8 @@ void MainWindow::ApplySettingsToControls() {
   tempTest_->LoadFromSettings(settings_);
   scriptTab_->LoadFromSettings(settings_);
   ttoDisplay_->SetOptions(PageDisplayOptionsFrom(settings_));
+  context_.tto().crcChoice() = PageCrcChoiceFrom(settings_);
+  rwTagTest_->SetTtoControlsShown(settings_.Bool(Setting::ShowTTOPrgTab));
   download_->LoadFromSettings(settings_);
   diagnostics_->ShowWaitTime(context_.tagTable().settings().waitTime);
   tagNames_->SetRegistrationFileName(
@@ -581,6 +591,7 @@ void MainWindow::StoreControlsToSettings() {
   tempTest_->StoreToSettings(settings_);
   scriptTab_->StoreToSettings(settings_);
   download_->StoreToSettings(settings_);
+  StorePageCrcChoice(context_.tto().crcChoice(), settings_);
 }
 
 void MainWindow::StoreSeenSettings() {
@@ -781,6 +792,7 @@ void MainWindow::StopRunning() {
   RefreshChannelStatus();
   warnings_.HideNoReply();
   warnings_.HideChannelClosed();
+  if (rwStatus_ != nullptr) rwStatus_->hide();
   warnings_.HideBadCommand();
 }
 

@@ -164,6 +164,8 @@ class MainWindow final : public QMainWindow, public ConfigObserver, private Chan
   DiagnosticsPage* diagnostics_ = nullptr;
   RWCommanderPage* commander_ = nullptr;
   class RWTagTestPage* rwTagTest_ = nullptr;
+  class TTOProgrammerPage* ttoProgrammer_ = nullptr;
+  class RWStatusWindow* rwStatus_ = nullptr;
   ConfigureTagPage* configureTag_ = nullptr;
   FastMultiplexPage* fastMultiplex_ = nullptr;
   RwDataPage* rwData_ = nullptr;

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <cstdio>
 
 #include "app/AppContext.h"
 #include "tagrw/TtoConfig.h"
@@ -182,11 +181,8 @@ void RWTagTestPage::TakeTarget() {
   test_.SetTarget(t.channel, t.readerId, t.tagId.trimmed().toStdString());
 }
 
-void RWTagTestPage::SendRate(int period4) {
-  TakeTarget();
-  char body[8];
-  std::snprintf(body, sizeof body, "0117%02x", period4 & 0xFF);
-  context_.commands().SendCommand(test_.Channel(), test_.ReaderId(), body);
+void RWTagTestPage::SetTtoControlsShown(bool shown) {
+  for (QWidget* control : ttoControls_) control->setVisible(shown);
 }
 
 QWidget* RWTagTestPage::BuildControls() {
@@ -209,8 +205,21 @@ QWidget* RWTagTestPage::BuildControls() {
   runGrid->addWidget(btnRWStop, 0, 3);
   runGrid->addWidget(btnRWSuspend, 1, 0);
   runGrid->addWidget(btnRWResume, 1, 1);
-  runGrid->addWidget(Button("btnRWPgm", QStringLiteral("Pgm"), [this] { emit programRequested(); }),
-                     1, 2);
+  auto* pgm = Button("btnRWPgm", QStringLiteral("Pgm"), [this] { emit programRequested(); });
+  runGrid->addWidget(pgm, 1, 2);
+  // The trim arrows: Faster and Slower of the TTO programmer.
+  auto* arrows = Named(new QWidget, QStringLiteral("udRWChangeRate"));
+  auto* arrowColumn = new QVBoxLayout(arrows);
+  arrowColumn->setContentsMargins(0, 0, 0, 0);
+  arrowColumn->setSpacing(0);
+  auto* up = Button("btnRWRateUp", QStringLiteral("\u25b2"), [this] { context_.tto().Faster(); });
+  auto* down =
+      Button("btnRWRateDown", QStringLiteral("\u25bc"), [this] { context_.tto().Slower(); });
+  for (QPushButton* arrow : {up, down}) {
+    arrow->setMaximumHeight(14);
+    arrowColumn->addWidget(arrow);
+  }
+  runGrid->addWidget(arrows, 1, 3);
   v->addWidget(run);
 
   auto* options = new QGroupBox(QStringLiteral("Options"));
@@ -268,10 +277,18 @@ QWidget* RWTagTestPage::BuildControls() {
 
   auto* rates = new QGroupBox(QStringLiteral("Rate"));
   auto* rateRow = new QHBoxLayout(rates);
-  rateRow->addWidget(Button("btnRW4k", QStringLiteral("4k"), [this] { SendRate(205); }));
-  rateRow->addWidget(Button("btnRW16k", QStringLiteral("16k"), [this] { SendRate(45); }));
-  rateRow->addWidget(Button("btnRWut", QStringLiteral("ut"), [this] { SendRate(89); }));
-  rateRow->addWidget(Button("btnRWnor", QStringLiteral("nor"), [this] { SendRate(45); }));
+  TtoProgrammer& tto = context_.tto();
+  rateRow->addWidget(Button("btnRW4k", QStringLiteral("4k"), [&tto] { tto.SelectRate(205); }));
+  rateRow->addWidget(Button("btnRW16k", QStringLiteral("16k"), [&tto] { tto.SelectRate(45); }));
+  auto* ut = Button("btnRWUT", QStringLiteral("ut"), [&tto] {
+    tto.SelectRate(TtoProgrammer::kUntrimmedPeriod4, TtoProgrammer::kTagBaud128k);
+  });
+  auto* normal = Button("btnRWNormal", QStringLiteral("nor"), [&tto] {
+    tto.SelectRate(TtoProgrammer::kNormalPeriod4, TtoProgrammer::kTagBaud256k);
+  });
+  rateRow->addWidget(ut);
+  rateRow->addWidget(normal);
+  ttoControls_ = {arrows, pgm, ut, normal};
   v->addWidget(rates);
 
   auto* counters = new QGroupBox(QStringLiteral("Results"));

@@ -34,11 +34,20 @@ class RWTagTestPage final : public QWidget, private TagRwView {
 
   void Refresh();
   static QColor ResultColour(PageResult result);
+  // The TTO programmer's controls here come and go with its tab.
+  void SetTtoControlsShown(bool shown);
 
  Q_SIGNALS:
   // Double-clicking page 0's panel also gives the commander its tag ID.
   void tagIdChosen(const QString& id);
   void programRequested();
+
+ protected:
+  // The TTO programmer edits pages 0 and 15 while this tab is away.
+  void showEvent(QShowEvent* event) override {
+    QWidget::showEvent(event);
+    Refresh();
+  }
 
  private:
   void TagRwChanged() override { Refresh(); }
@@ -48,7 +57,6 @@ class RWTagTestPage final : public QWidget, private TagRwView {
   QWidget* BuildControls();
   QPushButton* Button(const char* name, const QString& caption, std::function<void()> action);
   QCheckBox* Option(const char* name, const QString& caption, bool RwTestOptions::*field);
-  void SendRate(int period4);
 
   AppContext& context_;
   TagRwTest& test_;
@@ -71,6 +79,7 @@ class RWTagTestPage final : public QWidget, private TagRwView {
   QLabel* lblNumTot = nullptr;
   QCheckBox* ckbRWColourMemo = nullptr;
   QListWidget* lsbRWTagsList = nullptr;
+  std::array<QWidget*, 4> ttoControls_{};
   bool refreshing_ = false;
   bool crcReminderOff_ = false;
 };

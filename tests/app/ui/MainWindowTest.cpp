@@ -187,6 +187,46 @@ TEST_F(MainWindowTest, TtoProgrammerWarnsOnFirstVisitOnly) {
   EXPECT_EQ(console->boxes, QStringList{"TTO Programmer"});
 }
 
+TEST_F(MainWindowTest, TtoProgrammerTabKeepsItsCrcChoiceAndStatusPanelToggles) {
+  AppendMode("ShowTTOPrgTab=1\nTTOPageCrc=2\nTTOPageCrcShift=1");
+  {
+    auto console = Start();
+    MainWindow& w = *console->window;
+    w.show();
+    EXPECT_TRUE(console->Find<QWidget>("TTOProgrammerPage")
+                    ->isAncestorOf(console->Find<QLineEdit>("edtPrgConfig")));
+    EXPECT_FALSE(console->Find<QWidget>("btnRWPgm")->isHidden());
+    const PageCrcChoice crc = console->context.tto().crcChoice();
+    EXPECT_TRUE(crc.ccitt);
+    EXPECT_TRUE(crc.shift);
+    console->context.tto().crcChoice() = PageCrcChoice{};  // shift off, KVQ
+
+    QAction* statusPanel = console->Action("mnuRWStatusPanel");
+    EXPECT_TRUE(statusPanel->isEnabled());
+    statusPanel->trigger();
+    QWidget* rwStatus = console->Find<QWidget>("frmRWStatus");
+    EXPECT_TRUE(rwStatus->isVisible());
+    statusPanel->trigger();
+    EXPECT_FALSE(rwStatus->isVisible());
+    statusPanel->trigger();
+    console->Action("mnuExit")->trigger();
+    EXPECT_FALSE(rwStatus->isVisible());
+  }
+  const QByteArray saved = ReadAll(ini_);
+  EXPECT_TRUE(saved.contains("TTOPageCrc=0")) << saved.constData();
+  EXPECT_TRUE(saved.contains("TTOPageCrcShift=0"));
+
+  QByteArray edited = saved;
+  edited.replace("ShowTTOPrgTab=1", "ShowTTOPrgTab=0");
+  QFile file(ini_);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(edited);
+  file.close();
+  auto again = Start();
+  again->window->show();
+  EXPECT_TRUE(again->Find<QWidget>("btnRWPgm")->isHidden());
+}
+
 TEST_F(MainWindowTest, LinkedSelectionSharesChannelAndReaderIdWhileOn) {
   auto console = Start();
   MainWindow& w = *console->window;

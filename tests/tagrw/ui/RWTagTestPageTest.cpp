@@ -62,6 +62,28 @@ TEST_F(RWTagTestPageTest, PageReadShowsTheDataColouredAndCounted) {
     page.grab().save(QStringLiteral(CORVALIS_SOURCE_DIR "/docs/screenshots/rw_tag_test.png"));
 }
 
+TEST_F(RWTagTestPageTest, NormalRateSendsThePeriodThenTheTagBaudSequence) {
+  std::vector<std::string> lines;
+  struct Recorder final : SentLineRecorder {
+    explicit Recorder(std::vector<std::string>& l) : lines(l) {}
+    bool IsRecording() const override { return true; }
+    void RecordSentLine(int, const char* text, int length) override {
+      lines.emplace_back(text, static_cast<size_t>(length));
+    }
+    std::vector<std::string>& lines;
+  } recorder(lines);
+  context.commands().SetSentLineRecorder(&recorder);
+  FindNamed<QPushButton>(page, "btnRWNormal")->click();
+  // Each step of the sequence waits for the reply to the one before.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return lines.size() >= 4; }, 5000));
+  context.commands().SetSentLineRecorder(nullptr);
+  EXPECT_EQ(lines[0].substr(0, 10), "ab0001172d");
+  EXPECT_EQ(lines[1].substr(0, 18), "ab0005810200020603");
+  EXPECT_EQ(lines[2].substr(0, 10), "ab00011203");
+  EXPECT_EQ(lines[3].substr(0, 18), "ab0005810300020603");
+  EXPECT_EQ(context.tto().ChosenPeriod4(), 45);
+}
+
 TEST_F(RWTagTestPageTest, DataToolsFillTheFirstFifteenPages) {
   FindNamed<QPushButton>(page, "btnRWFillByPage")->click();
   EXPECT_EQ(FindNamed<QComboBox>(page, "cmbRWData10")->currentText(), "aaaaaaaaaaaaaaaa");
