@@ -257,6 +257,7 @@ constexpr PublishedKey kPublishedKeys[] = {
     {"FILES", "RegistrationFileName", "alias.tag", true},
     {"MODE", "AutoRegister", "1", true},
     {"MODE", "AutoQueryMessageFormat", "0", false},
+    {"MODE", "ReconnectFirstMs", "1000", false},
     {"MODE", "RigWatchRecords", "1", true},
     {"MODE", "LogDepot", "1", true},
     {"MODE", "LogTagName", "1", true},

@@ -120,10 +120,12 @@ std::string CommandProcessor::HandleLine(std::string_view line) {
 
 std::string CommandProcessor::Dispatch(int ll, int cc, const std::vector<uint8_t>& data) {
   const int rid = state_.readerId;
-  if (state_.rw.Handle(rid, ll, cc, data, NowMs())) return {};
+  // The tolling application's page writes share "2e" with the read/write
+  // controller's page buffer, so it answers first when it runs.
   if (state_.tolling) {
     if (auto reply = state_.toll.Handle(rid, ll, cc, data)) return *reply;
   }
+  if (state_.rw.Handle(rid, ll, cc, data, NowMs())) return {};
   switch (cc) {
     case reply_code::kMessageFormat:
       // The short form (nine bytes) leaves the second flags byte alone.
