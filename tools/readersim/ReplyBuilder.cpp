@@ -27,4 +27,13 @@ std::string FrameReply(int readerId, uint8_t code, std::span<const uint8_t> data
   return line;
 }
 
+std::string HexOf(const std::vector<uint8_t>& data, size_t from, size_t count) {
+  std::string out;
+  for (size_t i = from; i < from + count && i < data.size(); ++i) {
+    out += kLowerHexDigits[data[i] >> 4];
+    out += kLowerHexDigits[data[i] & 15];
+  }
+  return out;
+}
+
 }  // namespace corvalis::readersim

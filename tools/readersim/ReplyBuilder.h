@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace corvalis::readersim {
 
@@ -35,5 +36,9 @@ std::string FrameReply(int readerId, uint8_t code, std::span<const uint8_t> data
 inline std::string ErrorReply(int readerId, uint8_t code) {
   return FrameReply(readerId, code, {});
 }
+
+// Lower-case hex of up to `count` bytes of `data` from `from`, as the
+// simulator keeps the pages and IDs it was sent.
+std::string HexOf(const std::vector<uint8_t>& data, size_t from, size_t count);
 
 }  // namespace corvalis::readersim

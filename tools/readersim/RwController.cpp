@@ -13,15 +13,6 @@ constexpr int kCmdSuspend = 5;
 constexpr int kUntrimmedPeriod = 2560;
 constexpr int kPeriodPerTrimStep = 4;
 
-std::string HexOf(const std::vector<uint8_t>& data, size_t from, size_t count) {
-  std::string out;
-  for (size_t i = from; i < from + count && i < data.size(); ++i) {
-    out += kLowerHexDigits[data[i] >> 4];
-    out += kLowerHexDigits[data[i] & 15];
-  }
-  return out;
-}
-
 char OtherDigit(char c) {
   return c == '0' ? '1' : '0';
 }

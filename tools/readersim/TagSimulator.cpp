@@ -16,15 +16,6 @@ constexpr int kIncrementRoutine = 0x1e;
 constexpr int kNvWrite = 0x1b;
 constexpr int kTransmitter = 0x06;
 
-std::string HexOf(const std::vector<uint8_t>& data, size_t from, size_t count) {
-  std::string out;
-  for (size_t i = from; i < from + count && i < data.size(); ++i) {
-    out += kLowerHexDigits[data[i] >> 4];
-    out += kLowerHexDigits[data[i] & 15];
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string TagSimulator::Handle(int address, int ll, int cc, const std::vector<uint8_t>& data) {
