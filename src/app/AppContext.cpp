@@ -34,7 +34,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       scriptTaps_(interpreter_, &unshownPages_),
       expectPort_(commands_, status_),
       expects_(machines_, &expectPort_),
-      tagRw_(expects_, commands_, console_, status_),
+      tagRw_(expects_, commands_, console_, status_, transmitSequence_),
       tto_(tagRw_, commands_, readerConfig_),
       display_(clock_, channels_, tagTable_),
       displayOutput_(display_),

@@ -62,10 +62,12 @@ std::string PageDataOf(std::string_view line) {
 }
 
 ExchangeMachine::ExchangeMachine(ExpectList& expects, ReaderCommandSender& commands,
-                                 StatusReporter& status, ExchangeKind kind, bool secondGeneration)
+                                 StatusReporter& status, TransmitSequence& sequence,
+                                 ExchangeKind kind, bool secondGeneration)
     : expects_(expects),
       commands_(commands),
       status_(status),
+      sequence_(sequence),
       kind_(kind),
       secondGen_(secondGeneration),
       machine_(expects.machines().Create(MachineName(kind), this)),

@@ -40,8 +40,9 @@ struct ExchangeOutcome {
 // expect (or a chain of two).
 class ExchangeMachine {
  public:
+  // `sequence`: the transmit numbering shared with the other consoles.
   ExchangeMachine(ExpectList& expects, ReaderCommandSender& commands, StatusReporter& status,
-                  ExchangeKind kind, bool secondGeneration);
+                  TransmitSequence& sequence, ExchangeKind kind, bool secondGeneration);
   ~ExchangeMachine();
   ExchangeMachine(const ExchangeMachine&) = delete;
   ExchangeMachine& operator=(const ExchangeMachine&) = delete;
@@ -69,6 +70,7 @@ class ExchangeMachine {
   ExpectList& expects_;
   ReaderCommandSender& commands_;
   StatusReporter& status_;
+  TransmitSequence& sequence_;
   ExchangeKind kind_;
   bool secondGen_;
   StateMachine& machine_;
@@ -80,7 +82,6 @@ class ExchangeMachine {
   int rootResult_ = -1;
   int childResult_ = -1;
   std::vector<Stage> stages_;
-  TransmitSequence sequence_;
   ExchangeRequest request_;
   ExchangeOutcome outcome_;
   bool begun_ = false;

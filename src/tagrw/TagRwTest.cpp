@@ -22,7 +22,7 @@ bool IsGreen(PageResult r) {
 }  // namespace
 
 TagRwTest::TagRwTest(ExpectList& expects, ReaderCommandSender& commands, CommandConsole& console,
-                     StatusReporter& status)
+                     StatusReporter& status, TransmitSequence& sequence)
     : expects_(expects),
       commands_(commands),
       console_(console),
@@ -32,7 +32,7 @@ TagRwTest::TagRwTest(ExpectList& expects, ReaderCommandSender& commands, Command
   for (int gen = 0; gen < 2; ++gen) {
     for (ExchangeKind kind : {ExchangeKind::kRead, ExchangeKind::kWrite, ExchangeKind::kOther}) {
       exchanges_[KindSlot(kind, gen == 1)] =
-          std::make_unique<ExchangeMachine>(expects, commands, status, kind, gen == 1);
+          std::make_unique<ExchangeMachine>(expects, commands, status, sequence, kind, gen == 1);
     }
   }
   // One state that runs the step evaluator whenever the exchange has ended.

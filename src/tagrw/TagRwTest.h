@@ -64,7 +64,7 @@ class TtoPageSink {
 class TagRwTest {
  public:
   TagRwTest(ExpectList& expects, ReaderCommandSender& commands, CommandConsole& console,
-            StatusReporter& status);
+            StatusReporter& status, TransmitSequence& sequence);
   ~TagRwTest();
   TagRwTest(const TagRwTest&) = delete;
   TagRwTest& operator=(const TagRwTest&) = delete;

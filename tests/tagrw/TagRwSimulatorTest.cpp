@@ -159,6 +159,9 @@ TEST_F(TagRwSimulatorTest, SecondGenerationWriteThenReadPageFive) {
   ASSERT_TRUE(RunToEnd());
   EXPECT_EQ(page(5).result, PageResult::kExact);
   EXPECT_EQ(page(5).readBack, "0123456789abcdef");
+  // The write's and the read's transmits took numbers 0 and 1 of the
+  // commander's shared sequence.
+  EXPECT_EQ(context.transmitSequence().Next(), 2);
   // The tag's memory holds it: a first-generation read of the page finds it.
   test().options().secondGen = false;
   page(5).write = false;

@@ -246,6 +246,8 @@ void MainWindow::BuildPages() {
                          "TTOProgrammerPage");
   host(Page::kTTOProgrammer, ttoProgrammer_);
   connect(rwTagTest_, &RWTagTestPage::tagIdChosen, commander_, &RWCommanderPage::TakeTagId);
+  connect(ttoProgrammer_, &TTOProgrammerPage::idPageUsed, rwTagTest_,
+          [this] { rwTagTest_->AddPageToHistory(0); });
   connect(rwTagTest_, &RWTagTestPage::programRequested, this, [this] { context_.tto().Program(); });
 
   tagNames_ = Named(new TagNamesPage(context_.tagNames()), "TagNamesPage");

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppContext.h"
+#include "control/ui/HistoryCombo.h"
 #include "tagrw/TtoConfig.h"
 
 namespace corvalis {
@@ -153,6 +154,11 @@ QWidget* RWTagTestPage::BuildGrid() {
   grid->addLayout(tools, kTagPages + 1, 0, 1, 5);
   grid->setRowStretch(kTagPages + 2, 1);
   return box;
+}
+
+void RWTagTestPage::AddPageToHistory(int page) {
+  Refresh();
+  AddToHistory(cmbRWData[static_cast<size_t>(page)]);
 }
 
 QPushButton* RWTagTestPage::Button(const char* name, const QString& caption,

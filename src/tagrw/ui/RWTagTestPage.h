@@ -36,6 +36,8 @@ class RWTagTestPage final : public QWidget, private TagRwView {
   static QColor ResultColour(PageResult result);
   // The TTO programmer's controls here come and go with its tab.
   void SetTtoControlsShown(bool shown);
+  // Puts a page's current data at the top of its drop-down history.
+  void AddPageToHistory(int page);
 
  Q_SIGNALS:
   // Double-clicking page 0's panel also gives the commander its tag ID.

@@ -176,8 +176,14 @@ QWidget* TTOProgrammerPage::BuildButtons() {
   auto* tag = new QGroupBox(QStringLiteral("New tag"));
   auto* tagRow = new QHBoxLayout(tag);
   tagRow->addWidget(Button("btnPrgSetup", QStringLiteral("Set&up"), [this] { tto_.Setup(); }));
-  tagRow->addWidget(Button("btnPrgNext", QStringLiteral("&Next"), [this] { tto_.Next(); }));
-  tagRow->addWidget(Button("btnPrgAgain", QStringLiteral("&Again"), [this] { tto_.Again(); }));
+  tagRow->addWidget(Button("btnPrgNext", QStringLiteral("&Next"), [this] {
+    tto_.Next();
+    emit idPageUsed();
+  }));
+  tagRow->addWidget(Button("btnPrgAgain", QStringLiteral("&Again"), [this] {
+    tto_.Again();
+    emit idPageUsed();
+  }));
   tagRow->addWidget(
       Button("btnPrgTest", QStringLiteral("&Test"), [this] { tto_.Test(tto_.ChosenPeriod4()); }));
   tagRow->addWidget(

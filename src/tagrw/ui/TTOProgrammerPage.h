@@ -46,6 +46,10 @@ class TTOProgrammerPage final : public QWidget,
   // The rate label's colours for a band (background; the text is black).
   static QColor BandColour(RateBand band);
 
+ Q_SIGNALS:
+  // "&Next" and "&Again" put the ID page into its history on the R/W Tag Test tab.
+  void idPageUsed();
+
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;

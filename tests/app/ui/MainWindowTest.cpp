@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTcpServer>
@@ -200,6 +201,18 @@ TEST_F(MainWindowTest, TtoProgrammerTabKeepsItsCrcChoiceAndStatusPanelToggles) {
     EXPECT_TRUE(crc.ccitt);
     EXPECT_TRUE(crc.shift);
     console->context.tto().crcChoice() = PageCrcChoice{};  // shift off, KVQ
+
+    // Next and Again put the new ID page at the top of page 0's history, once.
+    console->context.tto().SetId("0000000000090000");
+    console->Find<QPushButton>("btnPrgNext")->click();
+    auto* page0 = console->Find<QComboBox>("cmbRWData0");
+    const QString id = QString::fromStdString(console->context.tto().Id());
+    EXPECT_TRUE(id.startsWith(QStringLiteral("00000000000a"))) << id.toStdString();
+    EXPECT_EQ(page0->itemText(0), id);
+    const int items = page0->count();
+    console->Find<QPushButton>("btnPrgAgain")->click();
+    EXPECT_EQ(page0->count(), items);
+    EXPECT_EQ(page0->itemText(0), id);
 
     QAction* statusPanel = console->Action("mnuRWStatusPanel");
     EXPECT_TRUE(statusPanel->isEnabled());
