@@ -50,6 +50,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   spine_.dispatcher.AddObserver(&expects_);
   commands_.SetChannelWriter(&channels_);
   commands_.SetRecordingFiles(&recordings_);
+  channels_.Hooks().recorder = &receivedTraffic_;
   commands_.SetTransmitIndicator(&channels_);
   spine_.decoder.SetTagReadSink(&tagTable_);
   tagTable_.hooks().passCompleter = &logWriter_;
@@ -71,6 +72,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
 AppContext::~AppContext() {
   // A closing link may still hand on bytes; the takeovers die first.
   channels_.Hooks().modbus = nullptr;
+  channels_.Hooks().recorder = nullptr;
   channels_.Hooks().download = nullptr;
 }
 
@@ -101,6 +103,7 @@ void AppContext::Tick() {
     download_.Tick();
   }
   tagTable_.FlushPasses(false);
+  receivedTraffic_.FlushPending();
   display_.Tick();
   if (protocolSettings_.autoQueryMessageFormat) spine_.dispatcher.RunFormatQueryTick();
   commands_.Tick();

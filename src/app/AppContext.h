@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/ChannelTakeover.h"
+#include "app/ReceivedTrafficRecorder.h"
 #include "app/ScriptPressCapture.h"
 #include "app/ScriptReceiveTaps.h"
 #include "channels/ChannelSet.h"
@@ -205,6 +206,7 @@ class AppContext {
   TagLogWriter logWriter_;
   ChannelSet channels_;
   RecordingFiles recordings_;
+  ReceivedTrafficRecorder receivedTraffic_{recordings_};
   ReaderCommandSender commands_;
   CommandConsole console_;
   ReaderConfiguration readerConfig_;

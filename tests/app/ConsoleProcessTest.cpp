@@ -83,6 +83,11 @@ TEST(ConsoleProcessTest, LogsEveryPassAndSavesTheSettingsOnSigterm) {
   // Channel 1 was open at the end, so it opens again at the next start.
   EXPECT_TRUE(ReadChannelSettings(ini, 0).open);
   EXPECT_TRUE(QFile::exists(dir.filePath("ERRROR.FIL")));
+  // The recording holds what the reader sent, every read, beside what was sent to it.
+  int received = 0;
+  for (const QByteArray& entry : ReadAll(dir.filePath("logger1.log")).split('\n'))
+    received += entry.endsWith('\r') && !entry.startsWith("> ") ? 1 : 0;
+  EXPECT_GE(received, kPasses * 3);
 
   sim.terminate();
   EXPECT_TRUE(sim.waitForFinished(3000));
