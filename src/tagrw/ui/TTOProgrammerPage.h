@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSet>
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -53,6 +55,10 @@ class TTOProgrammerPage final : public QWidget,
  private:
   void ClearTagsAndMemo() override;
   void TtoChanged() override { Refresh(); }
+  void TtoIdSeen() override;
+  void ShowLastIdSeen();
+  // Each tag seen goes into the list once; the set finds it without a walk.
+  void ListLastIdSeen();
   void TtoPageRead(int, const std::string&) override { Refresh(); }
   void ObserveMessage(int channel, const char* text, int length) override;
   QPushButton* Button(const char* name, const QString& caption, std::function<void()> action);
@@ -77,6 +83,7 @@ class TTOProgrammerPage final : public QWidget,
   QPlainTextEdit* memPrgIncoming = nullptr;
   QCheckBox* ckbPrgShowIncoming = nullptr;
   QListWidget* lsbPrgTagsList = nullptr;
+  QSet<QString> listedIds_;
 };
 
 }  // namespace corvalis
