@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/ChannelReadBacklog.h"
 #include "app/ChannelTakeover.h"
 #include "app/ScriptPressCapture.h"
 #include "app/ScriptReceiveTaps.h"
@@ -204,6 +205,7 @@ class AppContext {
   TagNames tagNames_;
   TagLogWriter logWriter_;
   ChannelSet channels_;
+  ChannelReadBacklog readBacklog_{channels_, protocolSettings_};
   RecordingFiles recordings_;
   ReaderCommandSender commands_;
   CommandConsole console_;

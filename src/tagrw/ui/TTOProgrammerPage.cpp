@@ -255,7 +255,7 @@ void TTOProgrammerPage::Refresh() {
   const RwPage& page15 = context_.tagRw().pages()[15];
   pnlPrgConfig->setText(QString::fromStdString(page15.readBack));
   SetStyle(pnlPrgConfig, PanelStyle(page15.writing ? QColor(0, 255, 255)
-                                                    : RWTagTestPage::ResultColour(page15.result)));
+                                                   : RWTagTestPage::ResultColour(page15.result)));
 
   const QColor face = palette().color(QPalette::Button);
   lblPrgRate->setText(QString::fromStdString(FormatRate(tto_.Rate())));
