@@ -291,10 +291,9 @@ void TTOProgrammerPage::ShowLastIdSeen() {
 }
 
 void TTOProgrammerPage::ListLastIdSeen() {
-  const QString seen = QString::fromStdString(tto_.LastIdSeen());
-  if (seen.isEmpty() || listedIds_.contains(seen)) return;
-  listedIds_.insert(seen);
-  lsbPrgTagsList->addItem(seen);
+  const std::string& seen = tto_.LastIdSeen();
+  if (seen.empty() || !listedIds_.insert(seen).second) return;
+  lsbPrgTagsList->addItem(QString::fromStdString(seen));
 }
 
 void TTOProgrammerPage::ClearTagsAndMemo() {

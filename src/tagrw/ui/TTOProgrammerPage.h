@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QSet>
-#include <QString>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
+#include <unordered_set>
 
 #include "control/CommandWord.h"
 #include "protocol/MessageDispatcher.h"
@@ -83,7 +83,7 @@ class TTOProgrammerPage final : public QWidget,
   QPlainTextEdit* memPrgIncoming = nullptr;
   QCheckBox* ckbPrgShowIncoming = nullptr;
   QListWidget* lsbPrgTagsList = nullptr;
-  QSet<QString> listedIds_;
+  std::unordered_set<std::string> listedIds_;
 };
 
 }  // namespace corvalis
