@@ -66,6 +66,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   scriptRecorder_.SetOwnSendFlag(scriptChannels_.SendingFlag());
   commands_.SetSentLineRecorder(&scriptRecorder_);
   tagTable_.hooks().displayClear = &display_;
+  tagTable_.hooks().readBacklog = &readBacklog_;
   logWriter_.SetExternalDisplay(&displayOutput_);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/ChannelReadBacklog.h"
 #include "app/ChannelTakeover.h"
 #include "app/ReceivedTrafficRecorder.h"
 #include "app/ScriptPressCapture.h"
@@ -205,6 +206,7 @@ class AppContext {
   TagNames tagNames_;
   TagLogWriter logWriter_;
   ChannelSet channels_;
+  ChannelReadBacklog readBacklog_{channels_, protocolSettings_};
   RecordingFiles recordings_;
   ReceivedTrafficRecorder receivedTraffic_{recordings_};
   ReaderCommandSender commands_;

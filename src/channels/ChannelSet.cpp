@@ -50,6 +50,10 @@ void ChannelSet::SetReconnectFirstStepMs(int ms) {
   for (Channel& c : channels_) c.reconnect.SetFirstStepMs(ms);
 }
 
+bool ChannelSet::InputWaiting(int channel) const {
+  return IsValidChannel(channel) && channels_[channel].transport->InputWaiting();
+}
+
 bool ChannelSet::IsReconnecting(int channel) const {
   if (!IsValidChannel(channel)) return false;
   const Channel& c = channels_[channel];

@@ -78,6 +78,8 @@ class ChannelSet final : public ChannelWriter, public TransmitIndicator, private
   // The first wait before a retry (it doubles up to 30 s).
   void SetReconnectFirstStepMs(int ms);
   bool IsReconnecting(int channel) const;
+  // Received bytes of the channel wait to be read (see Transport).
+  bool InputWaiting(int channel) const;
   // At shutdown: writes the sections that changed since they were last read
   // or written, so hand edits made meanwhile survive.
   void SaveSections();

@@ -122,6 +122,10 @@ int SerialTransport::BytesWaiting() const {
   return port_.BytesWaiting();
 }
 
+bool SerialTransport::InputWaiting() const {
+  return port_.BytesWaiting() > 0 || SystemHoldsInput(port_.NativeHandle());
+}
+
 int SerialTransport::Read(char* dest, int max) {
   return port_.Read(dest, max);
 }

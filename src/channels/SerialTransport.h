@@ -31,6 +31,7 @@ class SerialTransport final : public Transport, private SerialPortEvents {
   void Reconnect() override;
   int Write(const char* bytes, int count) override;
   int BytesWaiting() const override;
+  bool InputWaiting() const override;
   int Read(char* dest, int max) override;
   void PurgeInput() override;
   std::string LastErrorText() const override;

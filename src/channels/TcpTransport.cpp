@@ -112,6 +112,12 @@ int TcpTransport::BytesWaiting() const {
   return static_cast<int>(socket_.bytesAvailable());
 }
 
+bool TcpTransport::InputWaiting() const {
+  // The socket takes at most its read buffer from the system at a time.
+  return receives_ && IsUp() &&
+         (socket_.bytesAvailable() > 0 || SystemHoldsInput(socket_.socketDescriptor()));
+}
+
 int TcpTransport::Read(char* dest, int max) {
   return static_cast<int>(socket_.read(dest, max));
 }

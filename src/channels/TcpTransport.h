@@ -26,6 +26,7 @@ class TcpTransport final : public Transport {
   void Reconnect() override;
   int Write(const char* bytes, int count) override;
   int BytesWaiting() const override;
+  bool InputWaiting() const override;
   int Read(char* dest, int max) override;
   void PurgeInput() override;
   std::string LastErrorText() const override;

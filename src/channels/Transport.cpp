@@ -1,10 +1,18 @@
 #include "channels/Transport.h"
 
+#include <sys/ioctl.h>
+
 #include "channels/SerialTransport.h"
 #include "channels/TcpTransport.h"
 #include "common/ChannelIndex.h"
 
 namespace corvalis {
+
+bool SystemHoldsInput(qintptr descriptor) {
+  if (descriptor < 0) return false;
+  int count = 0;
+  return ::ioctl(static_cast<int>(descriptor), FIONREAD, &count) == 0 && count > 0;
+}
 
 QString ChannelLabel(int channel) {
   return channel == kOutputChannel ? QStringLiteral("Out1")

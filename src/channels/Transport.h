@@ -52,6 +52,9 @@ class Transport : public SerialByteSource {
   // Never blocks; the count accepted (0 when nothing could be sent).
   virtual int Write(const char* bytes, int count) = 0;
   virtual int BytesWaiting() const = 0;
+  // Bytes have arrived that the receive path has not read yet, in the link's
+  // buffer or still in the system's: the console is behind its reader.
+  virtual bool InputWaiting() const { return BytesWaiting() > 0; }
 
   // Takes new settings: what can change on an open link changes at once;
   // a change of device or peer closes the link.
@@ -61,6 +64,10 @@ class Transport : public SerialByteSource {
   // The channel's status-bar panel after its "Chan N: " label.
   virtual QString PanelText(bool open) const = 0;
 };
+
+// Whether the system holds received bytes for the descriptor that nobody has
+// read yet; false for -1.
+bool SystemHoldsInput(qintptr descriptor);
 
 // "Chan 1" to "Chan 4", "Out1" for the output port.
 QString ChannelLabel(int channel);

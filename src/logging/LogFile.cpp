@@ -20,6 +20,7 @@ bool LogFile::OpenFile() {
 bool LogFile::Open(const std::string& path) {
   Close();
   path_ = path;
+  systemPath_ = QFile::encodeName(QString::fromStdString(path)).toStdString();
   error_.clear();
   if (path.empty() || !OpenFile()) {
     error_ = path.empty() ? std::string("no file name") : file_.errorString().toStdString();
@@ -71,7 +72,8 @@ bool LogFile::WritePending() {
   // Lines written to a file that has been deleted would vanish without an
   // error; open the path anew so they land where the operator looks.
   const int lines = std::max(1, static_cast<int>(std::count(buffer_.begin(), buffer_.end(), '\n')));
-  const bool gone = !QFile::exists(QString::fromStdString(path_));
+  std::error_code lookupError;
+  const bool gone = !std::filesystem::exists(systemPath_, lookupError);
   if (!file_.isOpen() || gone) {
     file_.close();
     if (!OpenFile()) {
@@ -85,14 +87,14 @@ bool LogFile::WritePending() {
     reopened_ = gone;
   }
 
-  const qint64 before = file_.size();
   const qint64 wanted = static_cast<qint64>(buffer_.size());
   const qint64 written = file_.write(buffer_.data(), wanted);
   buffer_.clear();
   if (written == wanted) return true;
 
   error_ = file_.errorString().toStdString();
-  if (written > 0) file_.resize(before);
+  // Appended: the part that did reach the file is its last `written` bytes.
+  if (written > 0) file_.resize(file_.size() - written);
   linesLost_ = lines;
   file_.close();
   return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFile>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,8 @@ class LogFile {
 
   QFile file_;
   std::string path_;
+  // path_ as the system names it, made once: every write looks it up.
+  std::filesystem::path systemPath_;
   std::string buffer_;
   std::string error_;
   bool reopened_ = false;

@@ -180,7 +180,7 @@ TtoProgrammer::IdMatch TtoProgrammer::IdSeen(std::string_view id) {
   const bool changed = match != lastMatch_ || !SameHex(id, lastIdSeen_);
   lastIdSeen_.assign(id);
   lastMatch_ = match;
-  if (changed) Changed();
+  if (changed && host_ != nullptr) host_->TtoIdSeen();
   return match;
 }
 

@@ -18,6 +18,9 @@ class TtoHost {
   virtual ~TtoHost() = default;
   virtual void ClearTagsAndMemo() = 0;
   virtual void TtoChanged() = 0;
+  // A read changed the ID panel. Busy readers call this thousands of times a
+  // second, so the tab may redraw later, once for many.
+  virtual void TtoIdSeen() = 0;
 };
 
 // Programs TTO tags on a bench: the ID in page 0 and the configuration in

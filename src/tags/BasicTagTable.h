@@ -33,7 +33,10 @@ class BasicTagTable : public TagReadSink {
   void RecordTagRead(const TagRead& read) override;
 
   // Completes and drops every pass quiet for |WaitTime| (all of them when
-  // `force`). Skipped while a read is being recorded.
+  // `force`). Skipped while a read is being recorded. While the backlog hook
+  // says its reader's bytes wait unread, a pass stays open until the reader's
+  // time stamps read so far show it quiet too, for at most kBacklogHoldMs
+  // more.
   void FlushPasses(bool force);
   void ClearSeenTable();
   void ClearTagCounters();
@@ -93,6 +96,7 @@ class BasicTagTable : public TagReadSink {
   void FinishSeenRemoval(int oldLength, int newLength, const int32_t* newIndexOf);
   PageMergeOptions MergeOptions() const;
   int64_t WaitWindow() const;
+  bool HeldForBacklog(const TagRecord& pass, int64_t age, int64_t window, int8_t* waiting) const;
 
   const Clock& clock_;
   TagTableSettings settings_;
@@ -111,6 +115,8 @@ class BasicTagTable : public TagReadSink {
   int32_t uniqueSeen_[kReaderChannelCount] = {};
   int32_t lostReads_[kReaderChannelCount] = {};
   int32_t validPasses_ = 0;
+  // The latest reader time stamp of each channel, in ms since 1970.
+  int64_t newestReadMs_[kReaderChannelCount] = {};
   int32_t idsThisSecond_ = 0;
   ReadRateBuckets readRate_;
   int lastSeenIndex_ = -1;

@@ -3,6 +3,7 @@
 // Member definitions of BasicTagTable; included only by the files that
 // instantiate it.
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -44,6 +45,10 @@ inline int32_t OffsetMs(int32_t sec, int32_t ms, WallTime now) {
   return static_cast<int32_t>(MillisBetween(now, WallTime{sec, ms}));
 }
 
+inline int64_t StampMs(int32_t sec, int32_t ms) {
+  return int64_t{sec} * 1000 + ms;
+}
+
 }  // namespace tag_table_detail
 
 template <class Index>
@@ -71,6 +76,8 @@ void BasicTagTable<Index>::RecordTagRead(const TagRead& read) {
   if (read.channel < 0 || read.channel >= kReaderChannelCount) return;
   UpdateScope update(*this);
   ++readsSeen_[read.channel];
+  int64_t& newest = newestReadMs_[read.channel];
+  newest = std::max(newest, tag_table_detail::StampMs(read.lastSeenSec, read.lastSeenMs));
   // A sequence number indexes a 65,536-slot table: out-of-range ones, either
   // side, drop the read.
   if (read.sequence < 0 || read.sequence >= kSequenceSlots) return;
@@ -277,6 +284,8 @@ void BasicTagTable<Index>::FlushPasses(bool force) {
   const WallTime now = clock_.Now();
   const int64_t window = WaitWindow();
   auto& queue = tables_->passQueue;
+  int8_t waiting[kReaderChannelCount];  // asked once per channel and flush
+  std::fill(std::begin(waiting), std::end(waiting), int8_t{-1});
   int keep = -1;
   int closed = 0;
   int p = oldest_;
@@ -284,7 +293,7 @@ void BasicTagTable<Index>::FlushPasses(bool force) {
   for (int k = 0; k < open; ++k, p = (p + 1) % kPassQueueSize) {
     TagRecord& pass = queue[p];
     const int64_t age = MillisBetween(WallTime{pass.pcSeenSec, pass.pcSeenMs}, now);
-    if (age >= window || force) {
+    if (force || (age >= window && !HeldForBacklog(pass, age, window, waiting))) {
       if (hooks_.passCompleter != nullptr) hooks_.passCompleter->CompletePass(pass);
       ++closed;
       if (keep >= 0) {
@@ -302,6 +311,23 @@ void BasicTagTable<Index>::FlushPasses(bool force) {
   passCount_ -= closed;
   oldest_ = passCount_ > 0 ? keep : write_;
   index_.PassesRebuilt(oldest_, passCount_);
+}
+
+// On the computer's clock the pass is quiet, but its next read may still wait
+// unread in the link. The reader's stamps settle it: once the reader has read
+// on for the wait time past the pass, any later read of the tag opens a new
+// pass anyway.
+template <class Index>
+bool BasicTagTable<Index>::HeldForBacklog(const TagRecord& pass, int64_t age, int64_t window,
+                                          int8_t* waiting) const {
+  if (hooks_.readBacklog == nullptr || age >= window + kBacklogHoldMs) return false;
+  const int channel = pass.channel;
+  if (channel < 0 || channel >= kReaderChannelCount) return false;
+  const int64_t readerQuiet =
+      newestReadMs_[channel] - tag_table_detail::StampMs(pass.lastSeenSec, pass.lastSeenMs);
+  if (readerQuiet >= window) return false;
+  if (waiting[channel] < 0) waiting[channel] = hooks_.readBacklog->InputWaiting(channel) ? 1 : 0;
+  return waiting[channel] == 1;
 }
 
 template <class Index>

@@ -105,6 +105,16 @@ class TagSightingListener {
 };
 inline constexpr int kSightingListenerSlots = 4;
 
+// Whether a channel's reader has sent bytes the console has not read yet: it
+// has fallen behind, its GUI thread busy or stalled, and reads that would
+// keep a pass open may be among them. `channel` as in TagRead (under
+// SumAllPorts, 0 stands for every reader channel).
+class ReadBacklog {
+ public:
+  virtual ~ReadBacklog() = default;
+  virtual bool InputWaiting(int channel) const = 0;
+};
+
 // Everything outside the table that it calls. A null pointer means nobody
 // listens and nothing is called; without a name lookup the read's own text
 // names the tag.
@@ -117,6 +127,7 @@ struct TagTableHooks {
   TagSeenListener* tagSeenListener = nullptr;
   DataPageHandler* dataPageHandler = nullptr;
   SeenTableClearListener* displayClear = nullptr;
+  const ReadBacklog* readBacklog = nullptr;
   // Each listener checks itself whether its mode is on.
   std::array<TagSightingListener*, kSightingListenerSlots> sightingListeners{};
 };

@@ -11,6 +11,9 @@
 namespace corvalis {
 
 inline constexpr int kPassQueueSize = 10'000;
+// The longest a pass is kept open beyond its wait time while its reader's
+// bytes wait unread; a console that far behind closes passes as before.
+inline constexpr int64_t kBacklogHoldMs = 5'000;
 inline constexpr int kSeenTableSize = 600;
 inline constexpr int kChannelListSize = 10'000;
 inline constexpr int kSequenceSlots = 65'536;

@@ -120,7 +120,7 @@ TEST(ConsoleProcessTest, SigtermLogsThePassesStillOpen) {
 // The reader restarts again and again: each time the console connects anew
 // by itself and the passes that follow are logged.
 TEST(ConsoleProcessTest, ReadsAreLoggedAgainAfterEachReaderRestart) {
-  constexpr int kRestarts = 6;
+  constexpr int kRestarts = 10;
   const QStringList stream = {"--rate", "40", "--reads-per-pass", "1", "--tags", "12"};
   ConsoleRun run;
   ASSERT_TRUE(run.Start(QStringList{"--tcp", "0"} + stream,
@@ -218,6 +218,30 @@ TEST(ConsoleProcessTest, SigtermWhileAStartupProblemBoxIsOpenShutsDownInOrder) {
   for (const char* key : {"NumToShow=8", "WaitTime=500", "WriteFiltered=0", "[cmbRTFilename]"}) {
     EXPECT_TRUE(saved.contains(key)) << key << "\n" << saved.constData();
   }
+}
+
+// The console stops for longer than the wait time (a stalled GUI thread, or
+// here the whole process) while a busy reader sends on. When it goes on, the
+// reads that waited in the link join their passes: none is split in two
+// because the computer's clock ran past the wait time meanwhile.
+TEST(ConsoleProcessTest, AStalledConsoleSplitsNoPassWhenItCatchesUp) {
+  constexpr int kPasses = 1500;  // 7.5 s at 1,000 reads/s
+  ConsoleRun run;
+  ASSERT_TRUE(run.Start({"--tcp", "0", "--rate", "1000", "--tags", "550", "--reads-per-pass", "5",
+                         "--passes", QString::number(kPasses)},
+                        "[FILES]\nFilteredFileName=tags.log\nWriteFiltered=1\n"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return run.Lines() >= 100; }, 15000)) << run.Lines();
+  const auto pid = static_cast<pid_t>(run.console.processId());
+  ::kill(pid, SIGSTOP);
+  QTest::qWait(1500);
+  ::kill(pid, SIGCONT);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return run.Lines() >= kPasses; }, 30000)) << run.Lines();
+  QTest::qWait(1000);  // a split pass would show as lines beyond the passes sent
+  EXPECT_EQ(run.Lines(), kPasses);
+  ::kill(pid, SIGTERM);
+  ASSERT_TRUE(run.console.waitForFinished(10000));
+  run.sim.terminate();
+  run.sim.waitForFinished(3000);
 }
 
 // kill -9 in the middle of logging: the log holds only whole lines, and

@@ -126,6 +126,54 @@ TEST_F(TagTableTest, FlushLeavesOpenPassesJoinableAndDropsOnlyClosedOnes) {
   }
 }
 
+// A console behind its readers: reads stamped by the reader wait unread in
+// the link while the computer's clock runs on.
+struct FakeBacklog final : ReadBacklog {
+  bool InputWaiting(int channel) const override { return waiting[channel]; }
+  bool waiting[kReaderChannelCount] = {};
+};
+
+TEST_F(TagTableTest, PassWaitsForItsUnreadReadsButNotForeverNorForOtherChannels) {
+  FakeBacklog backlog;
+  table.hooks().readBacklog = &backlog;
+  const WallTime t0 = clock.Now();
+  const auto stamped = [&](uint64_t id, int64_t ms, int channel = 0) {
+    ManualClock reader(t0);
+    reader.AdvanceMs(ms);
+    table.RecordTagRead(MakeRead(id, reader.Now(), 1, channel));
+  };
+  stamped(1, 0);
+  stamped(5, 0, 1);  // channel 2: nothing waits there
+  backlog.waiting[0] = true;
+  clock.AdvanceMs(600);  // the GUI thread was busy
+  table.FlushPasses(false);
+  ASSERT_EQ(completer.calls.size(), 1u);
+  EXPECT_EQ(completer.calls[0].channel, 1);
+
+  stamped(1, 250);  // the next read of the pass, read late
+  stamped(2, 700);
+  ASSERT_EQ(table.PassCount(), 2);
+  EXPECT_EQ(table.Pass(0).count, 2);
+  clock.AdvanceMs(500);
+  table.FlushPasses(false);  // the reader has read on 450 ms past tag 1
+  EXPECT_EQ(completer.calls.size(), 1u);
+  stamped(2, 750);  // now 500 ms
+  clock.AdvanceMs(500);
+  table.FlushPasses(false);
+  ASSERT_EQ(completer.calls.size(), 2u);
+  EXPECT_EQ(completer.calls[1].count, 2);
+  EXPECT_EQ(completer.calls[1].lastSeenMs, 250);
+
+  // Still waiting and no stamp moves on: tag 2 closes once the hold is over.
+  clock.AdvanceMs(kBacklogHoldMs - 1);
+  table.FlushPasses(false);
+  EXPECT_EQ(completer.calls.size(), 2u);
+  clock.AdvanceMs(1);
+  table.FlushPasses(false);
+  ASSERT_EQ(completer.calls.size(), 3u);
+  EXPECT_EQ(table.PassCount(), 0);
+}
+
 TEST_F(TagTableTest, FlushStartedFromInsideARecordedReadDoesNothing) {
   struct FlushingCompleter final : PassCompleter {
     TagTable* table = nullptr;

@@ -34,6 +34,12 @@ class ClickPanel final : public QLabel {
   std::function<void()> onDoubleClick_;
 };
 
+// Setting a style sheet parses it again and restyles the widget, even when
+// nothing changed.
+void SetStyle(QLabel* label, const QString& style) {
+  if (label->styleSheet() != style) label->setStyleSheet(style);
+}
+
 QString PanelStyle(const QColor& background, const QColor& text = QColor(Qt::black)) {
   if (!background.isValid()) return QStringLiteral("QLabel { border: 1px solid gray; }");
   return QStringLiteral("QLabel { background: %1; color: %2; border: 1px solid gray; }")
@@ -249,42 +255,58 @@ void TTOProgrammerPage::Refresh() {
   if (edtPrgID->text() != id) edtPrgID->setText(id);
   if (edtPrgConfig->text() != config) edtPrgConfig->setText(config);
 
-  pnlPrgID->setText(QString::fromStdString(tto_.LastIdSeen()));
-  switch (tto_.LastIdMatch()) {
-    case TtoProgrammer::IdMatch::kOwnId:
-      pnlPrgID->setStyleSheet(PanelStyle(QColor(0, 255, 0)));
-      break;
-    case TtoProgrammer::IdMatch::kInverted:
-      pnlPrgID->setStyleSheet(PanelStyle(kInvertedIdColour));
-      break;
-    case TtoProgrammer::IdMatch::kOther:
-    case TtoProgrammer::IdMatch::kNone:
-      pnlPrgID->setStyleSheet(PanelStyle({}));
-      break;
-  }
-  const QString seen = QString::fromStdString(tto_.LastIdSeen());
-  if (!seen.isEmpty() && lsbPrgTagsList->findItems(seen, Qt::MatchExactly).isEmpty())
-    lsbPrgTagsList->addItem(seen);
+  ShowLastIdSeen();
+  ListLastIdSeen();
 
   const RwPage& page15 = context_.tagRw().pages()[15];
   pnlPrgConfig->setText(QString::fromStdString(page15.readBack));
-  pnlPrgConfig->setStyleSheet(PanelStyle(
-      page15.writing ? QColor(0, 255, 255) : RWTagTestPage::ResultColour(page15.result)));
+  SetStyle(pnlPrgConfig, PanelStyle(page15.writing ? QColor(0, 255, 255)
+                                                   : RWTagTestPage::ResultColour(page15.result)));
 
   const QColor face = palette().color(QPalette::Button);
   lblPrgRate->setText(QString::fromStdString(FormatRate(tto_.Rate())));
   if (tto_.HasRate()) {
     const QColor band = BandColour(tto_.Band());
-    lblPrgRate->setStyleSheet(PanelStyle(band.isValid() ? band : face));
+    SetStyle(lblPrgRate, PanelStyle(band.isValid() ? band : face));
   } else {
-    lblPrgRate->setStyleSheet(PanelStyle(face, QColor(128, 128, 128)));
+    SetStyle(lblPrgRate, PanelStyle(face, QColor(128, 128, 128)));
   }
+}
+
+void TTOProgrammerPage::TtoIdSeen() {
+  ListLastIdSeen();
+  // Busy readers see thousands of tags a second: a hidden tab draws the
+  // panel when it is shown, and the rest of the tab stays as it is.
+  if (isVisible()) ShowLastIdSeen();
+}
+
+void TTOProgrammerPage::ShowLastIdSeen() {
+  pnlPrgID->setText(QString::fromStdString(tto_.LastIdSeen()));
+  switch (tto_.LastIdMatch()) {
+    case TtoProgrammer::IdMatch::kOwnId:
+      SetStyle(pnlPrgID, PanelStyle(QColor(0, 255, 0)));
+      break;
+    case TtoProgrammer::IdMatch::kInverted:
+      SetStyle(pnlPrgID, PanelStyle(kInvertedIdColour));
+      break;
+    case TtoProgrammer::IdMatch::kOther:
+    case TtoProgrammer::IdMatch::kNone:
+      SetStyle(pnlPrgID, PanelStyle({}));
+      break;
+  }
+}
+
+void TTOProgrammerPage::ListLastIdSeen() {
+  const std::string& seen = tto_.LastIdSeen();
+  if (seen.empty() || !listedIds_.insert(seen).second) return;
+  lsbPrgTagsList->addItem(QString::fromStdString(seen));
 }
 
 void TTOProgrammerPage::ClearTagsAndMemo() {
   context_.tagTable().ClearSeenTable();
   memPrgIncoming->clear();
   lsbPrgTagsList->clear();
+  listedIds_.clear();
 }
 
 void TTOProgrammerPage::ObserveMessage(int channel, const char* text, int length) {

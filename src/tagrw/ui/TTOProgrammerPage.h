@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
+#include <unordered_set>
 
 #include "control/CommandWord.h"
 #include "protocol/MessageDispatcher.h"
@@ -57,6 +59,10 @@ class TTOProgrammerPage final : public QWidget,
  private:
   void ClearTagsAndMemo() override;
   void TtoChanged() override { Refresh(); }
+  void TtoIdSeen() override;
+  void ShowLastIdSeen();
+  // Each tag seen goes into the list once; the set finds it without a walk.
+  void ListLastIdSeen();
   void TtoPageRead(int, const std::string&) override { Refresh(); }
   void ObserveMessage(int channel, const char* text, int length) override;
   QPushButton* Button(const char* name, const QString& caption, std::function<void()> action);
@@ -81,6 +87,7 @@ class TTOProgrammerPage final : public QWidget,
   QPlainTextEdit* memPrgIncoming = nullptr;
   QCheckBox* ckbPrgShowIncoming = nullptr;
   QListWidget* lsbPrgTagsList = nullptr;
+  std::unordered_set<std::string> listedIds_;
 };
 
 }  // namespace corvalis

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -97,6 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Periods, RateBandTest,
 
 TEST_F(TTOProgrammerPageTest, SeenIdsColourTheIdPanel) {
   auto* panel = FindNamed<QLabel>(page, "pnlPrgID");
+  auto* list = FindNamed<QListWidget>(page, "lsbPrgTagsList");
   context.tto().SetId("0123456789abcdef");
   Click("btnPrgTest");  // computes the inverted ID
   SeeTag(0x0123456789abcdefULL);
@@ -108,6 +110,21 @@ TEST_F(TTOProgrammerPageTest, SeenIdsColourTheIdPanel) {
   SeeTag(0x1111222233334444ULL);
   EXPECT_EQ(panel->text(), "1111222233334444");
   EXPECT_FALSE(panel->styleSheet().contains("background"));
+  // Each tag once in the list, however often it is seen, and in the order
+  // first seen.
+  SeeTag(0xfedcba9876543210ULL);
+  SeeTag(0x1111222233334444ULL);
+  EXPECT_EQ(panel->text(), "1111222233334444");
+  ASSERT_EQ(list->count(), 3);
+  EXPECT_EQ(list->item(0)->text(), "0123456789abcdef");
+  EXPECT_EQ(list->item(2)->text(), "1111222233334444");
+  // Another tab in front: the tag is listed at once, the panel shows it when
+  // the tab comes back.
+  page.hide();
+  SeeTag(0x5555666677778888ULL);
+  EXPECT_EQ(list->count(), 4);
+  page.show();
+  EXPECT_EQ(panel->text(), "5555666677778888");
 }
 
 TEST_F(TTOProgrammerPageTest, LoadTakesTheCommanderFields) {
