@@ -31,6 +31,7 @@ const std::map<std::string, std::string> kFigureUnits = {
     {"script_steps_per_s", "steps/s"},
     {"replay_lines_per_s", "lines/s"},
     {"expect_lines_per_s", "lines/s"},
+    {"mqtt_passes_per_s", "passes/s"},
 };
 
 // Figures computed from others once every benchmark has run.

@@ -41,7 +41,8 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
       modbusChannels_(channels_, commands_),
       modbus_(clock_, modbusChannels_),
       downloadChannels_(channels_, commands_, console_),
-      download_(clock_, downloadChannels_) {
+      download_(clock_, downloadChannels_),
+      mqtt_(clock_) {
   modbusChannels_.Bind(modbus_);
   downloadChannels_.Bind(download_);
   spine_.dispatcher.SetChannelWriter(&channels_);
@@ -68,6 +69,7 @@ AppContext::AppContext(const Clock& clockSource, StatusReporter& statusSink)
   tagTable_.hooks().displayClear = &display_;
   tagTable_.hooks().readBacklog = &readBacklog_;
   logWriter_.SetExternalDisplay(&displayOutput_);
+  logWriter_.SetPassObserver(&mqtt_);
 }
 
 AppContext::~AppContext() {
@@ -148,7 +150,22 @@ void AppContext::SecondTick() {
   tagTable_.ResetIdsThisSecond();
   channels_.ClearActivityMarks();
   modbus_.SecondTick();
+  int open = 0;
+  for (int channel = 0; channel < kReaderChannelCount; ++channel) {
+    if (channels_.IsOpen(channel)) ++open;
+  }
+  mqtt_.SetConsoleState(open, idsLastSecond_);
   ++secondsTicked_;
+}
+
+bool AppContext::StartMqtt(const MqttSettings& settings, const std::string& queueFolder) {
+  mqttQueueFolder_ = queueFolder;
+  return mqtt_.Start(settings, logWriter_.Settings().depotName, queueFolder);
+}
+
+bool AppContext::RestartMqtt(const MqttSettings& settings) {
+  if (mqttQueueFolder_.empty()) return false;
+  return StartMqtt(settings, mqttQueueFolder_);
 }
 
 void AppContext::StatusUpdateTick() {

@@ -20,6 +20,7 @@
 #include "logging/DisplayPassOutput.h"
 #include "logging/TagLogWriter.h"
 #include "modbus/ModbusExchange.h"
+#include "mqtt/MqttPublisher.h"
 #include "protocol/ProtocolSettings.h"
 #include "protocol/ReaderCommandSender.h"
 #include "protocol/ReceiveSpine.h"
@@ -192,6 +193,16 @@ class AppContext {
   const ModbusExchange& modbus() const { return modbus_; }
   FirmwareDownload& download() { return download_; }
   const FirmwareDownload& download() const { return download_; }
+  // Every completed pass to an MQTT broker, when the [MQTT] section enables
+  // it; told each second how many channels are open and the read rate.
+  MqttPublisher& mqtt() { return mqtt_; }
+  const MqttPublisher& mqtt() const { return mqtt_; }
+  // (Re)starts the publisher with its queue in `queueFolder`, remembered
+  // for RestartMqtt; false when the queue could not be opened.
+  bool StartMqtt(const MqttSettings& settings, const std::string& queueFolder);
+  // The Configuration dialog's Apply: new settings, the same queue. Does
+  // nothing before StartMqtt.
+  bool RestartMqtt(const MqttSettings& settings);
 
  private:
   void SecondTick();
@@ -235,6 +246,8 @@ class AppContext {
   DownloadChannelBinding downloadChannels_;
   FirmwareDownload download_;
   int downloadTicks_ = 0;
+  MqttPublisher mqtt_;
+  std::string mqttQueueFolder_;
   AutomaticUpdate statusUpdate_;
   int statusUpdateChannel_ = -1;
   int statusUpdateReaderId_ = 0;

@@ -199,7 +199,7 @@ bool LoadIniSettings(const QString& path, Settings& settings) {
     const IniFile ini(path);
     ok = ini.ReadOk();
     for (const IniSection section :
-         {IniSection::kCustomize, IniSection::kFiles, IniSection::kMode}) {
+         {IniSection::kCustomize, IniSection::kFiles, IniSection::kMode, IniSection::kMqtt}) {
       for (const SettingDef* def : KeysOf(section)) LoadKey(ini, *def, settings);
     }
   }
@@ -252,6 +252,7 @@ bool SaveIniSettings(const QString& path, const Settings& settings,
         report(10 + 5 * static_cast<int>(i / quarter));
       }
     }
+    for (const SettingDef* def : KeysOf(IniSection::kMqtt)) SaveKey(ini, *def, settings);
     ok = ini.Flush();
   }
   for (const char* name : {"cmbCmdTagID", "cmbCmdData", "cmbCmdMask"}) {

@@ -64,7 +64,7 @@ class Settings {
   QMap<QString, QStringList> histories_;
 };
 
-// Reads CUSTOMIZE, FILES and MODE in table order, then DISPLAY; missing keys
+// Reads CUSTOMIZE, FILES, MODE and MQTT in table order, then DISPLAY; missing keys
 // and unreadable values give defaults. False only when the file exists but
 // could not be read (the model then holds defaults).
 bool LoadIniSettings(const QString& path, Settings& settings);
@@ -72,7 +72,7 @@ bool LoadIniSettings(const QString& path, Settings& settings);
 // Reads the history of every drop-down in HistoryComboNames() that has one.
 void LoadComboHistories(const QString& path, Settings& settings);
 
-// Writes the FILES and MODE keys marked saved, the histories of the RW
+// Writes the FILES, MODE and MQTT keys marked saved, the histories of the RW
 // Commander, R/W Tag Test and Multi Page drop-downs, then DISPLAY. Keys that
 // are not saved are left as the file has them. `progress` gets the gauge
 // values of the shutting-down window (0 to 67). False when any part could not

@@ -63,6 +63,22 @@ DisplaySettings DisplaySettingsFrom(const Settings& settings) {
   return live;
 }
 
+MqttSettings MqttSettingsFrom(const Settings& settings) {
+  MqttSettings live;
+  live.enabled = settings.Bool(Setting::MqttEnabled);
+  live.host = Text(settings, Setting::MqttHost);
+  live.port = settings.Integer(Setting::MqttPort);
+  live.clientId = Text(settings, Setting::MqttClientId);
+  live.topicPrefix = Text(settings, Setting::MqttTopicPrefix);
+  live.qos = settings.Integer(Setting::MqttQos);
+  live.userName = Text(settings, Setting::MqttUserName);
+  live.password = Text(settings, Setting::MqttPassword);
+  live.tls = settings.Bool(Setting::MqttTls);
+  live.caFile = ResolveStoredPath(settings.String(Setting::MqttCaFile), settings.applicationDir)
+                    .toStdString();
+  return live;
+}
+
 PageDisplayOptions PageDisplayOptionsFrom(const Settings& settings) {
   PageDisplayOptions options;
   options.firstPage = std::clamp(settings.Integer(Setting::TTODisplayFirstPage), 0, 15);

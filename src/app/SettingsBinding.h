@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "logging/LogSettings.h"
+#include "mqtt/MqttSettings.h"
 #include "protocol/ProtocolSettings.h"
 #include "tagrw/TtoConfig.h"
 #include "tags/PageDisplay.h"
@@ -18,6 +19,9 @@ TagTableSettings TagTableSettingsFrom(const Settings& settings);
 LogSettings LogSettingsFrom(const Settings& settings);
 // The "DISPLAY" section and whether "OutputPortUse" is "DISPLAY".
 DisplaySettings DisplaySettingsFrom(const Settings& settings);
+// The [MQTT] section; a relative CA file is taken from the application
+// directory.
+MqttSettings MqttSettingsFrom(const Settings& settings);
 // The TTO Display tab's options (rows and noise limit are not among them).
 PageDisplayOptions PageDisplayOptionsFrom(const Settings& settings);
 

@@ -9,6 +9,7 @@ constexpr IniSection kC = IniSection::kCustomize;
 constexpr IniSection kF = IniSection::kFiles;
 constexpr IniSection kM = IniSection::kMode;
 constexpr IniSection kD = IniSection::kDisplay;
+constexpr IniSection kQ = IniSection::kMqtt;
 constexpr bool kSaved = true;
 constexpr bool kNotSaved = false;
 
@@ -159,6 +160,17 @@ constexpr std::array<SettingDef, kSettingCount> kTable = {{
     // with readers that restart slowly.
     Int(KEY(ReconnectFirstMs), kM, 1000, kNotSaved),
 
+    Bool(Setting::MqttEnabled, "Enabled", kQ, false, kSaved),
+    Str(Setting::MqttHost, "Host", kQ, "localhost", kSaved),
+    Int(Setting::MqttPort, "Port", kQ, 1883, kSaved, ValueRule::kRange, 1, 65535),
+    Str(Setting::MqttClientId, "ClientId", kQ, "", kSaved),
+    Str(Setting::MqttTopicPrefix, "TopicPrefix", kQ, "corvalis", kSaved),
+    Int(Setting::MqttQos, "Qos", kQ, 1, kSaved, ValueRule::kRange, 0, 1),
+    Str(Setting::MqttUserName, "UserName", kQ, "", kSaved),
+    Str(Setting::MqttPassword, "Password", kQ, "", kSaved),
+    Bool(Setting::MqttTls, "Tls", kQ, false, kSaved),
+    Str(Setting::MqttCaFile, "CaFile", kQ, "", kSaved),
+
     Str(KEY(DisplayType), kD, "MessageBoard", kSaved),
     Int(KEY(DisplayAddress), kD, 0, kSaved),
     Str(KEY(MessageID), kD, "A", kSaved),
@@ -213,6 +225,8 @@ const char* SectionName(IniSection section) {
       return "FILES";
     case IniSection::kMode:
       return "MODE";
+    case IniSection::kMqtt:
+      return "MQTT";
     case IniSection::kDisplay:
       return "DISPLAY";
   }

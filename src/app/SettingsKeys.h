@@ -5,9 +5,9 @@
 
 namespace corvalis {
 
-enum class IniSection { kCustomize, kFiles, kMode, kDisplay };
+enum class IniSection { kCustomize, kFiles, kMode, kMqtt, kDisplay };
 
-// "CUSTOMIZE", "FILES", "MODE", "DISPLAY".
+// "CUSTOMIZE", "FILES", "MODE", "MQTT", "DISPLAY".
 const char* SectionName(IniSection section);
 
 enum class SettingType { kString, kInteger, kBoolean };
@@ -148,6 +148,17 @@ enum class Setting {
   TempTestInterval,
   TempTestTripTemp,
   ReconnectFirstMs,
+  // MQTT (the keys are the names without "Mqtt")
+  MqttEnabled,
+  MqttHost,
+  MqttPort,
+  MqttClientId,
+  MqttTopicPrefix,
+  MqttQos,
+  MqttUserName,
+  MqttPassword,
+  MqttTls,
+  MqttCaFile,
   // DISPLAY (the on-screen window's per-row "Window<n>" keys are a family of
   // their own, kept next to these in the settings model)
   DisplayType,

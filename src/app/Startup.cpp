@@ -7,6 +7,7 @@
 
 #include "app/AppContext.h"
 #include "app/ComboHistory.h"
+#include "app/SettingsBinding.h"
 
 namespace corvalis {
 
@@ -61,6 +62,13 @@ void AppSession::Start(const QString& workingDir, const QStringList& arguments,
     AddProblem(QString::fromStdString(log.title), QString::fromStdString(log.message));
   }
 
+  const QFileInfo settingsFile(location_.path);
+  const QString queueFolder =
+      settingsFile.absolutePath() + "/" + settingsFile.completeBaseName() + ".mqtt-queue";
+  if (!context_.StartMqtt(MqttSettingsFrom(settings_), queueFolder.toStdString())) {
+    AddProblem(QStringLiteral("MQTT"), QString::fromStdString(context_.mqtt().Snapshot().text));
+  }
+
   context_.channels().SetSettingsPath(location_.path);
   context_.channels().Start();
   started_ = true;
@@ -77,6 +85,7 @@ bool AppSession::Shutdown(const std::function<void(int)>& progress) {
   if (!started_) return true;
   started_ = false;
   context_.channels().CloseAll();
+  context_.mqtt().Stop();
   context_.StoreSettings(settings_);
   bool saved = SaveIniSettings(location_.path, settings_, progress);
   context_.channels().SaveSections();

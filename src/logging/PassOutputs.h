@@ -27,4 +27,20 @@ class DemonstrationOutput {
   virtual uint8_t HandlePass(TagRecord& pass) = 0;
 };
 
+// A pass as it is complete for those outside the console: with its name and
+// the depot, as its log line would show them.
+struct CompletedPass {
+  const TagRecord& pass;
+  std::string_view name;
+  std::string_view depot;
+};
+
+// Hears each pass once, when it would be logged (more reads than the noise
+// limit), whether or not a log file is open.
+class PassObserver {
+ public:
+  virtual ~PassObserver() = default;
+  virtual void PassCompleted(const CompletedPass& completed) = 0;
+};
+
 }  // namespace corvalis

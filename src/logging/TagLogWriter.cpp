@@ -114,6 +114,12 @@ PassLogResult TagLogWriter::FinishPass(TagRecord& pass) {
     if (demo != nullptr && demo->Running()) pass.outputSent = demo->HandlePass(pass);
   }
 
+  // Independent of the log file: a console may publish without logging.
+  if (observer_ != nullptr && pass.published == 0 && pass.count > settings_.noiseLimit) {
+    pass.published = 1;
+    observer_->PassCompleted({pass, names_.LookupName(pass.tagBytes, text), settings_.depotName});
+  }
+
   if (pass.logged != 0) return PassLogResult::kAlreadyLogged;
   if (!IsLogging()) return PassLogResult::kNotLogging;
   if (settings_.showLogging) return PassLogResult::kManualOnly;

@@ -65,6 +65,8 @@ class TagLogWriter final : public PassCompleter {
   const LogSettings& Settings() const { return settings_; }
 
   void SetExternalDisplay(ExternalDisplayOutput* display) { display_ = display; }
+  // The publisher of passes to a broker; null for none.
+  void SetPassObserver(PassObserver* observer) { observer_ = observer; }
   // Up to four demonstrations; false when all places are taken.
   bool AddDemonstration(DemonstrationOutput* demo);
   void RemoveDemonstration(DemonstrationOutput* demo);
@@ -119,6 +121,7 @@ class TagLogWriter final : public PassCompleter {
   int pageColumns_ = 1;
 
   ExternalDisplayOutput* display_ = nullptr;
+  PassObserver* observer_ = nullptr;
   std::array<DemonstrationOutput*, 4> demos_{};
   int stepNumber_ = 0;
 

@@ -34,6 +34,7 @@ struct TagRecord {
   int32_t countAtRefresh = 0;
   uint8_t logged = 0;
   uint8_t outputSent = 0;
+  uint8_t published = 0;  // handed to the pass observer
   int32_t iCount = 0;
   int32_t qCount = 0;
   int32_t iCountTotal = 0;

@@ -48,6 +48,8 @@ QString NonDefaultText(const SettingDef& def) {
       return "0";
     case Setting::LoggingSeparator:
       return ";";
+    case Setting::MqttQos:
+      return "0";
     default:
       break;
   }
@@ -310,6 +312,10 @@ constexpr PublishedKey kPublishedKeys[] = {
     {"MODE", "MaxHoppingSpaces", "18", false},
     {"MODE", "TempTestInterval", "6", true},
     {"MODE", "TempTestTripTemp", "70", true},
+    {"MQTT", "Host", "localhost", true},
+    {"MQTT", "Port", "1883", true},
+    {"MQTT", "TopicPrefix", "corvalis", true},
+    {"MQTT", "Qos", "1", true},
     {"DISPLAY", "DisplayType", "MessageBoard", true},
     {"DISPLAY", "MessageID", "A", true},
     {"DISPLAY", "SERST", "192", true},

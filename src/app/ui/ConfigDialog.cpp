@@ -22,6 +22,7 @@
 #include "app/ui/ConfigObserver.h"
 #include "app/ui/TagCodeCrc.h"
 #include "logging/ui/LoggingSetupDialog.h"
+#include "mqtt/ui/MqttConfigPage.h"
 
 namespace corvalis {
 namespace {
@@ -175,6 +176,9 @@ void ConfigDialog::BuildControls() {
   grid->addWidget(rate, 1, 0);
   grid->addWidget(output, 1, 1);
   grid->addWidget(crc, 2, 0, 1, 2);
+  grpMqtt = new MqttConfigPage(
+      settings_, [this] { context_.RestartMqtt(MqttSettingsFrom(settings_)); }, this);
+  grid->addWidget(grpMqtt, 0, 2, 3, 1);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -275,6 +279,7 @@ void ConfigDialog::RefreshFromSettings() {
   rbtDisplay->setChecked(use == OutputPortUse::kDisplay);
   rbtComposite->setChecked(use == OutputPortUse::kComposite);
   btnConfigure->setVisible(use == OutputPortUse::kDisplay);
+  grpMqtt->RefreshFromSettings();
   UpdateCrc();
 }
 

@@ -15,6 +15,7 @@ class AppContext;
 class ConfigObserver;
 class Settings;
 class LoggingSetupDialog;
+class MqttConfigPage;
 
 // "Configuration Parameters": non-modal, no OK or Cancel. Every control
 // writes its setting the moment it changes, into the settings model and into
@@ -66,6 +67,7 @@ class ConfigDialog final : public QDialog {
   QLabel* lblCRC;
   QPushButton* btnClose;
   LoggingSetupDialog* LoggingSetup;
+  MqttConfigPage* grpMqtt;
   void BuildControls();
   void Connect();
   void WhichChannelsChanged();

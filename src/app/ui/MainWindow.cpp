@@ -57,6 +57,7 @@
 #include "logging/ui/SaveFilteredData.h"
 #include "logging/ui/TagLogControls.h"
 #include "modbus/ui/ModbusTab.h"
+#include "mqtt/ui/MqttStatusLabel.h"
 #include "script/firmware/ui/DownloadTab.h"
 #include "script/ui/ScriptTab.h"
 #include "tagrw/ui/MultiPagePage.h"
@@ -549,6 +550,7 @@ void MainWindow::BuildStatusBar() {
   logFailure_->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
   logFailure_->hide();
   statusBar_->addPermanentWidget(logFailure_);
+  statusBar_->addPermanentWidget(new MqttStatusLabel(context_.mqtt(), this));
 }
 
 // A log that cannot be written is told where the eye goes first.

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
+
+#include <cstdlib>
 #include <vector>
 
 #include "app/AppContext.h"
@@ -188,6 +192,24 @@ TEST_F(ConfigDialogTest, CloseOnlyHides) {
   Find<QPushButton>("btnClose")->click();
   EXPECT_FALSE(dialog_.isVisible());
   EXPECT_EQ(dialog_.result(), 0);
+}
+
+TEST_F(ConfigDialogTest, MqttFieldsReachTheSettingsOnlyOnApply) {
+  dialog_.ShowConfig();
+  ASSERT_NE(Find<QGroupBox>("grpMqtt"), nullptr);
+  EXPECT_EQ(Find<QSpinBox>("speMqttPort")->value(), 1883);
+  Find<QCheckBox>("ckbMqttEnabled")->setChecked(true);
+  Find<QLineEdit>("edtMqttHost")->setText(" broker.site ");
+  Find<QComboBox>("cmbMqttQos")->setCurrentIndex(0);
+  EXPECT_FALSE(settings_.Bool(Setting::MqttEnabled));  // a half-typed host is never tried
+  EXPECT_EQ(settings_.String(Setting::MqttHost), "localhost");
+  if (const char* dir = std::getenv("CORVALIS_SCREENSHOTS")) {
+    dialog_.grab().save(QString::fromLocal8Bit(dir) + "/config-mqtt.png");
+  }
+  Find<QPushButton>("btnMqttApply")->click();
+  EXPECT_TRUE(settings_.Bool(Setting::MqttEnabled));
+  EXPECT_EQ(settings_.String(Setting::MqttHost), "broker.site");
+  EXPECT_EQ(settings_.Integer(Setting::MqttQos), 0);
 }
 
 }  // namespace
