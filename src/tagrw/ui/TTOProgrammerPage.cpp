@@ -298,7 +298,7 @@ void TTOProgrammerPage::ShowLastIdSeen() {
 
 void TTOProgrammerPage::ListLastIdSeen() {
   const std::string& seen = tto_.LastIdSeen();
-  if (seen.empty() || !listedIds_.insert(seen).second) return;
+  if (seen.empty() || !listedIds_.Insert(seen)) return;
   lsbPrgTagsList->addItem(QString::fromStdString(seen));
 }
 
@@ -306,7 +306,7 @@ void TTOProgrammerPage::ClearTagsAndMemo() {
   context_.tagTable().ClearSeenTable();
   memPrgIncoming->clear();
   lsbPrgTagsList->clear();
-  listedIds_.clear();
+  listedIds_.Clear();
 }
 
 void TTOProgrammerPage::ObserveMessage(int channel, const char* text, int length) {

@@ -4,10 +4,10 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_set>
 
 #include "control/CommandWord.h"
 #include "protocol/MessageDispatcher.h"
+#include "tagrw/IdSet.h"
 #include "tagrw/TtoProgrammer.h"
 #include "tagrw/ui/RWTagTestPage.h"
 
@@ -61,7 +61,7 @@ class TTOProgrammerPage final : public QWidget,
   void TtoChanged() override { Refresh(); }
   void TtoIdSeen() override;
   void ShowLastIdSeen();
-  // Each tag seen goes into the list once; the set finds it without a walk.
+  // Each tag seen goes into the list once.
   void ListLastIdSeen();
   void TtoPageRead(int, const std::string&) override { Refresh(); }
   void ObserveMessage(int channel, const char* text, int length) override;
@@ -87,7 +87,7 @@ class TTOProgrammerPage final : public QWidget,
   QPlainTextEdit* memPrgIncoming = nullptr;
   QCheckBox* ckbPrgShowIncoming = nullptr;
   QListWidget* lsbPrgTagsList = nullptr;
-  std::unordered_set<std::string> listedIds_;
+  IdSet listedIds_;
 };
 
 }  // namespace corvalis
