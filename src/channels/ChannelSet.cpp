@@ -4,7 +4,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 namespace corvalis {
 
@@ -176,12 +178,15 @@ void ChannelSet::Mark(int channel, int mark) {
   if ((wasClear || mark == kMarkError) && listener_ != nullptr) listener_->RepaintStatusBar();
 }
 
-// Formats on the stack: these lines come with every read event, and nothing
-// is allocated per read.
-void ChannelSet::Log(const char* prefix, const std::string& label) {
+// On the stack and copied, not formatted: these lines come with every read
+// event, and nothing is allocated per read.
+void ChannelSet::Log(std::string_view prefix, const std::string& label) {
   char line[256];
-  const int n = std::snprintf(line, sizeof line, "%s%s", prefix, label.c_str());
-  status_.DebugLog(std::string_view(line, static_cast<size_t>(std::clamp(n, 0, 255))));
+  const size_t head = std::min(prefix.size(), sizeof line - 1);
+  std::memcpy(line, prefix.data(), head);
+  const size_t tail = std::min(label.size(), sizeof line - 1 - head);
+  std::memcpy(line + head, label.data(), tail);
+  status_.DebugLog(std::string_view(line, head + tail));
 }
 
 bool ChannelSet::IsOpen(int channel) const {
@@ -310,9 +315,13 @@ void ChannelSet::Feed(int channel, const char* bytes, int count) {
       hooks_.recorder->RecordBytes(channel, bytes, chunk);
     }
     if (eventLines_) {
+      constexpr std::string_view kReading = "Reading ";
+      constexpr std::string_view kFrom = " characters from ";
       char text[48];
-      std::snprintf(text, sizeof text, "Reading %d characters from ", chunk);
-      Log(text, name);
+      kReading.copy(text, kReading.size());
+      char* end = std::to_chars(text + kReading.size(), text + 24, chunk).ptr;
+      end += kFrom.copy(end, kFrom.size());
+      Log(std::string_view(text, static_cast<size_t>(end - text)), name);
     }
     framer_.AppendTcp(channel, bytes, chunk);
     bytes += chunk;

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "channels/ChannelHooks.h"
 #include "channels/ChannelSettings.h"
@@ -128,7 +129,7 @@ class ChannelSet final : public ChannelWriter, public TransmitIndicator, private
   void WatchLink(int channel);
   QString PanelText(int channel) const;
   void Mark(int channel, int mark);
-  void Log(const char* prefix, const std::string& label);
+  void Log(std::string_view prefix, const std::string& label);
   void Feed(int channel, const char* bytes, int count);
 
   // TransportEvents

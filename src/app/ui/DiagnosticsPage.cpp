@@ -62,6 +62,7 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
     : QWidget(parent),
       readerControl_(new ReaderControlPanel(context)),
       commsMemo_(Named(new QPlainTextEdit, QStringLiteral("Memo2"))),
+      heldCommsLines_(kCommsMemoLines),
       commsLinesDue_(new QTimer(this)),
       rbtShowCommsMessages(Named(new QRadioButton(QStringLiteral("Show Comms Messages")),
                                  QStringLiteral("rbtShowCommsMessages"))),
@@ -185,17 +186,15 @@ DiagnosticsPage::DiagnosticsPage(AppContext& context, QWidget* parent)
   top->addLayout(memos, 1);
 }
 
-void DiagnosticsPage::AddCommsLine(const QString& line) {
+void DiagnosticsPage::AddCommsLine(std::string_view line) {
   if (!rbtShowCommsMessages->isChecked()) return;
-  if (heldCommsLines_.size() >= kCommsMemoLines) heldCommsLines_.removeFirst();
-  heldCommsLines_.append(line);
+  heldCommsLines_.Add(line);
   if (!commsLinesDue_->isActive()) commsLinesDue_->start();
 }
 
 void DiagnosticsPage::ShowHeldCommsLines() {
-  if (heldCommsLines_.isEmpty() || !commsMemo_->isVisible()) return;
-  commsMemo_->appendPlainText(heldCommsLines_.join(QLatin1Char('\n')));
-  heldCommsLines_.clear();
+  if (heldCommsLines_.Empty() || !commsMemo_->isVisible()) return;
+  commsMemo_->appendPlainText(QString::fromStdString(heldCommsLines_.TakeJoined()));
 }
 
 void DiagnosticsPage::showEvent(QShowEvent* event) {
@@ -274,7 +273,7 @@ void DiagnosticsPage::ClearCounters() {
   context_.status().SetLastError({});
   context_.status().SetPurgedText({});
   commsMemo_->clear();
-  heldCommsLines_.clear();
+  heldCommsLines_.Clear();
   memRawData->clear();
   ClearUniqueTags();
   ShowPurged({});

@@ -1,12 +1,14 @@
 #pragma once
 
-#include <QStringList>
+#include <QString>
 #include <QWidget>
 
 #include <array>
+#include <string_view>
 #include <vector>
 
 #include "common/ChannelIndex.h"
+#include "common/HeldLines.h"
 #include "protocol/RawDataMonitor.h"
 
 class QCheckBox;
@@ -53,7 +55,7 @@ class DiagnosticsPage final : public QWidget {
   explicit DiagnosticsPage(AppContext& context, QWidget* parent = nullptr);
 
   // A comms-messages line; dropped unless "Show Comms Messages" is chosen.
-  void AddCommsLine(const QString& line);
+  void AddCommsLine(std::string_view line);
   // Timer1: the last error, the counters of channels 1 and 2 (the tag
   // table's and the decoder's), the largest receive and the data pages not
   // shown.
@@ -86,8 +88,8 @@ class DiagnosticsPage final : public QWidget {
   void ClearUniqueTags();
 
   ReaderControlPanel* readerControl_;
-  QPlainTextEdit* commsMemo_;   // "Memo2"
-  QStringList heldCommsLines_;  // at most the memo's length
+  QPlainTextEdit* commsMemo_;  // "Memo2"
+  HeldLines heldCommsLines_;   // at most the memo's length
   QTimer* commsLinesDue_;
   QRadioButton* rbtShowCommsMessages;
   QRadioButton* rbtShowDecoderStats;

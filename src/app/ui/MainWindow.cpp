@@ -136,8 +136,8 @@ MainWindow::MainWindow(AppSession& session, AppContext& context, MemoStatus& sta
   connect(tickTimer_, &QTimer::timeout, this, &MainWindow::Tick);
 
   // The lines written before the memo existed (the settings file path).
-  for (const QString& line : status_.lines) diagnostics_->AddCommsLine(line);
-  status_.lineAdded = [this](const QString& line) { diagnostics_->AddCommsLine(line); };
+  for (const QString& line : status_.lines) diagnostics_->AddCommsLine(line.toStdString());
+  status_.lineAdded = [this](std::string_view line) { diagnostics_->AddCommsLine(line); };
 
   ApplySettingsToControls();
   ControlGroupsChanged();
