@@ -118,8 +118,15 @@ TagsSeenPage::TagsSeenPage(TagTable& table, const Clock& clock, QWidget* parent)
   lblRRI->setToolTip(tr("Read rate (IDs/s)"));
   lblRRQ = Named(new QLabel(QStringLiteral("0.0"), controls), "lblRRQ");
   lblRRQ->setToolTip(tr("Read rate on Q (IDs/s)"));
-  lblRRI->setIndent(8);
-  lblRRQ->setIndent(8);
+  for (QLabel* rate : {lblRRI, lblRRQ}) {
+    rate->setIndent(8);
+    // A new rate comes every evaluation. A label of fixed size keeps the
+    // text from laying out the page again, which repaints every tab; this
+    // one has room for a million IDs a second.
+    rate->setText(QStringLiteral("999999.9"));
+    rate->setFixedSize(rate->sizeHint());
+    rate->setText(QStringLiteral("0.0"));
+  }
   side->addWidget(lblRRI);
   side->addWidget(lblRRQ);
 
@@ -415,8 +422,10 @@ int TagsSeenPage::CurrentRow() const {
 }
 
 void TagsSeenPage::ShowSeenOverflow(std::string_view text) {
+  // A full table reports every read, every new tag reports room: compared
+  // before anything is converted.
+  if (QLatin1StringView(text.data(), static_cast<qsizetype>(text.size())) == overflowText_) return;
   const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  if (shown == overflowText_) return;  // a full table reports every read
   overflowText_ = shown;
   lblGreaterThan->setText(shown);
   Q_EMIT seenOverflowChanged(shown);
