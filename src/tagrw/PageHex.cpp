@@ -14,6 +14,11 @@ int DigitValue(char c) {
   return -1;
 }
 
+// Without the locale's tables: the TTO tab compares every tag read.
+constexpr char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 std::string Step(std::string_view text, int delta) {
   std::string out = LowerCase(text);
   for (size_t i = out.size(); i-- > 0;) {
@@ -53,9 +58,7 @@ bool IsPageData(std::string_view text) {
 bool SameHex(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   }
   return true;
 }

@@ -16,6 +16,13 @@ TEST(PageHexTest, IncrementAndDecrementCarryInEitherCase) {
   EXPECT_EQ(DecrementHex("00"), "ff");
 }
 
+TEST(PageHexTest, SameHexIgnoresOnlyTheCaseOfLetters) {
+  EXPECT_TRUE(SameHex("0123456789abcdef", "0123456789ABCDEF"));
+  EXPECT_FALSE(SameHex("0123456789abcdef", "0123456789abcdee"));
+  EXPECT_FALSE(SameHex("0123456789abcdef", "0123456789abcde"));
+  EXPECT_TRUE(SameHex("", ""));
+}
+
 TEST(PageHexTest, ResultColoursByHowManyLeadingDigitsDiffer) {
   EXPECT_EQ(ComparePage("00000000ffff0000", "00000000FFFF0000"), PageResult::kExact);
   EXPECT_EQ(ComparePage("00000000ffff0000", "10000000ffff0000"), PageResult::kFirstDiffers);
