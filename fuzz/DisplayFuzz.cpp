@@ -58,9 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   ManualClock clock;
-  TagTable table(clock);
+  // The table's arrays are large: make them once and empty them per input.
+  static ManualClock tableClock;
+  static TagTable* const table = new TagTable(tableClock);
+  table->ClearTagCounters();
+  table->ClearSeenTable();
   CheckedChannel channel;
-  ExternalDisplay display(clock, channel, table);
+  ExternalDisplay display(clock, channel, *table);
   DisplaySettings settings;
   settings.outputOn = true;
   const auto line = [&lines](size_t i) -> const std::string& { return lines[i % lines.size()]; };

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes through the whole receive path: appends of random
 // sizes on random channels, cutting, dispatch, every decoder and the tag
-// table with its names and pass closing, under a format chosen from the
-// input's first bytes.
+// table with its names and pass closing, and the command sender's reply
+// check with its wait and routes, under a format chosen from the input's
+// first bytes.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "common/Clock.h"
 #include "common/StatusReporter.h"
+#include "protocol/ReaderCommandSender.h"
 #include "protocol/ReceiveSpine.h"
 #include "tags/TagNames.h"
 #include "tags/TagTable.h"
@@ -36,13 +38,22 @@ class CheckingSink final : public DataPageHandler, public TagDataDisplay, public
   int sum = 0;
 };
 
-class OpenChannels final : public ChannelWriter, public CommandSender {
+class OpenChannels final : public ChannelWriter {
  public:
   bool IsOpen(int) const override { return true; }
   void WriteToChannel(int, const char* bytes, int count) override {
     for (int i = 0; i < count; ++i) sum += bytes[i];
   }
-  void SendCommand(int, int, const char* body) override { sum += body[0]; }
+  int sum = 0;
+};
+
+// A routed reply's data must lie inside its line.
+class CheckingRoute final : public ReplyRoute {
+ public:
+  void TakeReply(const ReplyView& reply) override {
+    if (reply.data != reply.text + 8 || 8 + 2 * reply.dataLength > reply.length) __builtin_trap();
+    for (int i = 0; i < 2 * reply.dataLength; ++i) sum += reply.data[i];
+  }
   int sum = 0;
 };
 
@@ -119,7 +130,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   spine->decoder.SetDataPageHandler(&sink);
   spine->decoder.SetTagDataDisplay(&sink);
   spine->dispatcher.SetChannelWriter(&channels);
-  spine->dispatcher.SetCommandSender(&channels);
+  ReaderCommandSender sender(spine->formats, status);
+  sender.SetChannelWriter(&channels);
+  CheckingRoute route;
+  for (int code = 0; code < 256; ++code) sender.AddReplyRoute(code, &route);
+  spine->dispatcher.SetCommandSender(&sender);
+  spine->dispatcher.SetReplyHandler(&sender);
 
   for (int channel = 0; channel < kChannelCount; ++channel) {
     ChooseFormat(in, spine->formats.format[channel]);
@@ -142,7 +158,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         spine->framer.AppendTcp(channel, bytes, static_cast<int>(n));
         break;
       case 2: {
-        // A message offered directly, as log import and scripts do.
+        // A command whose reply is awaited, then a message offered directly,
+        // as log import and scripts do.
+        if (control & 4) sender.SendCommand(channel, control & 0x41, "2b");
         std::memcpy(scratch, bytes, n);
         spine->dispatcher.DispatchMessage(1, channel, scratch, static_cast<int>(n));
         break;
@@ -163,6 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (control & 0x80) {
       tableClock.AdvanceMs(100);
       spine->framer.Tick();
+      sender.Tick();
       table->FlushPasses((control & 0x20) != 0);
       if ((control & 0x27) == 0x27) table->RemoveSeenEntriesOlderThan(200);
     }

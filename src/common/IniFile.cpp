@@ -17,11 +17,21 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 // Files written on Windows may hold ANSI text; anything that is not valid
 // UTF-8 is taken byte for byte so it is at least not mangled into U+FFFD.
-QString DecodeText(const QByteArray& bytes) {
-  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+QString DecodeText(const QByteArray& bytes, QStringDecoder::Flags flags) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | flags);
   QString text = decoder(bytes);
   if (decoder.hasError()) return QString::fromLatin1(bytes);
   return text;
+}
+
+// A section name or key; a stray byte-order mark before it is no part of it.
+QString DecodeName(const QByteArray& bytes) {
+  return DecodeText(bytes, QStringDecoder::Flag::Default);
+}
+
+// A value is kept verbatim, a byte-order mark at its start included.
+QString DecodeValue(const QByteArray& bytes) {
+  return DecodeText(bytes, QStringDecoder::Flag::ConvertInitialBom);
 }
 
 QString OneLine(QString text) {
@@ -88,14 +98,14 @@ IniFile::Line IniFile::MakeLine(QByteArray raw, bool firstLine) {
     const qsizetype close = trimmed.indexOf(']');
     if (close > 0) {
       line.kind = Line::Kind::kSection;
-      line.name = DecodeText(trimmed.mid(1, close - 1)).trimmed();
+      line.name = DecodeName(trimmed.mid(1, close - 1)).trimmed();
     }
     return line;
   }
   if (trimmed.startsWith(';') || trimmed.startsWith('#')) return line;
   const qsizetype eq = text.indexOf('=');
   if (eq < 0) return line;
-  QString key = DecodeText(text.left(eq)).trimmed();
+  QString key = DecodeName(text.left(eq)).trimmed();
   if (key.isEmpty()) return line;
   line.kind = Line::Kind::kKey;
   line.name = std::move(key);
@@ -136,7 +146,7 @@ void IniFile::Apply(Document& doc, const PendingWrite& write) {
   if (keyLine >= 0) {
     Line& line = doc.lines[static_cast<size_t>(keyLine)];
     // An unchanged value keeps its bytes, whatever encoding they were in.
-    if (DecodeText(ValueBytes(line.raw)) == write.value) return;
+    if (DecodeValue(ValueBytes(line.raw)) == write.value) return;
     const QByteArray keyPart = line.raw.left(line.raw.indexOf('='));
     qsizetype keep = keyPart.size();
     while (keep > 0 && (keyPart[keep - 1] == ' ' || keyPart[keep - 1] == '\t')) --keep;
@@ -167,7 +177,7 @@ std::optional<QString> IniFile::Value(const QString& section, const QString& key
   if (sectionLine < 0) return std::nullopt;
   const int keyLine = FindKey(doc_, sectionLine, key);
   if (keyLine < 0) return std::nullopt;
-  return DecodeText(ValueBytes(doc_.lines[static_cast<size_t>(keyLine)].raw));
+  return DecodeValue(ValueBytes(doc_.lines[static_cast<size_t>(keyLine)].raw));
 }
 
 QString IniFile::ReadString(const QString& section, const QString& key,

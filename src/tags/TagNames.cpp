@@ -227,7 +227,16 @@ bool TagNames::ParseLine(std::string_view line, uint16_t crcSeed, TagNameRow& ou
   const std::string_view code = line.substr(codeStart, i - codeStart);
   while (i < line.size() && IsDelimiter(line[i])) ++i;
   if (i >= line.size()) return false;  // no name
-  const std::string_view name = line.substr(i);
+  // The row keeps the name as a C string of at most 39 characters. A CR
+  // left at its end (a file converted to CR LF twice, or a cut) would go
+  // into log lines and be lost when the written list is read again.
+  std::string_view name = line.substr(i);
+  name = name.substr(0, std::min({name.find('\0'), name.size(), size_t{kTagNameChars}}));
+  while (!name.empty() && name.back() == '\r') name.remove_suffix(1);
+  if (name.empty()) return false;
+  // The row holds its code as a C string: a NUL would cut it short, and a
+  // code cut to 12 characters would read back as another tag's.
+  if (code.find('\0') != std::string_view::npos) return false;
 
   if (code.size() == 16) {
     CopyCut(code, out.code);

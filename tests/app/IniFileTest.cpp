@@ -38,6 +38,19 @@ TEST_F(IniFileTest, ValuesAreKeptVerbatimAndNumbersForgiveBlanks) {
   EXPECT_EQ(ini.ReadString("S", "Eq", ""), "a=b");
 }
 
+TEST_F(IniFileTest, AByteOrderMarkStartingAValueIsPartOfIt) {
+  const QString path = PathOf("a.ini");
+  WriteBytes(path, "\xEF\xBB\xBF[S]\nMark=\xEF\xBB\xBFx\n\xEF\xBB\xBFStray=1\n");
+  IniFile ini(path);
+  EXPECT_TRUE(ini.HasSection("S"));
+  EXPECT_EQ(ini.ReadString("S", "Mark", ""), QStringLiteral("\uFEFFx"));
+  EXPECT_EQ(ini.ReadInteger("S", "Stray", 0), 1);  // before a key it is no part of the name
+
+  ini.WriteString("S", "Twice", QStringLiteral("\uFEFF\uFEFFy"));
+  ASSERT_TRUE(ini.Flush());
+  EXPECT_EQ(IniFile(path).ReadString("S", "Twice", ""), QStringLiteral("\uFEFF\uFEFFy"));
+}
+
 TEST_F(IniFileTest, IntegerAndBooleanEncodings) {
   EXPECT_EQ(ParseIniInteger("0x1D0F"), 7439);
   EXPECT_EQ(ParseIniInteger("0X1d0f"), 7439);

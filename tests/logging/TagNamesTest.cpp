@@ -65,6 +65,16 @@ TEST(TagNameLineTest, CodeAndNameAreSplitAtTheFirstDelimiterRun) {
   p = Parse("\t,0123456789abcdef\t, ,Two  blanks kept  \r\n");
   EXPECT_EQ(p.name, "Two  blanks kept  ");
 
+  // No CR at the end of a name: from lines converted to CR LF twice, from
+  // the cut at 39 characters, or before a NUL.
+  p = Parse("0123456789abcdef Gate\r\r\n");
+  EXPECT_EQ(p.name, "Gate");
+  p = Parse("0123456789abcdef " + std::string(38, 'n') + "\rX");
+  EXPECT_EQ(p.name, std::string(38, 'n'));
+  p = Parse(std::string_view("0123456789abcdef Gate\r\0\r", 24));
+  EXPECT_EQ(p.name, "Gate");
+  EXPECT_FALSE(Parse(std::string_view("0123456789abcdef \r\0Gate", 23)).ok);
+
   p = Parse("0123456789abcdef " + std::string(50, 'n'));
   EXPECT_EQ(p.name, std::string(39, 'n'));
 }
@@ -77,6 +87,18 @@ TEST(TagNameLineTest, LinesWithoutAnEntryAreIgnored) {
     const Parsed p = Parse(line);
     EXPECT_FALSE(p.ok) << line;
     EXPECT_FALSE(p.rejected) << line;
+  }
+}
+
+TEST(TagNameLineTest, CodesHoldingANulGiveNoEntry) {
+  // Cut short at the NUL, the first would be written back as a 12-digit code
+  // and read as another tag's; the second is a code as a UTF-16 file holds it.
+  for (const std::string_view line :
+       {std::string_view("0123456789ab\0\0\0\0 Cut short", 26),
+        std::string_view("0\0001\0002\0003\0004\0005\0006\0007\000 Wide text", 26)}) {
+    const Parsed p = Parse(line);
+    EXPECT_FALSE(p.ok);
+    EXPECT_FALSE(p.rejected);
   }
 }
 
