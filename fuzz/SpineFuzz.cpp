@@ -118,6 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tableClock = clock;
   table->ClearTagCounters();
   table->ClearSeenTable();
+  // The program starts each second's ID count afresh; without that the
+  // shared table would sum every input's reads.
+  table->ResetIdsThisSecond();
   table->hooks() = TagTableHooks{};
   static TagNames* const names = new TagNames(512);
   names->Clear();
