@@ -128,7 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       probes[i].before = ini.Value(probes[i].section, probes[i].key);
       CheckInteger(probes[i].before);
       sink = sink + static_cast<size_t>(ini.ReadBool(probes[i].section, probes[i].key, false));
-      sink = sink + static_cast<size_t>(ini.ReadFloat(probes[i].section, probes[i].key, 0.0));
+      // Any double may come back; only its sign is kept, a cast could overflow.
+      sink = sink + (ini.ReadFloat(probes[i].section, probes[i].key, 0.0) > 0.0 ? 1u : 0u);
     }
     ini.WriteString(writtenSection, writtenKey, value);
     ini.WriteString(writtenSection, QStringLiteral("FuzzAdded"), value);

@@ -21,9 +21,9 @@ QByteArray ReadFile(const QString& path) {
 
 // "VmRSS:     1234 kB" and the like, in megabytes.
 double StatusMegabytes(const QByteArray& status, const char* key) {
-  const int at = status.indexOf(key);
+  const qsizetype at = status.indexOf(key);
   if (at < 0) return 0;
-  const QByteArray rest = status.mid(at + static_cast<int>(std::strlen(key)));
+  const QByteArray rest = status.mid(at + static_cast<qsizetype>(std::strlen(key)));
   return rest.left(rest.indexOf('\n')).trimmed().split(' ').value(0).toDouble() / 1024.0;
 }
 
@@ -35,7 +35,7 @@ ProcessFigures FiguresOf(qint64 pid) {
   const QString proc = QStringLiteral("/proc/%1/").arg(pid);
   // The command name may hold spaces: the fields count from its closing ")".
   const QByteArray stat = ReadFile(proc + "stat");
-  const int close = stat.lastIndexOf(')');
+  const qsizetype close = stat.lastIndexOf(')');
   if (close < 0) return figures;
   const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
   constexpr int kUtime = 11;  // fields 14 and 15 of the line, from field 3 on

@@ -17,11 +17,11 @@ namespace corvalis {
 // A read's counts join a pass or a seen entry; the second pair of I and Q
 // sums is kept equal to the first.
 inline void AddReadCounts(TagRecord& record, const TagRead& read) {
-  record.count += read.count;
-  record.iCount += read.iCount;
-  record.iCountTotal += read.iCount;
-  record.qCount += read.qCount;
-  record.qCountTotal += read.qCount;
+  AddCount(record.count, read.count);
+  AddCount(record.iCount, read.iCount);
+  AddCount(record.iCountTotal, read.iCount);
+  AddCount(record.qCount, read.qCount);
+  AddCount(record.qCountTotal, read.qCount);
 }
 
 // Marks a read in progress so a flush started from inside it (nested message
@@ -113,12 +113,12 @@ void BasicTagTable<Index>::UpdateChannelList(const TagRead& read) {
                         : index_.FindChannelEntry(channel, flags, channelCount_[channel]);
   if (found >= 0) {
     ChannelTagEntry& entry = list[found];
-    entry.record.count += read.count;
-    entry.record.iCount += read.iCount;
-    entry.record.qCount += read.qCount;
+    AddCount(entry.record.count, read.count);
+    AddCount(entry.record.iCount, read.iCount);
+    AddCount(entry.record.qCount, read.qCount);
     if (read.pages != nullptr) {
       for (int p = 0; p < kPageSlotCount; ++p) {
-        entry.record.pages[p].pageReads += read.pages[p].pageReads;
+        AddCount(entry.record.pages[p].pageReads, read.pages[p].pageReads);
       }
     }
     RewriteChannelLineCount(entry.record.count, entry.line);

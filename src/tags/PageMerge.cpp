@@ -7,9 +7,9 @@ namespace corvalis {
 namespace {
 
 void AddCounts(PageContent& slot, const PageContent& content) {
-  slot.count += content.count;
-  slot.iCount += content.iCount;
-  slot.qCount += content.qCount;
+  AddCount(slot.count, content.count);
+  AddCount(slot.iCount, content.iCount);
+  AddCount(slot.qCount, content.qCount);
   slot.hasData = 1;
 }
 
@@ -21,7 +21,7 @@ void MergePages(TagRecord& entry, const PageSlot* pages, PageMergeOptions option
     const PageContent& content = incoming.primary;
     if (content.count <= 0) continue;
     PageSlot& slot = entry.pages[p];
-    slot.pageReads += incoming.pageReads;
+    AddCount(slot.pageReads, incoming.pageReads);
 
     bool wentToAlternate = false;
     if (std::strncmp(content.text, slot.primary.text, sizeof content.text) == 0) {

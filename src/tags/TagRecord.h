@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "protocol/TagRead.h"
 
@@ -47,5 +48,14 @@ struct TagRecord {
   uint8_t valid = 0;
   uint8_t pageSet = 0;
 };
+
+// Adds reads to a running total. A tag parked in the field of a busy reader
+// (a reference tag at a gate) keeps one seen entry and one pass for weeks;
+// its totals stop at the largest value instead of wrapping to negative.
+inline void AddCount(int32_t& total, int32_t amount) {
+  if (__builtin_add_overflow(total, amount, &total)) {
+    total = amount > 0 ? std::numeric_limits<int32_t>::max() : std::numeric_limits<int32_t>::min();
+  }
+}
 
 }  // namespace corvalis

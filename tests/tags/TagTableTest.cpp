@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "tags/TagTableTestSupport.h"
@@ -222,6 +223,25 @@ TEST_F(TagTableTest, TwoReadersGiveTwoPassesButOneSeenEntry) {
   EXPECT_EQ(table.UniqueSeen(0), 1);
   EXPECT_EQ(table.ReadsSeen(0), 2);
   EXPECT_EQ(table.LastSeenIndex(), 0);
+}
+
+// A tag parked in the field for weeks: its totals stop at the largest count
+// instead of wrapping to a negative one in the log and the lists.
+TEST_F(TagTableTest, CountsOfATagThatNeverLeavesStopAtTheLargestValue) {
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  ReadNow(1, 1, 0, kMax - 5);
+  ReadNow(1, 1, 0, 200);
+  ReadNow(1, 1, 0, 200);
+  ASSERT_EQ(table.PassCount(), 1);
+  EXPECT_EQ(table.Pass(0).count, kMax);
+  EXPECT_EQ(table.Pass(0).iCountTotal, kMax);
+  ASSERT_EQ(table.SeenLength(), 1);
+  EXPECT_EQ(table.SeenEntry(0).count, kMax);
+  EXPECT_STREQ(table.SeenEntry(0).countText, "2147483647");
+  EXPECT_EQ(table.ChannelEntry(0, 0).record.count, kMax);
+  table.FlushPasses(true);
+  ASSERT_EQ(completer.calls.size(), 1u);
+  EXPECT_EQ(completer.calls[0].count, kMax);
 }
 
 TEST_F(TagTableTest, TamperChangeStartsANewPassAndANewListLine) {
@@ -484,6 +504,16 @@ TEST_F(PageMergeCase, LatestContentIsShownWithoutVoting) {
   EXPECT_STREQ(slot().primary.text, "aaaaaaaaaaaaaaaa");
   EXPECT_EQ(slot().primary.count, 4);
   EXPECT_EQ(slot().pageReads, 5);
+}
+
+TEST_F(PageMergeCase, PageCountsStopAtTheLargestValue) {
+  options = {false, false};
+  Merge("aaaaaaaaaaaaaaaa");
+  entry.pages[0].primary.count = std::numeric_limits<int32_t>::max();
+  entry.pages[0].pageReads = std::numeric_limits<int32_t>::max();
+  Merge("aaaaaaaaaaaaaaaa", 2);
+  EXPECT_EQ(slot().primary.count, std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(slot().pageReads, std::numeric_limits<int32_t>::max());
 }
 
 TEST_F(PageMergeCase, VotingKeepsTheMostReadContent) {
