@@ -151,7 +151,8 @@ void BasicTagTable<Index>::UpdateChannelList(const TagRead& read) {
 template <class Index>
 void BasicTagTable<Index>::UpdateSeenTable(const TagRead& read) {
   TagTableLock::Guard guard(lock_);
-  idsThisSecond_ += read.iCount + read.qCount;
+  AddCount(idsThisSecond_, read.iCount);
+  AddCount(idsThisSecond_, read.qCount);
   readRate_.Add(read.channel, read.iCount, read.qCount);
   const WallTime now = clock_.Now();
   if (soundOn_ && hooks_.beeper != nullptr) hooks_.beeper->Beep();

@@ -48,10 +48,10 @@ struct ReadRateBuckets {
   int current = 0;
 
   void Add(int channel, int32_t iCount, int32_t qCount) {
-    i[channel][current] += iCount;
-    q[channel][current] += qCount;
-    allI[current] += iCount;
-    allQ[current] += qCount;
+    AddCount(i[channel][current], iCount);
+    AddCount(q[channel][current], qCount);
+    AddCount(allI[current], iCount);
+    AddCount(allQ[current], qCount);
   }
   void Clear() { *this = ReadRateBuckets{}; }
 };

@@ -239,6 +239,8 @@ TEST_F(TagTableTest, CountsOfATagThatNeverLeavesStopAtTheLargestValue) {
   EXPECT_EQ(table.SeenEntry(0).count, kMax);
   EXPECT_STREQ(table.SeenEntry(0).countText, "2147483647");
   EXPECT_EQ(table.ChannelEntry(0, 0).record.count, kMax);
+  EXPECT_EQ(table.IdsThisSecond(), kMax);
+  EXPECT_EQ(table.ReadRate().allI[table.ReadRate().current], kMax);
   table.FlushPasses(true);
   ASSERT_EQ(completer.calls.size(), 1u);
   EXPECT_EQ(completer.calls[0].count, kMax);
